@@ -1,0 +1,64 @@
+# Build helpers shared by every subsystem.
+
+find_program(CCACHE_PROGRAM ccache)
+if(CCACHE_PROGRAM)
+  set(CMAKE_C_COMPILER_LAUNCHER "${CCACHE_PROGRAM}")
+  set(CMAKE_CXX_COMPILER_LAUNCHER "${CCACHE_PROGRAM}")
+endif()
+
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+
+add_library(orvelin_build_flags INTERFACE)
+target_compile_options(orvelin_build_flags INTERFACE -Wall -Wextra)
+if(ORVELIN_WERROR)
+  target_compile_options(orvelin_build_flags INTERFACE -Werror)
+endif()
+if(ORVELIN_SANITIZE)
+  target_compile_options(orvelin_build_flags INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(orvelin_build_flags INTERFACE -fsanitize=address,undefined)
+endif()
+
+# orvelin_add_library(<name> SOURCES ... [DEPS ...] [PRIVATE_DEPS ...])
+# Creates orvelin_<name>, with src/ as the include root so that every include
+# reads "subsystem/header.h".
+function(orvelin_add_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
+  add_library(orvelin_${name} STATIC ${ARG_SOURCES})
+  target_include_directories(orvelin_${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
+  target_link_libraries(orvelin_${name} PUBLIC orvelin_build_flags ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+endfunction()
+
+# orvelin_add_test(<name> SOURCES ... DEPS ... [LABELS ...])
+# One GoogleTest executable per subsystem; each test case becomes a CTest test.
+function(orvelin_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE orvelin_build_flags ${ARG_DEPS} GTest::gmock GTest::gtest_main)
+  target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}/src" "${PROJECT_SOURCE_DIR}/tests")
+  target_compile_definitions(${name} PRIVATE
+    ORVELIN_SOURCE_DIR="${PROJECT_SOURCE_DIR}" ORVELIN_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  if(NOT ARG_LABELS)
+    set(ARG_LABELS fast)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+endfunction()
+
+# Fuzz builds instrument every library for coverage; the targets themselves
+# link libFuzzer's main.
+if(ORVELIN_FUZZ)
+  target_compile_options(orvelin_build_flags INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  target_link_options(orvelin_build_flags INTERFACE -fsanitize=address,undefined)
+endif()
+
+# orvelin_add_fuzzer(<name> SOURCES ... DEPS ... [CORPUS dir])
+# The corpus directory (relative to the source tree) seeds the bounded CI run.
+function(orvelin_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE orvelin_build_flags ${ARG_DEPS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_property(GLOBAL APPEND PROPERTY ORVELIN_FUZZERS "${name}=${ARG_CORPUS}")
+endfunction()

@@ -1,0 +1,38 @@
+// Small file helpers over the C library. Paths are UTF-8 with "/" separators.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace common {
+
+bool fileExists(const std::string& path);       // a regular file (links followed)
+bool directoryExists(const std::string& path);
+// Size in bytes, or -1 when the file cannot be found.
+int64_t fileSize(const std::string& path);
+
+std::optional<std::string> readFile(const std::string& path);
+
+// Writes the whole content through a temporary file beside the target, then
+// renames it over the target, so a crash or a full disk leaves the old file
+// whole. Returns false (and removes the temporary file) on any failure.
+bool writeFileAtomic(const std::string& path, std::string_view content);
+
+// Creates the folder and its missing parents.
+bool makeDirectories(const std::string& path);
+
+// Path pieces, on "/" separators. extractFilePath keeps the trailing "/".
+std::string extractFileName(std::string_view path);
+std::string extractFilePath(std::string_view path);
+// The extension with its dot (".mp3"), or empty.
+std::string extractFileExt(std::string_view path);
+std::string changeFileExt(std::string_view path, std::string_view ext);
+// Appends "/" unless the path already ends with one.
+std::string withTrailingSlash(std::string_view path);
+
+// A name for a temporary file in the same folder as path, not yet existing.
+std::string siblingTempPath(const std::string& path);
+
+}  // namespace common
