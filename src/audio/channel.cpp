@@ -37,7 +37,7 @@ Channel::Channel(Handle h, Kind kind, std::unique_ptr<Source> src, uint32_t flag
     capFrames_ = wanted + 2 * maxBlockOut_;
     targetFrames_ = std::max(wanted, maxBlockOut_);
     ring_.assign(capFrames_ * chans, 0.0f);
-    bufferSec_ = static_cast<float>(setup.bufferMs) / 1000.0f;
+    bufferSec_ = static_cast<float>(ms) / 1000.0f;
     if (src_->isNet()) {
         uint32_t pct = std::min<uint32_t>(setup.netPrebufPercent, 100);
         prebufFrames_ = std::min(targetFrames_,
@@ -108,6 +108,7 @@ bool Channel::produce()
             std::lock_guard attr(attrMu_);
             target = std::min(target, std::max(maxBlockOut_, static_cast<size_t>(bufferSec_ * setup_.devRate)));
         }
+        target = std::max(target, prebufFrames_);
         if (capFrames_ - fill_ < maxBlockOut_ || fill_ >= target)
             return false;
     }
@@ -163,11 +164,26 @@ void Channel::mix(float* out, size_t frames, double t0, double t1, bool pull)
 {
     if (!playing())
         return;
-    float l0, r0, l1, r1;
+    // Gains at every kStep frames, interpolated in between, so a slide is
+    // followed closely whatever the block size.
+    constexpr size_t kStep = 128;
+    const size_t steps = (frames + kStep - 1) / kStep;
+    float gl[65], gr[65];
+    std::vector<float> glv, grv;
+    float* gL = gl;
+    float* gR = gr;
+    if (steps + 1 > 65) {
+        glv.resize(steps + 1);
+        grv.resize(steps + 1);
+        gL = glv.data();
+        gR = grv.data();
+    }
     {
         std::lock_guard attr(attrMu_);
-        gains(t0, l0, r0);
-        gains(t1, l1, r1);
+        for (size_t k = 0; k <= steps; ++k) {
+            double f = std::min(1.0, static_cast<double>(k * kStep) / static_cast<double>(frames));
+            gains(t0 + (t1 - t0) * f, gL[k], gR[k]);
+        }
     }
     if (state_ != State::Playing)  // a fade-out-and-stop slide just ended
         return;
@@ -178,8 +194,10 @@ void Channel::mix(float* out, size_t frames, double t0, double t1, bool pull)
             bool more = true;
             while (more) {
                 {
+                    // A stalled network stream first fills up to its pre-buffer mark.
                     std::lock_guard ring(ringMu_);
-                    if (fill_ >= frames - done || ringEof_)
+                    size_t need = stalled_ ? std::max(frames - done, prebufFrames_) : frames - done;
+                    if (fill_ >= need || ringEof_)
                         break;
                 }
                 more = produce();
@@ -204,8 +222,10 @@ void Channel::mix(float* out, size_t frames, double t0, double t1, bool pull)
         }
         size_t take = std::min(frames - done, fill_);
         for (size_t i = 0; i < take; ++i) {
-            float t = static_cast<float>(done + i) / static_cast<float>(frames);
-            float gl = l0 + (l1 - l0) * t, gr = r0 + (r1 - r0) * t;
+            size_t at = done + i, k = at / kStep;
+            size_t span = std::min(kStep, frames - k * kStep);
+            float t = static_cast<float>(at - k * kStep) / static_cast<float>(span);
+            float gl = gL[k] + (gL[k + 1] - gL[k]) * t, gr = gR[k] + (gR[k + 1] - gR[k]) * t;
             const float* s = &ring_[readFrame_ * chans];
             float* o = out + (done + i) * 2;
             if (chans == 1) {
@@ -503,6 +523,12 @@ size_t Channel::peek(float* out, size_t frames)
     }
     std::fill(out + n * chans, out + frames * chans, 0.0f);
     return n;
+}
+
+void Channel::prefill(size_t frames)
+{
+    while (buffered() < frames && produce()) {
+    }
 }
 
 size_t Channel::buffered()

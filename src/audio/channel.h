@@ -75,6 +75,7 @@ public:
     // Frames from the playing position forward, without consuming; the rest is zeros.
     size_t peek(float* out, size_t frames);
     size_t buffered();
+    void prefill(size_t frames);  // producer side: decodes until `frames` are buffered or the end
 
     Handle addEffect(Handle h, std::unique_ptr<Effect> fx, int priority);
     Handle addDsp(Handle h, DspProc proc, void* user, int priority);

@@ -17,6 +17,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavutil/log.h>
 #include <libopenmpt/libopenmpt.h>
 }
 
@@ -230,6 +231,8 @@ bool Engine::Init(int device, uint32_t freq, uint32_t /*flags*/)
         return fail(ERROR_ALREADY, false);
     if (device < DEVICE_OFFLINE || device > 1)
         return fail(ERROR_DEVICE, false);
+    // Decoder warnings about damaged input are expected; the result codes say enough.
+    av_log_set_level(AV_LOG_FATAL);
     d->devRate = freq >= 8000 && freq <= 192000 ? freq : 44100;
     d->offline = device == DEVICE_OFFLINE;
     d->device = device;
@@ -664,6 +667,8 @@ int32_t Engine::ChannelGetData(Handle h, void* buffer, uint32_t length)
         if (!fft)
             fft = std::make_unique<detail::Fft>(n);
         std::vector<float> frames(n * chans);
+        if (d->offline && c->playing())
+            c->prefill(n);
         c->peek(frames.data(), n);
         if (!fft->magnitudes(frames.data(), n, chans, length, static_cast<float*>(buffer)))
             return fail(ERROR_UNKNOWN, -1);
@@ -679,6 +684,8 @@ int32_t Engine::ChannelGetData(Handle h, void* buffer, uint32_t length)
         return fail(ERROR_ILLPARAM, -1);
     if (c->ended())
         return fail(ERROR_ENDED, -1);
+    if (d->offline && c->playing())
+        c->prefill(bytes / bpf);
     size_t frames = std::min<size_t>(bytes / bpf, c->buffered());
     std::vector<float> tmp(std::max<size_t>(frames, 1) * chans);
     size_t got = c->peek(tmp.data(), frames);

@@ -202,6 +202,8 @@ struct MediaSource::Impl {
         AVFormatContext* c = nullptr;
         if (avformat_open_input(&c, url.c_str(), nullptr, nullptr) < 0)
             return -1;
+        // Raw streams (ADTS, AC-3) get packet durations from the parser only after this.
+        avformat_find_stream_info(c, nullptr);
         int64_t dur = 0, skipped = 0;
         bool any = false;
         AVPacket* p = av_packet_alloc();
@@ -219,7 +221,7 @@ struct MediaSource::Impl {
         AVRational tb = si < static_cast<int>(c->nb_streams) ? c->streams[si]->time_base : st->time_base;
         av_packet_free(&p);
         avformat_close_input(&c);
-        if (!any)
+        if (!any || dur <= 0)
             return -1;
         return av_rescale_q(dur, tb, AVRational{1, srcRate}) - skipped;
     }
@@ -343,9 +345,7 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
         cp->codec_id == AV_CODEC_ID_PCM_F32BE || cp->codec_id == AV_CODEC_ID_PCM_F64BE)
         in.origres |= ORIGRES_FLOAT;
 
-    if (p.fc->pb && !how.net)
-        p.fileSize = avio_size(p.fc->pb);
-    else if (p.fc->pb)
+    if (p.fc->pb)
         p.fileSize = avio_size(p.fc->pb);
 
     // Length: the container's figure where it is exact; a packet scan where it

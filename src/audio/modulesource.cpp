@@ -72,7 +72,7 @@ std::unique_ptr<ModuleSource> ModuleSource::open(const std::string& path, uint64
     // Stop at the song's end instead of fading out; looping is the channel's business.
     const openmpt_module_initial_ctl ctls[] = {{"play.at_end", "stop"}, {"seek.sync_samples", "1"},
                                                {nullptr, nullptr}};
-    openmpt_module* m = openmpt_module_create_from_memory2(data.data(), data.size(), nullptr, nullptr,
+    openmpt_module* m = openmpt_module_create_from_memory2(data.data(), data.size(), openmpt_log_func_silent, nullptr,
                                                            nullptr, nullptr, nullptr, nullptr, ctls);
     if (!m) {
         error = ERROR_FORMAT;
