@@ -14,6 +14,7 @@
 #include "audio/fft.h"
 #include "audio/mediasource.h"
 #include "audio/modulesource.h"
+#include "audio/playlist.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -400,6 +401,12 @@ Handle Engine::StreamCreateURL(const std::string& url, uint32_t /*offset*/, uint
     how.net = true;
     how.connectTimeoutMs = d->config[CONFIG_NET_TIMEOUT];
     how.readTimeoutMs = d->config[CONFIG_NET_READTIMEOUT];
+    if (d->config[CONFIG_NET_PLAYLIST] >= 1 && detail::looksLikePlaylistUrl(url)) {
+        // Radio stations hand out PLS/M3U files; play their first entry.
+        std::string entry = detail::firstPlaylistEntry(detail::MediaSource::fetch(how, 64 * 1024));
+        if (!entry.empty())
+            how.url = entry;
+    }
     return d->openMedia(std::move(how), flags, 0);
 }
 

@@ -70,6 +70,7 @@ struct MediaSource::Impl {
     int64_t startTs = 0;     // stream start in stream time base
     int64_t nextStart = 0;   // output frame of the next decoded frame
     bool locate = false;     // take nextStart from the next frame's timestamp
+    bool calibrated = false; // startTs has been taken from the first frame
     int64_t skipTo = 0;      // decoded frames before this one are dropped
     int64_t clampTo = -1;    // frames past this one are dropped (MP4 end padding)
     int64_t preroll = 0;     // source samples decoded before a seek target
@@ -185,6 +186,13 @@ struct MediaSource::Impl {
             return;
         }
         int64_t start = nextStart;
+        if (!calibrated) {
+            // The timestamp of output frame 0, once decoder delays are applied:
+            // containers disagree on what their start time means.
+            calibrated = true;
+            if (frm->best_effort_timestamp != AV_NOPTS_VALUE)
+                startTs = frm->best_effort_timestamp - av_rescale_q(start, AVRational{1, outRate}, st->time_base);
+        }
         if (locate) {
             if (frm->best_effort_timestamp != AV_NOPTS_VALUE)
                 start = av_rescale_q(frm->best_effort_timestamp - startTs, st->time_base, AVRational{1, outRate});
@@ -254,6 +262,8 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
     p.fc->interrupt_callback.opaque = &p;
     AVDictionary* opts = nullptr;
     if (how.net) {
+        // A playlist fetched from the network must not reach local files.
+        av_dict_set(&opts, "protocol_whitelist", "http,https,tls,tcp,crypto", 0);
         av_dict_set(&opts, "icy", "1", 0);
         av_dict_set(&opts, "user_agent", "Orvelin/0.1", 0);
         if (how.readTimeoutMs)
@@ -419,6 +429,33 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
     p.deadline = 0;
     error = ERROR_OK;
     return s;
+}
+
+std::string MediaSource::fetch(const MediaOpen& how, size_t maxBytes)
+{
+    Impl p;  // only for its interrupt state
+    p.abort = how.abort;
+    p.deadline = nowMs() + std::max<uint32_t>(how.connectTimeoutMs, 100);
+    AVIOInterruptCB cb{&Impl::interrupted, &p};
+    AVDictionary* opts = nullptr;
+    av_dict_set(&opts, "protocol_whitelist", "http,https,tls,tcp", 0);
+    av_dict_set(&opts, "user_agent", "Orvelin/0.1", 0);
+    AVIOContext* pb = nullptr;
+    int r = avio_open2(&pb, how.url.c_str(), AVIO_FLAG_READ, &cb, &opts);
+    av_dict_free(&opts);
+    if (r < 0)
+        return "";
+    std::string text(maxBytes, '\0');
+    size_t got = 0;
+    while (got < maxBytes) {
+        int n = avio_read(pb, reinterpret_cast<unsigned char*>(&text[got]), static_cast<int>(maxBytes - got));
+        if (n <= 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    avio_closep(&pb);
+    text.resize(got);
+    return text;
 }
 
 void MediaSource::pollMeta()

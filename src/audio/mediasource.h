@@ -25,6 +25,8 @@ class MediaSource final : public Source {
 public:
     // nullptr with error set (FILEOPEN, FORMAT, NOTAUDIO, TIMEOUT, ...).
     static std::unique_ptr<MediaSource> open(const MediaOpen& how, int& error);
+    // Up to maxBytes of a network resource (a playlist), "" on failure.
+    static std::string fetch(const MediaOpen& how, size_t maxBytes);
     ~MediaSource() override;
 
     size_t read(float* out, size_t frames) override;

@@ -9,22 +9,6 @@
 namespace audio::test {
 namespace {
 
-const char* const kFamilies[] = {"WMA", "FLAC", "WV", "OFR", "AAC", "AIX", "ADX", "OPUS",
-                                 "AC3", "ALAC", "APE", "MPC", "SPX", "TTA", "DSD", "WEBM"};
-
-// The player's trial order; returns the name of the creator that took the file.
-std::string openLikePlayer(Engine& e, const std::string& path, Handle& h)
-{
-    if ((h = e.StreamCreateFile(path, 0, 0, UNICODE)))
-        return "core";
-    for (int i = 0; i <= static_cast<int>(AddOn::WEBM); ++i)
-        if ((h = e.AddOnStreamCreateFile(static_cast<AddOn>(i), path, 0, 0, UNICODE)))
-            return kFamilies[i];
-    if ((h = e.MusicLoad(path, 0, 0, UNICODE | MUSIC_PRESCAN | SAMPLE_FLOAT | SAMPLE_MONO, 1)))
-        return "music";
-    return "none";
-}
-
 TEST(Engine, HandlesAndErrorCodes)
 {
     Engine e;
@@ -81,46 +65,6 @@ TEST(Engine, BadInputIsRefusedWithAReason)
     o.renderToEnd(h);
     EXPECT_EQ(o.e.ChannelIsActive(h), ACTIVE_STOPPED);
     EXPECT_EQ(o.e.ChannelGetPosition(h, POS_BYTE), o.e.ChannelGetLength(h, POS_BYTE));
-}
-
-struct FormatCase {
-    const char* file;
-    const char* encode;   // ffmpeg output options
-    const char* creator;  // who takes it in the trial order
-};
-
-TEST(Engine, EachCreatorTakesOnlyItsFamily)
-{
-    const FormatCase cases[] = {
-        {"a.wav", "-c:a pcm_s16le", "core"},   {"a.mp3", "-c:a libmp3lame", "core"},
-        {"a.ogg", "-c:a libvorbis", "core"},   {"a.aiff", "-c:a pcm_s16be", "core"},
-        {"a.flac", "-c:a flac", "FLAC"},       {"a.oga", "-c:a flac -f ogg", "FLAC"},
-        {"a.wma", "-c:a wmav2", "WMA"},        {"a.wv", "-c:a wavpack", "WV"},
-        {"a.m4a", "-c:a aac", "AAC"},          {"a.aac", "-c:a aac -f adts", "AAC"},
-        {"a.opus", "-c:a libopus", "OPUS"},    {"a.ac3", "-c:a ac3", "AC3"},
-        {"b.m4a", "-c:a alac", "ALAC"},        {"a.spx", "-c:a libspeex -ar 16000", "SPX"},
-        {"a.tta", "-c:a tta", "TTA"},          {"a.webm", "-c:a libopus", "WEBM"},
-        {"a.adx", "-c:a adpcm_adx", "ADX"},
-    };
-    Offline o;
-    TempDir dir;
-    for (const auto& c : cases) {
-        std::string path = dir.file(c.file);
-        ASSERT_TRUE(ffmpeg("-f lavfi -i sine=frequency=440:duration=0.5 -ac 2 " + std::string(c.encode) + " " +
-                           path)) << c.file;
-        Handle h = 0;
-        EXPECT_EQ(openLikePlayer(o.e, path, h), c.creator) << c.file;
-        ChannelInfo info;
-        ASSERT_TRUE(o.e.ChannelGetInfo(h, info)) << c.file;
-        EXPECT_TRUE(info.flags & SAMPLE_FLOAT);
-        o.e.StreamFree(h);
-    }
-    writeFile(dir.file("a.mod"), tinyModule());
-    Handle h = 0;
-    EXPECT_EQ(openLikePlayer(o.e, dir.file("a.mod"), h), "music");
-    // A family's creator refuses what belongs to another one.
-    EXPECT_EQ(o.e.AddOnStreamCreateFile(AddOn::FLAC, dir.file("a.mp3"), 0, 0, 0), 0u);
-    EXPECT_EQ(Engine::ErrorGetCode(), ERROR_FORMAT);
 }
 
 TEST(Engine, AddOnsAreListedAndLoadIntoTheCoreCreator)

@@ -27,6 +27,28 @@ bool ffmpeg(const std::string& args)
     return std::system(cmd.c_str()) == 0;
 }
 
+bool ffmpegMany(const std::string& input, const std::vector<std::pair<std::string, std::string>>& outputs)
+{
+    std::string args = input;
+    for (const auto& [file, options] : outputs)
+        args += " " + options + " " + file;
+    return ffmpeg(args);
+}
+
+std::string openLikePlayer(Engine& e, const std::string& path, Handle& h)
+{
+    static const char* const families[] = {"WMA", "FLAC", "WV", "OFR", "AAC", "AIX", "ADX", "OPUS",
+                                           "AC3", "ALAC", "APE", "MPC", "SPX", "TTA", "DSD", "WEBM"};
+    if ((h = e.StreamCreateFile(path, 0, 0, UNICODE)))
+        return "core";
+    for (int i = 0; i <= static_cast<int>(AddOn::WEBM); ++i)
+        if ((h = e.AddOnStreamCreateFile(static_cast<AddOn>(i), path, 0, 0, UNICODE)))
+            return families[i];
+    if ((h = e.MusicLoad(path, 0, 0, UNICODE | MUSIC_PRESCAN | SAMPLE_FLOAT | SAMPLE_MONO, 1)))
+        return "music";
+    return "none";
+}
+
 static void put(std::ofstream& f, uint32_t v, int bytes)
 {
     for (int i = 0; i < bytes; ++i)

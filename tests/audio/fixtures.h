@@ -41,6 +41,13 @@ struct Offline {
     std::vector<float> renderToEnd(Handle h, uint32_t maxFrames = 10 * 48000);
 };
 
+// Runs "ffmpeg -v error -y INPUT" with several outputs at once: (file, options) pairs.
+bool ffmpegMany(const std::string& input, const std::vector<std::pair<std::string, std::string>>& outputs);
+
+// Opens a file the way the player does: the core creator, each add-on in
+// order, then tracker music. Returns who took it ("core", "FLAC", ..., "music", "none").
+std::string openLikePlayer(Engine& e, const std::string& path, Handle& h);
+
 // Amplitude of the `freq` component of one channel of interleaved stereo, by correlation.
 double toneAmplitude(const std::vector<float>& stereo, size_t begin, size_t count, double freq, double rate,
                      int channel = 0);

@@ -14,6 +14,7 @@
 
 #include "audio/engine.h"
 #include "audio/fixtures.h"
+#include "audio/playlist.h"
 
 namespace audio::test {
 namespace {
@@ -45,7 +46,10 @@ public:
         ::close(fd_);
         thread_.join();
     }
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/stream"; }
+    std::string url(const std::string& path = "/stream") const
+    {
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
     std::string request() const { return request_; }
 
 private:
@@ -189,6 +193,41 @@ TEST(Streams, HttpHeadersWhenTheServerAnswersHttp)
     EXPECT_NE(std::find(http.begin(), http.end(), "icy-name:Jazz Radio"), http.end());
     EXPECT_EQ(o.e.ChannelGetTags(h, TAG_META), nullptr);
     EXPECT_FALSE(o.e.ChannelSetPosition(h, 0, POS_BYTE));  // not seekable
+}
+
+TEST(Streams, PlaylistEntries)
+{
+    using detail::firstPlaylistEntry;
+    const std::pair<const char*, const char*> cases[] = {
+        {"[playlist]\r\nNumberOfEntries=2\r\nFile1=http://a.example/live\r\nTitle1=A\r\nFile2=http://b/\r\n",
+         "http://a.example/live"},
+        {"#EXTM3U\n#EXTINF:-1,Radio\nhttps://b.example/stream.mp3\n", "https://b.example/stream.mp3"},
+        {"\xEF\xBB\xBFhttp://c.example/x\n", "http://c.example/x"},
+        {"<asx version=\"3.0\"><entry><ref href=\"http://d.example/wma\"/></entry></asx>", "http://d.example/wma"},
+        {"#EXTM3U\n#EXT-X-TARGETDURATION:10\nseg1.ts\n", ""},  // HLS is played as it is
+        {"[playlist]\nFile1=/etc/passwd\n", ""},                  // only network entries
+        {"ID3\x03garbage", ""},
+    };
+    for (auto [text, url] : cases)
+        EXPECT_EQ(firstPlaylistEntry(text), url) << text;
+    EXPECT_TRUE(detail::looksLikePlaylistUrl("http://x/listen.pls?sid=1"));
+    EXPECT_FALSE(detail::looksLikePlaylistUrl("http://x/stream"));
+}
+
+TEST(Streams, PlaylistUrlPlaysItsFirstEntry)
+{
+    TempDir dir;
+    auto body = mp3Bytes(dir, 1);
+    RadioServer radio("ICY 200 OK\r\nicy-name:Listed\r\nContent-Type:audio/mpeg\r\n\r\n", body, 0, {});
+    std::string pls = "[playlist]\nFile1=" + radio.url() + "\nLength1=-1\n";
+    RadioServer list("HTTP/1.0 200 OK\r\nContent-Type: audio/x-scpls\r\n\r\n",
+                     std::vector<uint8_t>(pls.begin(), pls.end()), 0, {});
+    Offline o;
+    o.e.SetConfig(CONFIG_NET_PLAYLIST, 1);
+    Handle h = o.e.StreamCreateURL(list.url("/listen.pls"), 0, 0);
+    ASSERT_NE(h, 0u) << Engine::ErrorGetCode();
+    auto icy = split(o.e.ChannelGetTags(h, TAG_ICY));
+    EXPECT_NE(std::find(icy.begin(), icy.end(), "icy-name:Listed"), icy.end());
 }
 
 TEST(Streams, UnreachableUrlsFailWithoutHanging)
