@@ -6,6 +6,7 @@
 #include "audio/constants.h"
 
 extern "C" {
+#include <libavutil/mem.h>
 #include <libavutil/tx.h>
 }
 
@@ -14,9 +15,16 @@ namespace audio::detail {
 struct Fft::Impl {
     AVTXContext* tx = nullptr;
     av_tx_fn fn = nullptr;
-    std::vector<float> window, in;
-    std::vector<AVComplexFloat> out;
-    ~Impl() { av_tx_uninit(&tx); }
+    std::vector<float> window;
+    // The transform wants buffers aligned for the widest vector unit.
+    float* in = nullptr;
+    AVComplexFloat* out = nullptr;
+    ~Impl()
+    {
+        av_tx_uninit(&tx);
+        av_free(in);
+        av_free(out);
+    }
 };
 
 Fft::Fft(size_t n) : n_(n), p_(std::make_unique<Impl>())
@@ -27,8 +35,10 @@ Fft::Fft(size_t n) : n_(n), p_(std::make_unique<Impl>())
     p_->window.resize(n);
     for (size_t i = 0; i < n; ++i)  // periodic Hann
         p_->window[i] = static_cast<float>(0.5 * (1 - std::cos(2 * M_PI * static_cast<double>(i) / n)));
-    p_->in.resize(n);
-    p_->out.resize(n / 2 + 1);
+    p_->in = static_cast<float*>(av_malloc(n * sizeof(float)));
+    p_->out = static_cast<AVComplexFloat*>(av_malloc((n / 2 + 1) * sizeof(AVComplexFloat)));
+    if (!p_->in || !p_->out)
+        av_tx_uninit(&p_->tx);
 }
 
 Fft::~Fft() = default;
@@ -43,7 +53,7 @@ bool Fft::magnitudes(const float* frames, size_t count, int chans, uint32_t flag
     const float norm = 2.0f / static_cast<float>(n_);
     count = std::min(count, n_);
     for (int pass = 0; pass < passes; ++pass) {
-        float* x = p_->in.data();
+        float* x = p_->in;
         for (size_t i = 0; i < n_; ++i) {
             float v = 0;
             if (i < count) {
@@ -69,7 +79,7 @@ bool Fft::magnitudes(const float* frames, size_t count, int chans, uint32_t flag
         if (!(flags & DATA_FFT_NOWINDOW))
             for (size_t i = 0; i < n_; ++i)
                 x[i] *= p_->window[i];
-        p_->fn(p_->tx, p_->out.data(), x, sizeof(float));
+        p_->fn(p_->tx, p_->out, x, sizeof(float));
         for (size_t k = 0; k < half; ++k) {
             const AVComplexFloat& c = p_->out[k];
             out[k * passes + pass] = norm * std::hypot(c.re, c.im);
