@@ -19,15 +19,6 @@ void DelayLine::resize(size_t minSize)
 
 void DelayLine::clear() { std::fill(buf_.begin(), buf_.end(), 0.0f); }
 
-float DelayLine::frac(double delay) const
-{
-    double whole = std::floor(delay);
-    auto d = static_cast<size_t>(whole);
-    float t = static_cast<float>(delay - whole);
-    float a = at(d), b = at(d + 1);
-    return a + (b - a) * t;
-}
-
 std::unique_ptr<Effect> makeEffect(int type, uint32_t rate)
 {
     switch (type) {

@@ -27,7 +27,13 @@ public:
     void resize(size_t minSize);
     void clear();
     float at(size_t delay) const { return buf_[(w_ - delay) & mask_]; }
-    float frac(double delay) const;  // linear interpolation between neighbours
+    float frac(double delay) const  // linear interpolation between neighbours
+    {
+        auto d = static_cast<size_t>(delay);
+        float t = static_cast<float>(delay - static_cast<double>(d));
+        float a = at(d), b = at(d + 1);
+        return a + (b - a) * t;
+    }
     void write(float v) { buf_[w_ & mask_] = v; }
     void advance() { ++w_; }
 

@@ -45,6 +45,26 @@ void ParamEq::process(float* buf, size_t frames, int chans)
 {
     if (bypass_)
         return;
+    if (chans == 2) {
+        // Both channels in one pass: two independent recursions keep the FPU busy.
+        double xl1 = x1_[0], xl2 = x2_[0], yl1 = y1_[0], yl2 = y2_[0];
+        double xr1 = x1_[1], xr2 = x2_[1], yr1 = y1_[1], yr2 = y2_[1];
+        const double b0 = b0_, b1 = b1_, b2 = b2_, a1 = a1_, a2 = a2_;
+        for (size_t i = 0; i < frames; ++i) {
+            float* s = buf + 2 * i;
+            double xl = s[0], xr = s[1];
+            double yl = b0 * xl + b1 * xl1 + b2 * xl2 - a1 * yl1 - a2 * yl2;
+            double yr = b0 * xr + b1 * xr1 + b2 * xr2 - a1 * yr1 - a2 * yr2;
+            xl2 = xl1; xl1 = xl; yl2 = yl1; yl1 = yl;
+            xr2 = xr1; xr1 = xr; yr2 = yr1; yr1 = yr;
+            s[0] = static_cast<float>(yl);
+            s[1] = static_cast<float>(yr);
+        }
+        auto flush = [](double v) { return std::fabs(v) < 1e-30 ? 0.0 : v; };
+        x1_[0] = xl1; x2_[0] = xl2; y1_[0] = flush(yl1); y2_[0] = flush(yl2);
+        x1_[1] = xr1; x2_[1] = xr2; y1_[1] = flush(yr1); y2_[1] = flush(yr2);
+        return;
+    }
     for (int c = 0; c < chans && c < 2; ++c) {
         double x1 = x1_[c], x2 = x2_[c], y1 = y1_[c], y2 = y2_[c];
         for (size_t i = 0; i < frames; ++i) {
