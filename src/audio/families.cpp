@@ -18,6 +18,13 @@ bool coreAccepts(const std::string& d, const std::string& c)
     return d == "ogg" && c == "vorbis";
 }
 
+const char* localDemuxers()
+{
+    // Keep in step with coreAccepts() and the table below.
+    return "mp3,wav,w64,aiff,ogg,flac,asf,asf_o,wv,aac,loas,mov,aix,adx,ac3,eac3,ape,mpc,mpc8,tta,dsf,iff,"
+           "matroska";
+}
+
 const std::vector<Family>& families()
 {
     // OptimFROG has no decoder in our libraries: the family is listed and refuses every file.

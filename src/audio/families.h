@@ -22,5 +22,7 @@ const Family* findFamily(AddOn id);
 const Family* findFamily(const std::string& name);
 // The formats StreamCreateFile always takes: MPEG audio, WAV, AIFF, Ogg Vorbis.
 bool coreAccepts(const std::string& demuxer, const std::string& codec);
+// Every demuxer that the core or a family takes, as a comma list for probing local files.
+const char* localDemuxers();
 
 }  // namespace audio::detail

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "audio/constants.h"
+#include "audio/families.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -31,6 +32,7 @@ bool startsWith(const char* s, const char* prefix) { return std::strncmp(s, pref
 // 88.2 kHz PCM so effects and output do not run at DSD speed.
 constexpr int kDsdRate = 88200;
 constexpr int kMaxDecodeErrors = 64;
+
 
 uint32_t ctypeOf(const std::string& demuxer, const AVCodecParameters* cp)
 {
@@ -208,7 +210,12 @@ struct MediaSource::Impl {
     int64_t scanLength(const std::string& url) const
     {
         AVFormatContext* c = nullptr;
-        if (avformat_open_input(&c, url.c_str(), nullptr, nullptr) < 0)
+        AVDictionary* opts = nullptr;
+        av_dict_set(&opts, "protocol_whitelist", "file,subfile", 0);
+        av_dict_set(&opts, "format_whitelist", localDemuxers(), 0);
+        int r = avformat_open_input(&c, url.c_str(), nullptr, &opts);
+        av_dict_free(&opts);
+        if (r < 0)
             return -1;
         // Raw streams (ADTS, AC-3) get packet durations from the parser only after this.
         avformat_find_stream_info(c, nullptr);
@@ -261,6 +268,12 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
     p.fc->interrupt_callback.callback = &Impl::interrupted;
     p.fc->interrupt_callback.opaque = &p;
     AVDictionary* opts = nullptr;
+    if (!how.net) {
+        // Only demuxers of our families may probe a local file: a text file that
+        // looks like a playlist (HLS, concat) must not open other files or URLs.
+        av_dict_set(&opts, "protocol_whitelist", "file,subfile", 0);
+        av_dict_set(&opts, "format_whitelist", localDemuxers(), 0);
+    }
     if (how.net) {
         // A playlist fetched from the network must not reach local files.
         av_dict_set(&opts, "protocol_whitelist", "http,https,tls,tcp,crypto", 0);
@@ -379,6 +392,8 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
 
     if (p.fc->bit_rate > 0)
         s->bitrate_ = p.fc->bit_rate / 1000.0;
+    else if (cp->bit_rate > 0)
+        s->bitrate_ = cp->bit_rate / 1000.0;
     else if (p.fileSize > 0 && s->length_ > 0)
         s->bitrate_ = p.fileSize * 8.0 / (static_cast<double>(s->length_) / p.outRate) / 1000.0;
 

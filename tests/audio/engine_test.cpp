@@ -114,6 +114,23 @@ TEST(Engine, ChannelInfoFlagsEightBitSourcesAndMono)
     EXPECT_DOUBLE_EQ(o.e.ChannelBytes2Seconds(b, 22050 * 4), 1.0);
 }
 
+TEST(Engine, StreamFromPartOfAFile)
+{
+    Offline o;
+    TempDir dir;
+    writeWav(dir.file("a.wav"), 8000, 1, 16, 800, [](int64_t n, int) { return (n % 100) / 200.0; });
+    std::ifstream in(dir.file("a.wav"), std::ios::binary);
+    std::vector<uint8_t> wav((std::istreambuf_iterator<char>(in)), {});
+    std::vector<uint8_t> packed(1000 + wav.size() + 500, 0x55);
+    std::fill(packed.begin(), packed.begin() + 1000, 0xAA);
+    std::copy(wav.begin(), wav.end(), packed.begin() + 1000);
+    writeFile(dir.file("packed.bin"), packed);
+    Handle h = o.e.StreamCreateFile(dir.file("packed.bin"), 1000, wav.size(), 0);
+    ASSERT_NE(h, 0u) << Engine::ErrorGetCode();
+    EXPECT_EQ(o.e.ChannelGetLength(h, POS_BYTE), 800u * 4);
+    EXPECT_EQ(o.e.StreamGetFilePosition(h, FILEPOS_SIZE), wav.size());
+}
+
 TEST(Engine, ConfigValues)
 {
     Offline o;
