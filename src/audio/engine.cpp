@@ -44,6 +44,13 @@ bool ok()
 
 std::string dotted(unsigned v) { return std::to_string(v >> 16) + "." + std::to_string((v >> 8) & 0xFF) + "." + std::to_string(v & 0xFF); }
 
+template <class Rec> struct EffectOf;
+template <> struct EffectOf<DX8Chorus> { using type = detail::Chorus; static constexpr int id = FX_DX8_CHORUS; };
+template <> struct EffectOf<DX8Flanger> { using type = detail::Flanger; static constexpr int id = FX_DX8_FLANGER; };
+template <> struct EffectOf<DX8Echo> { using type = detail::Echo; static constexpr int id = FX_DX8_ECHO; };
+template <> struct EffectOf<DX8ParamEq> { using type = detail::ParamEq; static constexpr int id = FX_DX8_PARAMEQ; };
+template <> struct EffectOf<DX8Reverb> { using type = detail::Reverb; static constexpr int id = FX_DX8_REVERB; };
+
 }  // namespace
 
 class Engine::Impl : public detail::Clock {
@@ -144,8 +151,19 @@ public:
         return add(detail::Kind::Stream, std::move(src), flags, how.url, std::move(abort), plugin);
     }
 
-    template <class Rec> bool getFx(Handle fx, Rec& out, int type)
+    bool pauseOutput(bool paused)
     {
+        if (!initialized)
+            return fail(ERROR_INIT, false);
+        out.pause(paused);
+        devicePaused = paused;
+        return ok();
+    }
+
+    // Runs f on the effect `fx` as the class that keeps records of type Rec.
+    template <class Rec, class F> bool withFx(Handle fx, F&& f)
+    {
+        using Of = EffectOf<Rec>;
         auto o = owner.find(fx);
         if (o == owner.end())
             return fail(ERROR_HANDLE, false);
@@ -154,42 +172,22 @@ public:
             return false;
         bool typed = false;
         bool found = c->withEffect(fx, [&](detail::Effect& e) {
-            if (e.type() != type)
+            if (e.type() != Of::id)
                 return;
             typed = true;
-            if constexpr (std::is_same_v<Rec, DX8Chorus>) out = static_cast<detail::Chorus&>(e).get();
-            else if constexpr (std::is_same_v<Rec, DX8Flanger>) out = static_cast<detail::Flanger&>(e).get();
-            else if constexpr (std::is_same_v<Rec, DX8Echo>) out = static_cast<detail::Echo&>(e).get();
-            else if constexpr (std::is_same_v<Rec, DX8ParamEq>) out = static_cast<detail::ParamEq&>(e).get();
-            else out = static_cast<detail::Reverb&>(e).get();
+            f(static_cast<typename Of::type&>(e));
         });
         if (!found)
             return fail(ERROR_HANDLE, false);
         return typed ? ok() : fail(ERROR_ILLPARAM, false);
     }
-
-    template <class Rec> bool setFx(Handle fx, const Rec& in, int type)
+    template <class Rec> bool getFx(Handle fx, Rec& out)
     {
-        auto o = owner.find(fx);
-        if (o == owner.end())
-            return fail(ERROR_HANDLE, false);
-        auto c = find(o->second);
-        if (!c)
-            return false;
-        bool typed = false;
-        bool found = c->withEffect(fx, [&](detail::Effect& e) {
-            if (e.type() != type)
-                return;
-            typed = true;
-            if constexpr (std::is_same_v<Rec, DX8Chorus>) static_cast<detail::Chorus&>(e).set(in);
-            else if constexpr (std::is_same_v<Rec, DX8Flanger>) static_cast<detail::Flanger&>(e).set(in);
-            else if constexpr (std::is_same_v<Rec, DX8Echo>) static_cast<detail::Echo&>(e).set(in);
-            else if constexpr (std::is_same_v<Rec, DX8ParamEq>) static_cast<detail::ParamEq&>(e).set(in);
-            else static_cast<detail::Reverb&>(e).set(in);
-        });
-        if (!found)
-            return fail(ERROR_HANDLE, false);
-        return typed ? ok() : fail(ERROR_ILLPARAM, false);
+        return withFx<Rec>(fx, [&](auto& e) { out = e.get(); });
+    }
+    template <class Rec> bool setFx(Handle fx, const Rec& in)
+    {
+        return withFx<Rec>(fx, [&](auto& e) { e.set(in); });
     }
 
     bool initialized = false;
@@ -263,14 +261,7 @@ bool Engine::Free()
     return ok();
 }
 
-bool Engine::Start()
-{
-    if (!d->initialized)
-        return fail(ERROR_INIT, false);
-    d->out.pause(false);
-    d->devicePaused = false;
-    return ok();
-}
+bool Engine::Start() { return d->pauseOutput(false); }
 
 bool Engine::Stop()
 {
@@ -281,14 +272,7 @@ bool Engine::Stop()
     return ok();
 }
 
-bool Engine::Pause()
-{
-    if (!d->initialized)
-        return fail(ERROR_INIT, false);
-    d->out.pause(true);
-    d->devicePaused = true;
-    return ok();
-}
+bool Engine::Pause() { return d->pauseOutput(true); }
 
 bool Engine::SetConfig(uint32_t option, uint32_t value)
 {
@@ -727,16 +711,16 @@ bool Engine::ChannelRemoveFX(Handle h, Handle fx)
     return ok();
 }
 
-bool Engine::FXGetParameters(Handle fx, DX8Chorus& p) { return d->getFx(fx, p, FX_DX8_CHORUS); }
-bool Engine::FXGetParameters(Handle fx, DX8Flanger& p) { return d->getFx(fx, p, FX_DX8_FLANGER); }
-bool Engine::FXGetParameters(Handle fx, DX8Echo& p) { return d->getFx(fx, p, FX_DX8_ECHO); }
-bool Engine::FXGetParameters(Handle fx, DX8ParamEq& p) { return d->getFx(fx, p, FX_DX8_PARAMEQ); }
-bool Engine::FXGetParameters(Handle fx, DX8Reverb& p) { return d->getFx(fx, p, FX_DX8_REVERB); }
-bool Engine::FXSetParameters(Handle fx, const DX8Chorus& p) { return d->setFx(fx, p, FX_DX8_CHORUS); }
-bool Engine::FXSetParameters(Handle fx, const DX8Flanger& p) { return d->setFx(fx, p, FX_DX8_FLANGER); }
-bool Engine::FXSetParameters(Handle fx, const DX8Echo& p) { return d->setFx(fx, p, FX_DX8_ECHO); }
-bool Engine::FXSetParameters(Handle fx, const DX8ParamEq& p) { return d->setFx(fx, p, FX_DX8_PARAMEQ); }
-bool Engine::FXSetParameters(Handle fx, const DX8Reverb& p) { return d->setFx(fx, p, FX_DX8_REVERB); }
+bool Engine::FXGetParameters(Handle fx, DX8Chorus& p) { return d->getFx(fx, p); }
+bool Engine::FXGetParameters(Handle fx, DX8Flanger& p) { return d->getFx(fx, p); }
+bool Engine::FXGetParameters(Handle fx, DX8Echo& p) { return d->getFx(fx, p); }
+bool Engine::FXGetParameters(Handle fx, DX8ParamEq& p) { return d->getFx(fx, p); }
+bool Engine::FXGetParameters(Handle fx, DX8Reverb& p) { return d->getFx(fx, p); }
+bool Engine::FXSetParameters(Handle fx, const DX8Chorus& p) { return d->setFx(fx, p); }
+bool Engine::FXSetParameters(Handle fx, const DX8Flanger& p) { return d->setFx(fx, p); }
+bool Engine::FXSetParameters(Handle fx, const DX8Echo& p) { return d->setFx(fx, p); }
+bool Engine::FXSetParameters(Handle fx, const DX8ParamEq& p) { return d->setFx(fx, p); }
+bool Engine::FXSetParameters(Handle fx, const DX8Reverb& p) { return d->setFx(fx, p); }
 
 bool Engine::FXReset(Handle fx)
 {

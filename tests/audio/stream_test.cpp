@@ -19,6 +19,22 @@
 namespace audio::test {
 namespace {
 
+// A TCP socket bound to a free port on 127.0.0.1.
+int loopbackSocket(int& port)
+{
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    port = ntohs(a.sin_port);
+    return fd;
+}
+
 // A one-connection-at-a-time radio server on 127.0.0.1: a reply head, then
 // the MP3 bytes, with ICY metadata blocks when metaint > 0.
 class RadioServer {
@@ -26,16 +42,7 @@ public:
     RadioServer(std::string head, std::vector<uint8_t> body, int metaint, std::vector<std::string> titles)
         : head_(std::move(head)), body_(std::move(body)), metaint_(metaint), titles_(std::move(titles))
     {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        int one = 1;
-        ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        socklen_t len = sizeof a;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
-        port_ = ntohs(a.sin_port);
+        fd_ = loopbackSocket(port_);
         ::listen(fd_, 4);
         thread_ = std::thread([this] { run(); });
     }
@@ -234,15 +241,8 @@ TEST(Streams, UnreachableUrlsFailWithoutHanging)
 {
     Offline o;
     o.e.SetConfig(CONFIG_NET_TIMEOUT, 2000);
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);  // a port nobody listens on
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    int port = ntohs(a.sin_port);
-    ::close(fd);
+    int port = 0;
+    ::close(loopbackSocket(port));  // a port nobody listens on
     EXPECT_EQ(o.e.StreamCreateURL("http://127.0.0.1:" + std::to_string(port) + "/", 0, 0), 0u);
     EXPECT_NE(Engine::ErrorGetCode(), ERROR_OK);
     EXPECT_EQ(o.e.StreamCreateURL("ftp://127.0.0.1/x.mp3", 0, 0), 0u);
