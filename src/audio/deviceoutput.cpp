@@ -42,7 +42,6 @@ int DeviceOutput::open(const char* driver, uint32_t freq, Fill fill, void* user)
     const char* d = SDL_GetCurrentAudioDriver();
     driver_ = d ? d : "";
     userPair_ = pair;
-    SDL_PauseAudioDevice(id_, 0);
     return ERROR_OK;
 }
 

@@ -14,7 +14,7 @@ public:
 
     ~DeviceOutput();
     // driver: nullptr for the system's choice, "dummy" for a silent device
-    // that still consumes in real time. Returns an error code.
+    // that still consumes in real time. The device starts paused. Returns an error code.
     int open(const char* driver, uint32_t freq, Fill fill, void* user);
     void close();
     void pause(bool paused);

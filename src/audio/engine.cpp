@@ -242,7 +242,8 @@ bool Engine::Init(int device, uint32_t freq, uint32_t /*flags*/)
         int err = d->out.open(driver, d->devRate, &Impl::fillDevice, d.get());
         if (err != ERROR_OK)
             return fail(err, false);
-        d->devRate = d->out.rate();
+        d->devRate = d->out.rate();  // before the first callback reads it
+        d->out.pause(false);
     }
     d->initialized = true;
     return ok();

@@ -81,7 +81,7 @@ struct MediaSource::Impl {
     int64_t pendStart = 0;   // output frame of pend[pendOff]
     bool inputEof = false, eof = false;
     int errors = 0;
-    int64_t firstPacketPos = -1;
+    std::atomic<int64_t> firstPacketPos{-1};
     std::atomic<int64_t> fileSize{-1}, filePos{0};
     const std::atomic<bool>* abort = nullptr;
     std::atomic<int64_t> deadline{0};
