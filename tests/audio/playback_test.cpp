@@ -146,6 +146,19 @@ TEST_F(Playback, VolumeAndPanApplyAtTheOutputOnly)
     EXPECT_LE(buffer, 1.0f);  // capped to the playback buffer
 }
 
+TEST_F(Playback, LogarithmicVolumeCurve)
+{
+    ASSERT_TRUE(o.e.SetConfig(CONFIG_CURVE_VOL, 1));  // for channels created from now on
+    Handle h = open("tone.wav");
+    ASSERT_TRUE(o.e.ChannelPlay(h, false));
+    ASSERT_TRUE(o.e.ChannelSetAttribute(h, ATTRIB_VOL, 0.5f));
+    auto out = o.render(4410);
+    EXPECT_NEAR(20 * std::log10(toneAmplitude(out, 0, 4410, 1000, 44100) / 0.5), -50, 0.1);
+    ASSERT_TRUE(o.e.ChannelSetAttribute(h, ATTRIB_VOL, 1.0f));
+    out = o.render(4410);
+    EXPECT_NEAR(toneAmplitude(out, 0, 4410, 1000, 44100), 0.5, 0.005);
+}
+
 TEST_F(Playback, LoopFlagWrapsInsteadOfEnding)
 {
     Handle h = open("ramp.wav");

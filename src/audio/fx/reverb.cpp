@@ -1,5 +1,5 @@
-// A four-comb reverb with damped feedback and all-pass diffusion, in the
-// shape of the DirectX "Waves" reverb.
+// A four-comb reverb with damped feedback and all-pass diffusion, driven by
+// the four fields of the DirectX 8 reverb record.
 #include <algorithm>
 #include <cmath>
 
