@@ -52,6 +52,7 @@ enum class AddOn {
 };
 
 // Called on an engine thread with interleaved float samples; length in bytes.
+// It runs under the channel's effect lock, so it must not call the Engine.
 using DspProc = void (*)(Handle dsp, Handle channel, void* buffer, uint32_t length, void* user);
 
 // The audio engine. Call it from one thread (the player's UI thread); it runs
