@@ -214,14 +214,11 @@ bool TFlacTag::WriteRewrite(TStream& Source, TStream& Destination, const SavePla
 
 int TFlacTag::SaveStream(TStream& Stream) {
     SavePlan plan;
-    if (MakePlan(Stream, plan) != flacSuccess) return flacError;
-    bool ok;
-    if (plan.InPlace) {
-        ok = WriteInPlace(Stream, plan);
-    } else {
-        TMemoryStream out;
-        ok = WriteRewrite(Stream, out, plan) && Stream.SetSize(0) && Stream.SetPosition(0) && out.SaveToStream(Stream);
-    }
+    TMemoryStream out;
+    bool ok = MakePlan(Stream, plan) == flacSuccess &&
+              (plan.InPlace ? WriteInPlace(Stream, plan)
+                            : WriteRewrite(Stream, out, plan) && Stream.SetSize(0) && Stream.SetPosition(0) &&
+                                  out.SaveToStream(Stream));
     Stream.SetPosition(0);
     return ok ? flacSuccess : flacError;
 }

@@ -9,6 +9,10 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
+
+#include "tags/flac/byteorder.h"
+#include "tags/flac/oggstream.h"
 
 namespace flactest {
 
@@ -77,5 +81,36 @@ struct TempDir {
         return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(path), {}));
     }
 };
+
+struct OggPage {
+    tags::TOggHeader header;
+    std::string data;
+    bool checksumOk;
+};
+
+inline std::vector<OggPage> Pages(const std::string& bytes) {
+    std::vector<OggPage> pages;
+    tags::TMemoryStream s(bytes);
+    tags::TOGGStream reader(&s);
+    for (;;) {
+        int64_t start = s.Position();
+        OggPage p;
+        if (!reader.GetNextPageHeader(p.header)) break;
+        std::string page = bytes.substr(static_cast<size_t>(start), static_cast<size_t>(s.Position() - start));
+        p.data = page.substr(static_cast<size_t>(p.header.HeaderSize()));
+        tags::SetOggPageChecksum(page);
+        p.checksumOk = tags::flacio::ReadLE(page.data() + 22, 4) == p.header.Checksum;
+        pages.push_back(p);
+    }
+    return pages;
+}
+
+// The audio packets: the data of every page with a granule position.
+inline std::string OggAudio(const std::string& bytes) {
+    std::string audio;
+    for (const OggPage& p : Pages(bytes))
+        if (p.header.AbsolutePosition) audio += p.data;
+    return audio;
+}
 
 }  // namespace flactest

@@ -576,3 +576,148 @@ TEST(FlacFile, RemoveKeepsOtherBlocksAndAudio) {
     EXPECT_EQ(back.FPadding, 0u);
     EXPECT_TRUE(EndsWith(ReadAll(f.path), kAudio));
 }
+
+// --- Ogg FLAC ----------------------------------------------------------------
+
+namespace {
+
+std::string OggFlac(const std::vector<std::string>& blocks, uint32_t firstAudioPage = 0) {
+    std::string packet = std::string("\x7F" "FLAC\x01\x00", 7) + BE(static_cast<uint32_t>(blocks.size()), 2) + "fLaC" +
+                         Block(0, blocks.empty(), kInfo);
+    TOggHeader h;
+    h.TypeFlag = 2;
+    h.Serial = 0xABCD;
+    h.Segments = 1;
+    h.LacingValues[0] = static_cast<uint8_t>(packet.size());
+    std::string first = h.Serialize() + packet;
+    SetOggPageChecksum(first);
+    TMemoryStream out(first);
+    out.Seek(0, TSeekOrigin::soEnd);
+    TOGGStream writer(nullptr);
+    writer.FirstOGGHeader = h;
+    uint32_t seq = 1;
+    for (const std::string& b : blocks) {
+        TMemoryStream p(b);
+        seq += writer.CreateTagStream(p, out, seq);
+    }
+    if (firstAudioPage) seq = firstAudioPage;
+    for (int i = 0; i < 3; ++i) {
+        TOggHeader a = h;
+        a.TypeFlag = 0;
+        a.AbsolutePosition = 4096u * (i + 1);
+        a.PageNumber = seq++;
+        a.LacingValues[0] = 200;
+        std::string page = a.Serialize() + std::string(200, static_cast<char>('a' + i));
+        SetOggPageChecksum(page);
+        out.Write(page.data(), static_cast<int64_t>(page.size()));
+    }
+    return out.Bytes();
+}
+
+void ExpectWellFormedOgg(const std::string& bytes) {
+    auto pages = Pages(bytes);
+    int64_t total = 0;
+    for (size_t i = 0; i < pages.size(); ++i) {
+        EXPECT_TRUE(pages[i].checksumOk) << "page " << i;
+        EXPECT_EQ(pages[i].header.PageNumber, i) << "page " << i;
+        total += pages[i].header.HeaderSize() + static_cast<int64_t>(pages[i].data.size());
+    }
+    EXPECT_EQ(total, static_cast<int64_t>(bytes.size()));
+}
+
+}  // namespace
+
+TEST(OggFlac, LoadsBlocksSpreadOverPages) {
+    std::string pic = Picture(3, "image/jpeg", "", std::string(9000, 'j'));  // three pages
+    std::string bytes = OggFlac({Block(4, false, Comment("v", {"title=Ogg"})), Block(6, false, pic),
+                                 Block(1, true, std::string(300, '\0'))});
+    TFlacTag tag;
+    ASSERT_EQ(Load(tag, bytes), flacSuccess);
+    EXPECT_EQ(tag.StreamType, fstOggFlac);
+    EXPECT_TRUE(tag.Valid());
+    EXPECT_EQ(tag.FSampleRate, 44100u);
+    EXPECT_EQ(tag.GetText("TITLE"), "Ogg");
+    ASSERT_EQ(tag.CoverArtCount(), 1);
+    EXPECT_EQ(tag.MetaBlocksCoverArts[0].Data.Bytes(), pic);
+    EXPECT_EQ(tag.FPadding, 300u);
+    EXPECT_EQ(tag.FAudioSize, 3 * (28 + 200));
+
+    EXPECT_EQ(Load(tag, bytes.substr(0, 79 + 40)), flacError) << "header pages cut short";
+    EXPECT_FALSE(tag.Loaded);
+}
+
+TEST(OggFlac, SmallChangeFillsTheOldPagesExactly) {
+    std::string before = OggFlac({Block(4, false, Comment("v", {"TITLE=Old"})), Block(1, true, std::string(1000, '\0'))});
+    TFlacTag tag;
+    ASSERT_EQ(Load(tag, before), flacSuccess);
+    tag.SetText("ARTIST", "Someone");
+    std::string after = SaveOver(tag, before);
+    EXPECT_EQ(after.size(), before.size());
+    EXPECT_EQ(after.substr(after.size() - 3 * 228), before.substr(before.size() - 3 * 228))
+        << "audio pages untouched";
+    ExpectWellFormedOgg(after);
+    TFlacTag back;
+    ASSERT_EQ(Load(back, after), flacSuccess);
+    EXPECT_EQ(back.GetText("ARTIST"), "Someone");
+    EXPECT_EQ(back.GetText("TITLE"), "Old");
+    EXPECT_EQ(back.FOggFlacHeader.NumberOfHeaderPackets[1], 2);
+}
+
+TEST(OggFlac, RewriteRenumbersAudioPages) {
+    struct Case {
+        const char* what;
+        std::string before;
+        std::function<void(TFlacTag&)> change;
+    } cases[] = {
+        {"field larger than the padding",
+         OggFlac({Block(4, false, Comment("v", {"A=1"})), Block(1, true, std::string(100, '\0'))}),
+         [](TFlacTag& t) { t.SetText("LYRICS", std::string(5000, 'l')); }},
+        {"no padding at all, audio numbered oddly", OggFlac({Block(4, true, Comment("v", {"A=1"}))}, 17),
+         [](TFlacTag& t) { t.SetText("A", "2"); }},
+        {"picture and seek table",
+         OggFlac({Block(4, false, Comment("v", {"A=1"})), Block(3, false, std::string(18, 's')),
+                  Block(1, true, std::string(100, '\0'))}),
+         [](TFlacTag& t) {
+             TMemoryStream pic(Picture(3, "image/png", "", std::string(300, 'p')));
+             t.AddMetaDataCoverArt(&pic, pic.Size());
+         }},
+    };
+    for (const Case& c : cases) {
+        TFlacTag tag;
+        ASSERT_EQ(Load(tag, c.before), flacSuccess) << c.what;
+        tag.PaddingSizeToWrite = 4096;
+        c.change(tag);
+        std::string after = SaveOver(tag, c.before);
+        ExpectWellFormedOgg(after);
+        EXPECT_EQ(OggAudio(after), OggAudio(c.before)) << c.what;
+        TFlacTag back;
+        ASSERT_EQ(Load(back, after), flacSuccess) << c.what;
+        EXPECT_EQ(back.GetText("A"), tag.GetText("A")) << c.what;
+        EXPECT_EQ(back.GetText("LYRICS"), tag.GetText("LYRICS")) << c.what;
+        EXPECT_EQ(back.CoverArtCount(), tag.CoverArtCount()) << c.what;
+        EXPECT_EQ(back.aMetaBlockOther.size(), tag.aMetaBlockOther.size()) << c.what;
+        EXPECT_EQ(back.FPadding, 4096u) << c.what;
+        EXPECT_EQ(back.FOggFlacHeader.NumberOfHeaderPackets[1], 2 + back.CoverArtCount() + back.aMetaBlockOther.size());
+    }
+}
+
+TEST(OggFlac, HeaderPageSharedWithAudioIsNotRewritten) {
+    std::string before = OggFlac({Block(4, false, Comment("v", {"A=1"})), Block(1, true, std::string(10, '\0'))});
+    // Append audio bytes to the data of the last header page.
+    auto pages = Pages(before);
+    std::string rebuilt;
+    for (size_t i = 0; i < pages.size(); ++i) {
+        OggPage p = pages[i];
+        if (i == 2) {
+            p.data += "AUDIO";
+            p.header.LacingValues[p.header.Segments++] = 5;
+        }
+        std::string page = p.header.Serialize() + p.data;
+        SetOggPageChecksum(page);
+        rebuilt += page;
+    }
+    TFlacTag tag;
+    ASSERT_EQ(Load(tag, rebuilt), flacSuccess);
+    tag.SetText("A", "2");
+    EXPECT_EQ(SaveOver(tag, rebuilt, flacError), rebuilt);
+}
