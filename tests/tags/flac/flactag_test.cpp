@@ -721,3 +721,15 @@ TEST(OggFlac, HeaderPageSharedWithAudioIsNotRewritten) {
     tag.SetText("A", "2");
     EXPECT_EQ(SaveOver(tag, rebuilt, flacError), rebuilt);
 }
+
+TEST(FlacTag, FuzzSeedsLoad) {
+    // Real encoder output cut after a little audio: the seeds must reach the
+    // save path of the fuzz target.
+    for (const char* name : {"native.flac", "ogg.oga", "id3-picture.flac"}) {
+        TFlacTag tag;
+        EXPECT_EQ(tag.LoadFromFile(std::string(ORVELIN_SOURCE_DIR) + "/tests/tags/flac/corpus/" + name), flacSuccess)
+            << name;
+        EXPECT_EQ(tag.GetText("ARTIST"), name[0] == 'o' ? "" : "a") << name;
+        EXPECT_EQ(tag.CoverArtCount(), name[0] == 'i' ? 1 : 0) << name;
+    }
+}
