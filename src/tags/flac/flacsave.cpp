@@ -94,7 +94,7 @@ int TFlacTag::PlanNative(TStream& Source, const std::string& Comment, SavePlan& 
         CalculateMetaBlocksSize(true) == FMetaBlocksSize) {
         Plan.InPlace = true;
         if (FVorbisIndex > 0 && FPaddingIndex == FVorbisIndex + 1 && !FPaddingFragments &&
-            PicturesMatchFile(Source)) {
+            room <= flacMaxBlockSize && PicturesMatchFile(Source)) {
             Plan.Offset = FVCOffset - 4;
             Plan.Bytes = Block(flacBlockVorbisComment, false, Comment) + Padding(FPaddingLast, room);
             if (room == FPadding) Plan.Bytes.resize(Plan.Bytes.size() - static_cast<size_t>(room));
@@ -260,26 +260,27 @@ int TFlacTag::SaveFile(const std::string& Path) {
     return flacSuccess;
 }
 
+namespace {
+template <typename Save>
+int WithoutExceptions(Save save) {
+    try {
+        return save();
+    } catch (...) {
+        return flacError;
+    }
+}
+}  // namespace
+
 int TFlacTag::SaveToFile(const std::string& Path, bool Buffered) {
     (void)Buffered;
-    int result;
-    try {
-        result = SaveFile(Path);
-    } catch (...) {
-        result = flacError;
-    }
+    int result = WithoutExceptions([&] { return SaveFile(Path); });
     FExists = result == flacSuccess;
     return result;
 }
 
 int TFlacTag::SaveToStream(TStream& Stream, bool Buffered) {
     (void)Buffered;
-    int result;
-    try {
-        result = SaveStream(Stream);
-    } catch (...) {
-        result = flacError;
-    }
+    int result = WithoutExceptions([&] { return SaveStream(Stream); });
     FExists = result == flacSuccess;
     return result;
 }

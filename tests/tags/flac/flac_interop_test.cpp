@@ -58,6 +58,16 @@ std::string SineWav() {
            LE32(rate) + LE32(rate * 4) + le16(4) + le16(16) + "data" + LE32(static_cast<uint32_t>(pcm.size())) + pcm;
 }
 
+void AddJpeg(TFlacTag& tag, size_t size, const std::string& description) {
+    TMemoryStream picture(std::string(size, 'j'));
+    TFlacTagCoverArtInfo info;
+    info.PictureType = 3;
+    info.MIMEType = "image/jpeg";
+    info.Description = description;
+    tag.AddMetaDataCoverArt(nullptr, 0);
+    EXPECT_TRUE(tag.SetCoverArt(tag.CoverArtCount() - 1, picture, info));
+}
+
 class FlacInterop : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -147,13 +157,7 @@ TEST_F(FlacInterop, NativeInPlaceAndRewriteKeepTheAudio) {
     EXPECT_EQ(Shell("metaflac --no-utf8-convert --export-tags-to=- " + Quote(native)).text,
               "ARTIST=Мастер\nGENRE=Rock\nGENRE=Jazz\nCOMMENT=line one\r\nline two\n");
 
-    TMemoryStream picture(std::string(20000, 'j'));
-    TFlacTagCoverArtInfo info;
-    info.PictureType = 3;
-    info.MIMEType = "image/jpeg";
-    info.Description = "front";
-    tag.AddMetaDataCoverArt(nullptr, 0);
-    ASSERT_TRUE(tag.SetCoverArt(0, picture, info));
+    AddJpeg(tag, 20000, "front");
     tag.PaddingSizeToWrite = 4096;
     ASSERT_EQ(tag.SaveToFile(native), flacSuccess);
     ::stat(native.c_str(), &after);
@@ -208,12 +212,7 @@ TEST_F(FlacInterop, OggInPlaceAndRewriteStayValid) {
     ExpectVerifies(ogg);
     EXPECT_EQ(OggAudio(ReadAll(ogg)), audio);
 
-    TMemoryStream picture(std::string(12000, 'j'));  // spans several pages
-    TFlacTagCoverArtInfo info;
-    info.PictureType = 3;
-    info.MIMEType = "image/jpeg";
-    tag.AddMetaDataCoverArt(nullptr, 0);
-    ASSERT_TRUE(tag.SetCoverArt(0, picture, info));
+    AddJpeg(tag, 12000, "");  // spans several pages
     tag.PaddingSizeToWrite = 4096;
     ASSERT_EQ(tag.SaveToFile(ogg), flacSuccess);
     EXPECT_NE(common::fileSize(ogg), size);

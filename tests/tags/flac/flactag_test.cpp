@@ -48,6 +48,30 @@ bool EndsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
+// A file before a change and the change made to its tag.
+struct Change {
+    const char* what;
+    std::string before;
+    std::function<void(TFlacTag&)> change;
+};
+
+void AddPicture(TFlacTag& tag, size_t size) {
+    TMemoryStream pic(Picture(3, "image/jpeg", "", std::string(size, 'j')));
+    tag.AddMetaDataCoverArt(&pic, pic.Size());
+}
+
+// Loads before, changes the tag and saves it; the file must keep its size
+// and its audio. back receives what was written.
+void SaveInPlace(const std::string& before, const std::function<void(TFlacTag&)>& change, TFlacTag& back) {
+    TFlacTag tag;
+    ASSERT_EQ(Load(tag, before), flacSuccess);
+    change(tag);
+    std::string after = SaveOver(tag, before);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_TRUE(EndsWith(after, kAudio));
+    ASSERT_EQ(Load(back, after), flacSuccess);
+}
+
 }  // namespace
 
 TEST(FlacTag, StreamPropertiesComeFromStreamInfo) {
@@ -246,18 +270,9 @@ TEST(FlacTag, CommentSizeMatchesWhatASaveWrites) {
 }
 
 TEST(FlacSave, FieldThatFitsThePaddingPatchesInPlace) {
-    std::string before = Padded({"TITLE=Old"});
-    TFlacTag tag;
-    ASSERT_EQ(Load(tag, before), flacSuccess);
-    std::string field = "ARTIST=Someone";
-    tag.AddTextTag("ARTIST", "Someone");
-    std::string after = SaveOver(tag, before);
-    ASSERT_EQ(after.size(), before.size());
-    EXPECT_TRUE(EndsWith(after, kAudio));
-
     TFlacTag back;
-    ASSERT_EQ(Load(back, after), flacSuccess);
-    EXPECT_EQ(back.FPadding, 4096 - field.size() - 4);
+    SaveInPlace(Padded({"TITLE=Old"}), [](TFlacTag& t) { t.AddTextTag("ARTIST", "Someone"); }, back);
+    EXPECT_EQ(back.FPadding, 4096 - std::string("ARTIST=Someone").size() - 4);
     EXPECT_EQ(back.GetText("ARTIST"), "Someone");
     EXPECT_EQ(back.GetText("TITLE"), "Old");
     EXPECT_EQ(back.VendorString, "vendor");
@@ -270,14 +285,8 @@ TEST(FlacSave, PaddingAwayFromTheCommentIsRebuiltInPlace) {
     std::string seek(18, '\x05');
     std::string before = Native(Block(4, false, Comment("v", {"A=1"})) + Block(3, false, seek) +
                                 Block(1, false, std::string(500, '\0')) + Block(1, true, std::string(300, '\0')));
-    TFlacTag tag;
-    ASSERT_EQ(Load(tag, before), flacSuccess);
-    tag.SetText("B", "22");
-    std::string after = SaveOver(tag, before);
-    ASSERT_EQ(after.size(), before.size());
-    EXPECT_TRUE(EndsWith(after, kAudio));
     TFlacTag back;
-    ASSERT_EQ(Load(back, after), flacSuccess);
+    SaveInPlace(before, [](TFlacTag& t) { t.SetText("B", "22"); }, back);
     EXPECT_EQ(back.GetText("B"), "22");
     ASSERT_EQ(back.aMetaBlockOther.size(), 1u);
     EXPECT_EQ(back.aMetaBlockOther[0].Data.Bytes(), seek);
@@ -286,22 +295,14 @@ TEST(FlacSave, PaddingAwayFromTheCommentIsRebuiltInPlace) {
 }
 
 TEST(FlacSave, RewriteWhenTheRoomIsTooSmall) {
-    struct Case {
-        const char* what;
-        std::string before;
-        std::function<void(TFlacTag&)> change;
-    } cases[] = {
+    const Change cases[] = {
         {"no padding", Native(Block(4, true, Comment("v", {"A=1"}))), [](TFlacTag& t) { t.SetText("A", "2"); }},
         {"field larger than the padding", Padded({"A=1"}),
          [](TFlacTag& t) { t.SetText("LYRICS", std::string(5000, 'l')); }},
-        {"picture added", Padded({"A=1"}),
-         [](TFlacTag& t) {
-             TMemoryStream pic(Picture(3, "image/jpeg", "", std::string(5000, 'j')));
-             t.AddMetaDataCoverArt(&pic, pic.Size());
-         }},
+        {"picture added", Padded({"A=1"}), [](TFlacTag& t) { AddPicture(t, 5000); }},
         {"forced", Padded({"A=1"}), [](TFlacTag& t) { t.ForceReWrite = true; }},
     };
-    for (const Case& c : cases) {
+    for (const Change& c : cases) {
         TFlacTag tag;
         ASSERT_EQ(Load(tag, c.before), flacSuccess) << c.what;
         tag.PaddingSizeToWrite = 4096;
@@ -323,18 +324,18 @@ TEST(FlacSave, RewriteWhenTheRoomIsTooSmall) {
 TEST(FlacSave, ChangedPictureOfTheSameSizeIsWritten) {
     std::string before = Native(Block(6, false, Picture(3, "image/png", "front", "AAAA")) +
                                 Block(4, false, Comment("v", {"A=1"})) + Block(1, true, std::string(256, '\0')));
-    TFlacTag tag;
-    ASSERT_EQ(Load(tag, before), flacSuccess);
-    TFlacTagCoverArtInfo info;
-    ASSERT_TRUE(tag.GetCoverArtInfo(0, info));
-    info.Description = "back!";
-    info.PictureType = 4;
-    TMemoryStream data(std::string("BBBB"));
-    ASSERT_TRUE(tag.SetCoverArt(0, data, info));
-    std::string after = SaveOver(tag, before);
-    EXPECT_EQ(after.size(), before.size());
     TFlacTag back;
-    ASSERT_EQ(Load(back, after), flacSuccess);
+    SaveInPlace(before,
+                [](TFlacTag& t) {
+                    TFlacTagCoverArtInfo info;
+                    ASSERT_TRUE(t.GetCoverArtInfo(0, info));
+                    info.Description = "back!";
+                    info.PictureType = 4;
+                    TMemoryStream data(std::string("BBBB"));
+                    ASSERT_TRUE(t.SetCoverArt(0, data, info));
+                },
+                back);
+    TFlacTagCoverArtInfo info;
     TMemoryStream pic;
     ASSERT_TRUE(back.GetCoverArt(0, pic, info));
     EXPECT_EQ(info.Description, "back!");
@@ -664,11 +665,7 @@ TEST(OggFlac, SmallChangeFillsTheOldPagesExactly) {
 }
 
 TEST(OggFlac, RewriteRenumbersAudioPages) {
-    struct Case {
-        const char* what;
-        std::string before;
-        std::function<void(TFlacTag&)> change;
-    } cases[] = {
+    const Change cases[] = {
         {"field larger than the padding",
          OggFlac({Block(4, false, Comment("v", {"A=1"})), Block(1, true, std::string(100, '\0'))}),
          [](TFlacTag& t) { t.SetText("LYRICS", std::string(5000, 'l')); }},
@@ -677,12 +674,9 @@ TEST(OggFlac, RewriteRenumbersAudioPages) {
         {"picture and seek table",
          OggFlac({Block(4, false, Comment("v", {"A=1"})), Block(3, false, std::string(18, 's')),
                   Block(1, true, std::string(100, '\0'))}),
-         [](TFlacTag& t) {
-             TMemoryStream pic(Picture(3, "image/png", "", std::string(300, 'p')));
-             t.AddMetaDataCoverArt(&pic, pic.Size());
-         }},
+         [](TFlacTag& t) { AddPicture(t, 300); }},
     };
-    for (const Case& c : cases) {
+    for (const Change& c : cases) {
         TFlacTag tag;
         ASSERT_EQ(Load(tag, c.before), flacSuccess) << c.what;
         tag.PaddingSizeToWrite = 4096;
