@@ -38,10 +38,10 @@ private:
 };
 
 // Gathers page data only as far as a block needs it, so the audio pages are
-// never read.
+// never read. Pages of other logical streams are skipped.
 class TFlacTag::OggBlockReader final : public BlockReader {
 public:
-    explicit OggBlockReader(TStream& s) : ogg_(&s) {}
+    OggBlockReader(TStream& s, uint32_t serial) : ogg_(&s), serial_(serial) {}
     bool ReadBytes(std::string& out, int64_t n) override {
         if (!Ensure(n)) return false;
         out.assign(buf_.Memory() + pos_, static_cast<size_t>(n));
@@ -54,17 +54,26 @@ public:
         return true;
     }
     int64_t Offset() override { return pos_; }
-    bool Leftover() const { return pos_ < buf_.GetSizeConst(); }
+    // The header pages also carry audio or another stream's packets.
+    bool Shared() const { return foreign_ || pos_ < buf_.GetSizeConst(); }
 
 private:
     bool Ensure(int64_t n) {
         while (buf_.GetSizeConst() - pos_ < n) {
-            buf_.Seek(0, TSeekOrigin::soEnd);
-            if (!ogg_.GetNextPageData(buf_)) return false;
+            TOggHeader h;
+            TMemoryStream page;
+            if (!ogg_.GetNextPageHeader(h, &page)) return false;
+            if (h.Serial != serial_) {
+                foreign_ = true;
+                continue;
+            }
+            buf_.Bytes().append(page.Bytes(), static_cast<size_t>(h.HeaderSize()));
         }
         return true;
     }
     TOGGStream ogg_;
+    uint32_t serial_;
+    bool foreign_ = false;
     TMemoryStream buf_;
     int64_t pos_ = 0;
 };
@@ -211,9 +220,9 @@ int TFlacTag::ReadOgg(TStream& Stream, bool ReadValues) {
     FMetaStart = Stream.Position();
     int result = flacNoMetaData;
     if (!(h.StreamInfo.MetaDataBlockHeader[0] & 0x80)) {
-        OggBlockReader reader(Stream);
+        OggBlockReader reader(Stream, ogg.FirstOGGHeader.Serial);
         result = ReadBlocks(reader, ReadValues);
-        FOggHeaderShared = reader.Leftover();
+        FOggHeaderShared = reader.Shared();
     }
     FinishLayout(Stream.Position());
     return result;

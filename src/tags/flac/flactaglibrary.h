@@ -123,7 +123,8 @@ public:
     std::string ChannelMode() const;
 
     void Clear();
-    // Buffered reads the metadata through a read buffer.
+    // Buffered asks for a read buffer over the stream; reads go to the stream
+    // itself for now, which costs one call per block or page.
     int LoadFromFile(const std::string& FileName, bool Buffered = true);
     int LoadFromStream(TStream& Stream, bool Buffered = true);
     int SaveToFile(const std::string& FileName, bool Buffered = true);
@@ -193,8 +194,8 @@ private:
     // STREAMINFO (native) or after the first page (Ogg).
     int64_t FID3v2Size = 0;
     int64_t FMetaStart = 0;
-    // The last Ogg header page also carries audio, so the header pages
-    // cannot be replaced without moving audio packets.
+    // The Ogg header pages also carry audio or another stream's pages, so
+    // they cannot be replaced on their own.
     bool FOggHeaderShared = false;
     bool FVorbisFragments = false;  // more than one VORBIS_COMMENT block
     // PICTURE blocks of the file last read, as offset and size of their data.

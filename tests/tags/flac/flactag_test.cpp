@@ -157,17 +157,17 @@ TEST(FlacTag, LoadsFieldsPicturesAndKeepsOtherBlocks) {
 }
 
 TEST(FlacTag, ResultCodes) {
-    std::string ogg;
-    {
-        // An Ogg first page whose FLAC mapping says version 2.
-        std::string packet = std::string("\x7F" "FLAC\x02\x00\x00\x01", 9) + "fLaC" + Block(0, false, kInfo);
+    auto firstPage = [](const std::string& packet) {
         TOggHeader h;
         h.TypeFlag = 2;
         h.Segments = 1;
         h.LacingValues[0] = static_cast<uint8_t>(packet.size());
-        ogg = h.Serialize() + packet;
-        SetOggPageChecksum(ogg);
-    }
+        std::string page = h.Serialize() + packet;
+        SetOggPageChecksum(page);
+        return page;
+    };
+    std::string flacV2 = firstPage(std::string("\x7F" "FLAC\x02\x00\x00\x01", 9) + "fLaC" + Block(0, false, kInfo));
+    std::string vorbis = firstPage("\x01vorbis" + std::string(60, '\x02'));
     std::string id3 = std::string("ID3\x03\x00\x00\x00\x00\x00\x05", 10) + "xxxxx";
     struct Case {
         const char* what;
@@ -185,7 +185,8 @@ TEST(FlacTag, ResultCodes) {
         {"padding cut short", "fLaC" + Block(0, false, kInfo) + Block(1, true, std::string(64, '\0')).substr(0, 40),
          flacError},
         {"forbidden block type", Native(Block(127, true, "xx")), flacError},
-        {"ogg mapping 2", ogg, flacMappingVersion},
+        {"ogg mapping 2", flacV2, flacMappingVersion},
+        {"ogg vorbis", vorbis, flacNotFlac},
         {"ID3v2 before the stream", id3 + Padded({"A=b"}), flacSuccess},
         {"zero sample rate", "fLaC" + Block(0, false, StreamInfo(0, 2, 16, 100)) + Block(1, true, "\0"), flacNotFlac},
     };
@@ -695,25 +696,41 @@ TEST(OggFlac, RewriteRenumbersAudioPages) {
     }
 }
 
-TEST(OggFlac, HeaderPageSharedWithAudioIsNotRewritten) {
-    std::string before = OggFlac({Block(4, false, Comment("v", {"A=1"})), Block(1, true, std::string(10, '\0'))});
-    // Append audio bytes to the data of the last header page.
-    auto pages = Pages(before);
-    std::string rebuilt;
-    for (size_t i = 0; i < pages.size(); ++i) {
-        OggPage p = pages[i];
-        if (i == 2) {
-            p.data += "AUDIO";
-            p.header.LacingValues[p.header.Segments++] = 5;
+TEST(OggFlac, HeaderPagesSharedWithOtherDataAreNotRewritten) {
+    const std::string before =
+        OggFlac({Block(4, false, Comment("v", {"A=1"})), Block(1, true, std::string(10, '\0'))});
+    auto rebuild = [&](bool audioInLastHeader, bool foreignPage) {
+        std::string out;
+        auto pages = Pages(before);
+        for (size_t i = 0; i < pages.size(); ++i) {
+            OggPage p = pages[i];
+            if (i == 2 && audioInLastHeader) {
+                p.data += "AUDIO";
+                p.header.LacingValues[p.header.Segments++] = 5;
+            }
+            std::string page = p.header.Serialize() + p.data;
+            SetOggPageChecksum(page);
+            out += page;
+            if (i == 1 && foreignPage) {
+                TOggHeader f = p.header;
+                f.Serial = 99;
+                f.Segments = 1;
+                f.LacingValues[0] = 3;
+                std::string other = f.Serialize() + "xyz";
+                SetOggPageChecksum(other);
+                out += other;
+            }
         }
-        std::string page = p.header.Serialize() + p.data;
-        SetOggPageChecksum(page);
-        rebuilt += page;
+        return out;
+    };
+    for (bool audio : {true, false}) {
+        std::string bytes = rebuild(audio, !audio);
+        TFlacTag tag;
+        ASSERT_EQ(Load(tag, bytes), flacSuccess) << audio;
+        EXPECT_EQ(tag.GetText("A"), "1");
+        tag.SetText("A", "2");
+        EXPECT_EQ(SaveOver(tag, bytes, flacError), bytes) << audio;
     }
-    TFlacTag tag;
-    ASSERT_EQ(Load(tag, rebuilt), flacSuccess);
-    tag.SetText("A", "2");
-    EXPECT_EQ(SaveOver(tag, rebuilt, flacError), rebuilt);
 }
 
 TEST(FlacTag, FuzzSeedsLoad) {
