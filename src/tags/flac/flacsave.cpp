@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "common/files.h"
@@ -223,7 +224,11 @@ int TFlacTag::SaveStream(TStream& Stream) {
     return ok ? flacSuccess : flacError;
 }
 
-int TFlacTag::SaveFile(const std::string& Path) {
+int TFlacTag::SaveFile(const std::string& FilePath) {
+    // Replace the file a link points to, not the link.
+    char* real = ::realpath(FilePath.c_str(), nullptr);
+    const std::string Path = real ? real : FilePath;
+    std::free(real);
     struct stat st{};
     if (::stat(Path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return flacCannotOpen;
     if ((st.st_mode & 0222) == 0) return flacReadOnly;
@@ -245,13 +250,13 @@ int TFlacTag::SaveFile(const std::string& Path) {
         if (!source) return flacCannotLock;
         TempFileGuard temp{common::siblingTempPath(Path)};
         auto destination = TFileStream::Open(temp.path, TFileMode::fmCreate);
-        if (!destination) {
-            temp.path.clear();  // nothing was created
-            return flacTempFile;
-        }
+        if (!destination) return flacTempFile;
         bool ok = WriteRewrite(*source, *destination, plan) && destination->Good();
         destination.reset();
         if (!ok) return flacTempFile;
+        // The new file takes the place of the old one: same owner (where we
+        // may set it) and permissions.
+        [[maybe_unused]] int owned = ::chown(temp.path.c_str(), st.st_uid, st.st_gid);
         ::chmod(temp.path.c_str(), st.st_mode & 07777);
         if (::rename(temp.path.c_str(), Path.c_str()) != 0) return flacTempFile;
         temp.path.clear();

@@ -547,7 +547,7 @@ TEST(FlacFile, RefusedSavesLeaveTheFileAlone) {
     EXPECT_EQ(f.dir.Count(), 1u);
 }
 
-TEST(FlacFile, PreserveFileDateTimeAndPermissions) {
+TEST(FlacFile, RewriteKeepsDatePermissionsAndLinks) {
     FlacFile f(Padded({"A=1"}));
     ::chmod(f.path.c_str(), 0640);
     struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
@@ -561,6 +561,16 @@ TEST(FlacFile, PreserveFileDateTimeAndPermissions) {
     ::stat(f.path.c_str(), &st);
     EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+    // Saving through a link rewrites the file it points to.
+    std::string link = f.dir.File("link.flac");
+    ASSERT_EQ(::symlink(f.path.c_str(), link.c_str()), 0);
+    tag.SetText("BIG", std::string(9000, 'c'));
+    ASSERT_EQ(tag.SaveToFile(link), flacSuccess);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    TFlacTag back;
+    ASSERT_EQ(back.LoadFromFile(f.path), flacSuccess);
+    EXPECT_EQ(back.GetText("BIG"), std::string(9000, 'c'));
 }
 
 TEST(FlacFile, RemoveKeepsOtherBlocksAndAudio) {
