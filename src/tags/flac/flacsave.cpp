@@ -122,7 +122,8 @@ int TFlacTag::PlanNative(TStream& Source, const std::string& Comment, SavePlan& 
 }
 
 int TFlacTag::PlanOgg(TStream& Source, const std::string& Comment, SavePlan& Plan) {
-    // A header page that also carries audio cannot be replaced on its own.
+    // Header pages that also carry audio or another stream cannot be
+    // replaced on their own.
     if (FOggHeaderShared) return flacError;
     std::string firstPage;
     if (!Source.SetPosition(FID3v2Size) || !Source.ReadBytes(firstPage, FMetaStart - FID3v2Size)) return flacError;
@@ -186,8 +187,9 @@ int TFlacTag::MakePlan(TStream& Source, SavePlan& Plan) {
     const std::string comment = BuildVorbisComment();
     // A block longer than its 24-bit size field cannot be written.
     if (comment.size() > flacMaxBlockSize) return flacError;
-    for (const TMetaData& m : MetaBlocksCoverArts)
-        if (m.Data.GetSizeConst() > flacMaxBlockSize) return flacError;
+    for (const auto* list : {&MetaBlocksCoverArts, &aMetaBlockOther})
+        for (const TMetaData& m : *list)
+            if (m.Data.GetSizeConst() > flacMaxBlockSize) return flacError;
     return StreamType == fstOggFlac ? PlanOgg(Source, comment, Plan) : PlanNative(Source, comment, Plan);
 }
 

@@ -344,14 +344,20 @@ TEST(FlacSave, ChangedPictureOfTheSameSizeIsWritten) {
     EXPECT_EQ(pic.Bytes(), "BBBB");
 }
 
-TEST(FlacSave, StreamInfoOnlyIsNotWritten) {
-    std::string before = Native("");
-    TFlacTag tag;
-    tag.AddTextTag("A", "1");
-    TMemoryStream s(before);
-    EXPECT_EQ(tag.SaveToStream(s), flacError);
-    EXPECT_EQ(s.Bytes(), before);
-    EXPECT_FALSE(tag.FExists);
+TEST(FlacSave, UnwritableTagsLeaveTheStreamAlone) {
+    const Change cases[] = {
+        {"STREAMINFO is the only block", Native(""), [](TFlacTag& t) { t.AddTextTag("A", "1"); }},
+        // A block size has 24 bits.
+        {"picture too large for a block", Padded({"A=1"}), [](TFlacTag& t) { AddPicture(t, 0x1000000); }},
+    };
+    for (const Change& c : cases) {
+        TFlacTag tag;
+        c.change(tag);
+        TMemoryStream s(c.before);
+        EXPECT_EQ(tag.SaveToStream(s), flacError) << c.what;
+        EXPECT_EQ(s.Bytes(), c.before) << c.what;
+        EXPECT_FALSE(tag.FExists) << c.what;
+    }
 }
 
 TEST(FlacSave, ObjectLoadedFromOneFileSavesIntoAnother) {
