@@ -239,7 +239,7 @@ void TFlacTag::DeleteAllCoverArts() { MetaBlocksCoverArts.clear(); }
 
 // --- sizes ------------------------------------------------------------------
 
-std::string TFlacTag::BuildVorbisComment() {
+std::string TFlacTag::BuildVorbisComment() const {
     std::string fields;
     uint32_t written = 0;
     for (auto& t : Tags) {
@@ -260,7 +260,7 @@ std::string TFlacTag::BuildVorbisComment() {
     return out + fields;
 }
 
-int64_t TFlacTag::CalculateVorbisCommentsSize() { return static_cast<int64_t>(BuildVorbisComment().size()); }
+int64_t TFlacTag::CalculateVorbisCommentsSize() const { return static_cast<int64_t>(BuildVorbisComment().size()); }
 
 int64_t TFlacTag::CalculateMetaBlocksSize(bool IncludePadding) const {
     int64_t n = 0;
@@ -270,7 +270,7 @@ int64_t TFlacTag::CalculateMetaBlocksSize(bool IncludePadding) const {
     return n;
 }
 
-int64_t TFlacTag::CalculateTagSize(bool IncludePadding) {
+int64_t TFlacTag::CalculateTagSize(bool IncludePadding) const {
     return CalculateVorbisCommentsSize() + CalculateMetaBlocksSize(IncludePadding) + (IncludePadding ? FPadding : 0);
 }
 

@@ -158,9 +158,9 @@ public:
     bool DeleteCoverArt(int Index);
     void DeleteAllCoverArts();
 
-    int64_t CalculateVorbisCommentsSize();
+    int64_t CalculateVorbisCommentsSize() const;
     int64_t CalculateMetaBlocksSize(bool IncludePadding) const;
-    int64_t CalculateTagSize(bool IncludePadding);
+    int64_t CalculateTagSize(bool IncludePadding) const;
 
     void Assign(const TFlacTag& FlacTag);
     void ReSetAlreadyParsedState();
@@ -179,7 +179,7 @@ private:
     void TakeStreamInfo(const TFlacHeader& Header);
     void FinishLayout(int64_t AudioOffset);
 
-    std::string BuildVorbisComment();
+    std::string BuildVorbisComment() const;
     struct SavePlan;
     int MakePlan(TStream& Source, SavePlan& Plan);
     int PlanNative(TStream& Source, const std::string& Comment, SavePlan& Plan);
