@@ -302,6 +302,8 @@ TEST(FlacSave, RewriteWhenTheRoomIsTooSmall) {
          [](TFlacTag& t) { t.SetText("LYRICS", std::string(5000, 'l')); }},
         {"picture added", Padded({"A=1"}), [](TFlacTag& t) { AddPicture(t, 5000); }},
         {"forced", Padded({"A=1"}), [](TFlacTag& t) { t.ForceReWrite = true; }},
+        {"ID3v2 tag in front", std::string("ID3\x04\x00\x00\x00\x00\x00\x03", 10) + "abc" + Padded({"A=1"}),
+         [](TFlacTag& t) { t.SetText("LYRICS", std::string(5000, 'l')); }},
     };
     for (const Change& c : cases) {
         TFlacTag tag;
@@ -310,6 +312,8 @@ TEST(FlacSave, RewriteWhenTheRoomIsTooSmall) {
         c.change(tag);
         std::string after = SaveOver(tag, c.before);
         EXPECT_TRUE(EndsWith(after, kAudio)) << c.what;
+        const std::string prefix = c.before.substr(0, c.before.find("fLaC"));
+        EXPECT_EQ(after.substr(0, prefix.size()), prefix) << c.what;
         TFlacTag back;
         ASSERT_EQ(Load(back, after), flacSuccess) << c.what;
         EXPECT_EQ(back.FPadding, 4096u) << c.what;
