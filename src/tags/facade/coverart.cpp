@@ -1,6 +1,7 @@
 #include "tags/facade/coverart.h"
 
 #include "common/text.h"
+#include "tags/facade/ownedlist.h"
 #include "tags/facade/tagslibrary.h"
 
 #include <array>
@@ -8,12 +9,7 @@
 
 namespace tags {
 
-int TCoverArt::GetIndex() const {
-    if (!Parent) return -1;
-    for (size_t i = 0; i < Parent->CoverArts.size(); ++i)
-        if (Parent->CoverArts[i].get() == this) return static_cast<int>(i);
-    return -1;
-}
+int TCoverArt::GetIndex() const { return Parent ? detail::IndexOf(Parent->CoverArts, this) : -1; }
 
 bool TCoverArt::Delete() { return Parent && Parent->DeleteCoverArt(GetIndex()); }
 

@@ -1,6 +1,7 @@
 // Chooses the object behind each tag format and stream-property reader.
 // Wiring in a format unit means changing its line in formatfactory.cpp to
-// create the unit's adapter.
+// create the unit's adapter; adapters take their writers' padding and the Ogg
+// reader's ParsePlayTime from kTagsLibraryDefaults when created.
 #pragma once
 
 #include "tags/facade/formattag.h"

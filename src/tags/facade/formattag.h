@@ -65,6 +65,8 @@ public:
     virtual void Clear() = 0;
     virtual bool Loaded() const = 0;
     // Results are the format's own codes; the facade only looks at Loaded.
+    // The ID3v2 adapter removes unsynchronisation from, and decompresses,
+    // every frame after a load.
     virtual int LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) = 0;
     virtual int LoadFromStream(TStream& stream, const TFormatLoadOptions& options) = 0;
     virtual int SaveToFile(const std::string& fileName) = 0;

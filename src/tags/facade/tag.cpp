@@ -1,5 +1,6 @@
 #include "tags/facade/tag.h"
 
+#include "tags/facade/ownedlist.h"
 #include "tags/facade/tagslibrary.h"
 
 namespace tags {
@@ -8,12 +9,7 @@ namespace {
 constexpr const char* kCRLF = "\r\n";
 }
 
-int TTag::GetIndex() const {
-    if (!Parent) return -1;
-    for (size_t i = 0; i < Parent->Tags.size(); ++i)
-        if (Parent->Tags[i].get() == this) return static_cast<int>(i);
-    return -1;
-}
+int TTag::GetIndex() const { return Parent ? detail::IndexOf(Parent->Tags, this) : -1; }
 
 bool TTag::Remove() { return Parent && Parent->Remove(GetIndex()); }
 

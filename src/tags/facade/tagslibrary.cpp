@@ -3,6 +3,7 @@
 #include "common/files.h"
 #include "common/text.h"
 #include "tags/core/readmemorystream.h"
+#include "tags/facade/ownedlist.h"
 
 #include <utility>
 
@@ -40,8 +41,8 @@ TTags::TTags(TFormatFactory factory) : FFactory(std::move(factory)) {
     WAVTag = make(ttWAV);
     WMATag = make(ttWMA);
     ID3v2FramesContext = ID3v2Tag.get();
-    Tags.reserve(kTagsCapacity);
-    CoverArts.reserve(kCoverArtsCapacity);
+    detail::ResetList(Tags, kTagsCapacity);
+    detail::ResetList(CoverArts, kCoverArtsCapacity);
 }
 
 TTags::~TTags() { Clear(); }
@@ -301,8 +302,7 @@ bool TTags::Delete(int index) {
     for (TFormatTag* tag : {APEv2Tag.get(), FlacTag.get(), OggVorbisAndOpusTag.get(), ID3v1Tag.get(),
                             ID3v2Tag.get(), MP4Tag.get(), WAVTag.get(), WMATag.get()})
         Guarded([&] { tag->DeleteEntry(entry); });
-    Tags.erase(Tags.begin() + index);
-    return true;
+    return detail::EraseAt(Tags, index);
 }
 
 bool TTags::Delete(const std::string& name) { return Delete(Exists(name)); }
@@ -314,17 +314,9 @@ int TTags::Clear(const std::string& name) {
     return n;
 }
 
-bool TTags::Remove(int index) {
-    if (index < 0 || index >= Count()) return false;
-    Tags.erase(Tags.begin() + index);
-    return true;
-}
+bool TTags::Remove(int index) { return detail::EraseAt(Tags, index); }
 
-void TTags::DeleteAllTags() {
-    Tags.clear();
-    Tags.shrink_to_fit();
-    Tags.reserve(kTagsCapacity);
-}
+void TTags::DeleteAllTags() { detail::ResetList(Tags, kTagsCapacity); }
 
 void TTags::RemoveEmptyTags() {
     for (size_t i = Tags.size(); i-- > 0;)
@@ -376,17 +368,9 @@ TCoverArt* TTags::AddCoverArt(const std::string& name, const std::string& fileNa
     return c;
 }
 
-bool TTags::DeleteCoverArt(int index) {
-    if (index < 0 || index >= CoverArtCount()) return false;
-    CoverArts.erase(CoverArts.begin() + index);
-    return true;
-}
+bool TTags::DeleteCoverArt(int index) { return detail::EraseAt(CoverArts, index); }
 
-void TTags::DeleteAllCoverArts() {
-    CoverArts.clear();
-    CoverArts.shrink_to_fit();
-    CoverArts.reserve(kCoverArtsCapacity);
-}
+void TTags::DeleteAllCoverArts() { detail::ResetList(CoverArts, kCoverArtsCapacity); }
 
 TCoverArt* TTags::AddPicture(TUnifiedPicture&& p) {
     std::string name = p.Name.empty() ? "Cover art " + std::to_string(CoverArts.size() + 1) : std::move(p.Name);

@@ -188,6 +188,12 @@ TEST_F(FacadeTest, FileLoadsHandOverTheOptionsAndTryWMALast) {
     EXPECT_TRUE(tags.FileName.empty());
     EXPECT_EQ(tags.Count(), 0);
     EXPECT_EQ(tags.LoadFromFile(dir.path), trErrorOpeningFile);  // a folder
+    // A file being written by someone else is not read half-written.
+    auto writer = TFileStream::Open(wave, TFileMode::fmOpenReadWrite);
+    ASSERT_TRUE(writer);
+    fakes[ttID3v2].loadedFiles.clear();
+    EXPECT_EQ(tags.LoadFromFile(wave), trErrorOpeningFile);
+    EXPECT_TRUE(fakes[ttID3v2].loadedFiles.empty());
 }
 
 TEST(Facade, WithoutFormatUnitsEveryFileLoadsEmpty) {
