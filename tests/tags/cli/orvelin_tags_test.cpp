@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <map>
+
 using namespace tags::testing;
 
 TEST(OrvelinTags, UsageErrors) {
@@ -46,4 +50,26 @@ TEST(OrvelinTags, DumpPrintsOneJsonObjectPerFile) {
     RunResult n = QueryJsonLines(dir, native.out, "d['native'], d['audio']['duration']");
     ASSERT_EQ(n.status, 0) << n.err;
     EXPECT_EQ(n.out, "{}|0\n");
+}
+
+TEST(OrvelinTags, DumpsEveryTrackOfTheBundledSampleFolder) {
+    TempDir dir;
+    const std::map<std::string, int> formatOf = {{".mp3", 4}, {".flac", 2}, {".ogg", 7},
+                                                 {".opus", 6}, {".m4a", 5},  {".wav", 9}};
+    std::vector<std::string> args = {"dump", "--native"};
+    std::string expected;
+    std::vector<std::filesystem::path> tracks;
+    for (const auto& e : std::filesystem::directory_iterator(ORVELIN_SOURCE_DIR "/resources/samples"))
+        if (formatOf.count(e.path().extension().string())) tracks.push_back(e.path());
+    std::sort(tracks.begin(), tracks.end());
+    ASSERT_GE(tracks.size(), 6u);
+    for (const auto& t : tracks) {
+        args.push_back(t.string());
+        expected += t.filename().string() + "|0|" + std::to_string(formatOf.at(t.extension().string())) + "\n";
+    }
+    RunResult r = RunTool(dir, args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    RunResult q = QueryJsonLines(dir, r.out, "os.path.basename(d['file']), d['result'], d['format']");
+    ASSERT_EQ(q.status, 0) << q.err;
+    EXPECT_EQ(q.out, expected);
 }
