@@ -3,14 +3,13 @@
 #include <cstring>
 
 #include "common/text.h"
-#include "tags/flac/byteorder.h"
+#include "tags/core/bufferedstream.h"
+#include "tags/core/bytes.h"
 #include "tags/flac/flacpicture.h"
 #include "tags/flac/flactaglibrary.h"
 
 namespace tags {
 
-using flacio::ReadBE;
-using flacio::ReadLE;
 
 // The metadata blocks as one byte sequence, whether they lie in the file or
 // are spread over Ogg packets.
@@ -86,15 +85,15 @@ constexpr int64_t kStreamInfoSize = 34;
 int64_t ID3v2Size(TStream& s, int64_t fileSize) {
     uint8_t h[10];
     if (!s.SetPosition(0) || !s.ReadBuffer(h, 10) || std::memcmp(h, "ID3", 3) != 0) return 0;
-    if ((h[6] | h[7] | h[8] | h[9]) & 0x80) return 0;
-    int64_t size = 10 + ((h[6] << 21) | (h[7] << 14) | (h[8] << 7) | h[9]);
+    if (!IsSynchsafe(h + 6)) return 0;
+    int64_t size = 10 + static_cast<int64_t>(ReadSynchsafe28(h + 6));
     if (h[3] >= 4 && (h[5] & 0x10)) size += 10;  // a footer follows the tag
     return size <= fileSize ? size : 0;
 }
 
 bool IsStreamInfo(const TFlacHeader& h) {
     return std::memcmp(h.StreamMarker, "fLaC", 4) == 0 && (h.MetaDataBlockHeader[0] & 0x7F) == flacBlockStreamInfo &&
-           ReadBE(h.MetaDataBlockHeader + 1, 3) == kStreamInfoSize;
+           ReadBE24(h.MetaDataBlockHeader + 1) == kStreamInfoSize;
 }
 
 }  // namespace
@@ -105,7 +104,7 @@ void TFlacTag::TakeStreamInfo(const TFlacHeader& h) {
     FChannels = static_cast<uint8_t>(((i[12] >> 1) & 7) + 1);
     FBitsPerSample = static_cast<uint8_t>((((i[12] & 1) << 4) | (i[13] >> 4)) + 1);
     // All 36 bits: long high-rate recordings pass 2^32 samples.
-    FSamples = (static_cast<int64_t>(i[13] & 0x0F) << 32) | ReadBE(i + 14, 4);
+    FSamples = (static_cast<int64_t>(i[13] & 0x0F) << 32) | ReadBE32(i + 14);
 }
 
 void TFlacTag::FinishLayout(int64_t AudioOffset) {
@@ -119,7 +118,7 @@ void TFlacTag::ParseVorbisComment(const std::string& Data) {
     size_t pos = 0;
     auto u32 = [&](uint32_t& v) {
         if (Data.size() - pos < 4) return false;
-        v = static_cast<uint32_t>(ReadLE(Data.data() + pos, 4));
+        v = ReadLE32(Data.data() + pos);
         pos += 4;
         return true;
     };
@@ -146,7 +145,7 @@ int TFlacTag::ReadBlocks(BlockReader& Reader, bool ReadValues) {
         auto* hdr = reinterpret_cast<const uint8_t*>(h.data());
         const bool last = hdr[0] & 0x80;
         const uint8_t type = hdr[0] & 0x7F;
-        const int64_t size = ReadBE(hdr + 1, 3);
+        const int64_t size = ReadBE24(hdr + 1);
         if (type == 127) return flacError;  // forbidden: this is not a block header
         if (size == 0) {
             FMetaBlocksSize += 4;
@@ -242,10 +241,11 @@ int TFlacTag::Read(TStream& Stream, bool ReadValues) {
 }
 
 int TFlacTag::LoadFromStream(TStream& Stream, bool Buffered) {
-    (void)Buffered;
     Clear();
     try {
-        return Read(Stream, true);
+        if (!Buffered) return Read(Stream, true);
+        TBufferedStream buffered(Stream);
+        return Read(buffered, true);
     } catch (...) {
         Loaded = false;
         return flacError;

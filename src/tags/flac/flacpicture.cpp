@@ -1,7 +1,7 @@
 #include "tags/flac/flacpicture.h"
 
 #include "common/text.h"
-#include "tags/flac/byteorder.h"
+#include "tags/core/bytes.h"
 
 namespace tags {
 
@@ -13,7 +13,7 @@ struct Cursor {
     bool ok = true;
     uint32_t U32() {
         if (!ok || d.size() - pos < 4) return ok = false, 0;
-        uint32_t v = flacio::ReadBE(d.data() + pos, 4);
+        uint32_t v = ReadBE32(d.data() + pos);
         pos += 4;
         return v;
     }
@@ -53,8 +53,7 @@ bool ParsePictureBlock(const std::string& data, TFlacTagCoverArtInfo& info, size
 }
 
 std::string BuildPictureBlock(const TFlacTagCoverArtInfo& info, const std::string& picture) {
-    using flacio::AppendBE32;
-    std::string out;
+        std::string out;
     AppendBE32(out, info.PictureType);
     // Lengths are byte counts, so a MIME type with a non-ASCII character
     // still yields a block that parses.

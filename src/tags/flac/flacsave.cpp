@@ -10,7 +10,8 @@
 #include <cstring>
 
 #include "common/files.h"
-#include "tags/flac/byteorder.h"
+#include "tags/core/bufferedstream.h"
+#include "tags/core/bytes.h"
 #include "tags/flac/flactaglibrary.h"
 
 namespace tags {
@@ -31,7 +32,7 @@ namespace {
 std::string Block(uint8_t type, bool last, const std::string& data) {
     std::string out(4, '\0');
     out[0] = static_cast<char>((type & 0x7F) | (last ? 0x80 : 0));
-    flacio::WriteBE(out.data() + 1, static_cast<uint32_t>(data.size()), 3);
+    WriteBE24(out.data() + 1, static_cast<uint32_t>(data.size()));
     return out + data;
 }
 
@@ -51,7 +52,7 @@ bool RenumberInPlace(TStream& s, int64_t pos, uint32_t serial, uint32_t next) {
         if (h.Serial != serial) continue;
         if (first && h.PageNumber == next) return true;
         first = false;
-        flacio::WriteLE(page.Bytes().data() + 18, next++, 4);
+        WriteLE32(page.Bytes().data() + 18, next++);
         SetOggPageChecksum(page.Bytes());
         if (!s.SetPosition(start) || !page.SaveToStream(s)) return false;
     }
@@ -158,7 +159,7 @@ int TFlacTag::PlanOgg(TStream& Source, const std::string& Comment, SavePlan& Pla
     // The first packet announces how many header packets follow it, and its
     // STREAMINFO is no longer the last block.
     const int headerSize = first.HeaderSize();
-    flacio::WriteBE(firstPage.data() + headerSize + 7, static_cast<uint32_t>(packets.size()), 2);
+    WriteBE16(firstPage.data() + headerSize + 7, static_cast<uint16_t>(packets.size()));
     firstPage[headerSize + 13] = static_cast<char>(firstPage[headerSize + 13] & 0x7F);
 
     // Number the pages 0 ... K: the first page, then the header pages.
@@ -169,7 +170,7 @@ int TFlacTag::PlanOgg(TStream& Source, const std::string& Comment, SavePlan& Pla
         TOggHeader::Parse(Plan.Bytes.data() + pos, static_cast<int64_t>(Plan.Bytes.size() - pos), h);
         size_t size = static_cast<size_t>(h.HeaderSize() + h.DataSize());
         std::string page = Plan.Bytes.substr(pos, size);
-        flacio::WriteLE(page.data() + 18, number++, 4);
+        WriteLE32(page.data() + 18, number++);
         SetOggPageChecksum(page);
         Plan.Bytes.replace(pos, size, page);
         pos += size;
@@ -181,7 +182,11 @@ int TFlacTag::PlanOgg(TStream& Source, const std::string& Comment, SavePlan& Pla
     return flacSuccess;
 }
 
-int TFlacTag::MakePlan(TStream& Source, SavePlan& Plan) {
+int TFlacTag::MakePlan(TStream& Source, SavePlan& Plan, bool Buffered) {
+    if (Buffered) {
+        TBufferedStream buffered(Source);
+        return MakePlan(buffered, Plan, false);
+    }
     int result = Read(Source, false);
     if (result != flacSuccess) return result;
     const std::string comment = BuildVorbisComment();
@@ -215,10 +220,10 @@ bool TFlacTag::WriteRewrite(TStream& Source, TStream& Destination, const SavePla
     return rest <= 0 || Destination.CopyFrom(Source, rest) == rest;
 }
 
-int TFlacTag::SaveStream(TStream& Stream) {
+int TFlacTag::SaveStream(TStream& Stream, bool Buffered) {
     SavePlan plan;
     TMemoryStream out;
-    bool ok = MakePlan(Stream, plan) == flacSuccess &&
+    bool ok = MakePlan(Stream, plan, Buffered) == flacSuccess &&
               (plan.InPlace ? WriteInPlace(Stream, plan)
                             : WriteRewrite(Stream, out, plan) && Stream.SetSize(0) && Stream.SetPosition(0) &&
                                   out.SaveToStream(Stream));
@@ -226,7 +231,7 @@ int TFlacTag::SaveStream(TStream& Stream) {
     return ok ? flacSuccess : flacError;
 }
 
-int TFlacTag::SaveFile(const std::string& FilePath) {
+int TFlacTag::SaveFile(const std::string& FilePath, bool Buffered) {
     // Replace the file a link points to, not the link.
     char* real = ::realpath(FilePath.c_str(), nullptr);
     const std::string Path = real ? real : FilePath;
@@ -239,7 +244,7 @@ int TFlacTag::SaveFile(const std::string& FilePath) {
     {
         auto source = TFileStream::Open(Path, TFileMode::fmOpenRead);
         if (!source) return flacCannotOpen;
-        int result = MakePlan(*source, plan);
+        int result = MakePlan(*source, plan, Buffered);
         if (result != flacSuccess) return result;
     }
     const timespec times[2] = {st.st_atim, st.st_mtim};
@@ -279,15 +284,13 @@ int WithoutExceptions(Save save) {
 }  // namespace
 
 int TFlacTag::SaveToFile(const std::string& Path, bool Buffered) {
-    (void)Buffered;
-    int result = WithoutExceptions([&] { return SaveFile(Path); });
+    int result = WithoutExceptions([&] { return SaveFile(Path, Buffered); });
     FExists = result == flacSuccess;
     return result;
 }
 
 int TFlacTag::SaveToStream(TStream& Stream, bool Buffered) {
-    (void)Buffered;
-    int result = WithoutExceptions([&] { return SaveStream(Stream); });
+    int result = WithoutExceptions([&] { return SaveStream(Stream, Buffered); });
     FExists = result == flacSuccess;
     return result;
 }

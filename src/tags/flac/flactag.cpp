@@ -4,13 +4,12 @@
 #include <cstring>
 
 #include "common/text.h"
-#include "tags/flac/byteorder.h"
+#include "tags/core/bytes.h"
 #include "tags/flac/flacpicture.h"
 #include "tags/flac/flactaglibrary.h"
 
 namespace tags {
 
-using flacio::AppendBE32;
 
 TFlacTag::TFlacTag() { Clear(); }
 TFlacTag::~TFlacTag() = default;
@@ -168,7 +167,7 @@ namespace {
 void SetBlockHeader(TMetaData& m, uint32_t type) {
     m.BlockType = type;
     m.MetaDataBlockHeader[0] = static_cast<uint8_t>(type & 0x7F);
-    flacio::WriteBE(m.MetaDataBlockHeader + 1, static_cast<uint32_t>(m.Data.Size()) & flacMaxBlockSize, 3);
+    WriteBE24(m.MetaDataBlockHeader + 1, static_cast<uint32_t>(m.Data.Size()) & flacMaxBlockSize);
 }
 
 void CopyBlockData(TMetaData& m, TStream* stream, int64_t length) {
@@ -248,15 +247,15 @@ std::string TFlacTag::BuildVorbisComment() const {
         if (t->Format != vcfText || t->Stream.Bytes().empty()) continue;
         std::string name = UpperCaseFieldNamesToWrite ? common::asciiUpper(t->Name) : t->Name;
         std::string field = name + "=" + t->Stream.Bytes();
-        flacio::AppendLE32(fields, static_cast<uint32_t>(field.size()));
+        AppendLE32(fields, static_cast<uint32_t>(field.size()));
         fields += field;
         ++written;
     }
     std::string vendor = VendorString.empty() ? "reference libFLAC 1.1.0 20030126" : VendorString;
     std::string out;
-    flacio::AppendLE32(out, static_cast<uint32_t>(vendor.size()));
+    AppendLE32(out, static_cast<uint32_t>(vendor.size()));
     out += vendor;
-    flacio::AppendLE32(out, written);
+    AppendLE32(out, written);
     return out + fields;
 }
 

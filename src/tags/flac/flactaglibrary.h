@@ -123,8 +123,8 @@ public:
     std::string ChannelMode() const;
 
     void Clear();
-    // Buffered asks for a read buffer over the stream; reads go to the stream
-    // itself for now, which costs one call per block or page.
+    // Buffered reads the metadata through a TBufferedStream, so block and
+    // page headers do not cost a call each.
     int LoadFromFile(const std::string& FileName, bool Buffered = true);
     int LoadFromStream(TStream& Stream, bool Buffered = true);
     int SaveToFile(const std::string& FileName, bool Buffered = true);
@@ -181,14 +181,14 @@ private:
 
     std::string BuildVorbisComment() const;
     struct SavePlan;
-    int MakePlan(TStream& Source, SavePlan& Plan);
+    int MakePlan(TStream& Source, SavePlan& Plan, bool Buffered);
     int PlanNative(TStream& Source, const std::string& Comment, SavePlan& Plan);
     int PlanOgg(TStream& Source, const std::string& Comment, SavePlan& Plan);
     bool PicturesMatchFile(TStream& Source) const;
     bool WriteInPlace(TStream& Target, const SavePlan& Plan) const;
     bool WriteRewrite(TStream& Source, TStream& Destination, const SavePlan& Plan) const;
-    int SaveFile(const std::string& Path);
-    int SaveStream(TStream& Stream);
+    int SaveFile(const std::string& Path, bool Buffered);
+    int SaveStream(TStream& Stream, bool Buffered);
 
     // Bytes of an ID3v2 tag before the stream, the first byte after
     // STREAMINFO (native) or after the first page (Ogg).

@@ -3,12 +3,10 @@
 #include <array>
 #include <cstring>
 
-#include "tags/flac/byteorder.h"
+#include "tags/core/bytes.h"
 
 namespace tags {
 
-using flacio::ReadLE;
-using flacio::WriteLE;
 
 namespace {
 
@@ -38,10 +36,10 @@ bool TOggHeader::Parse(const void* p, int64_t n, TOggHeader& out) {
     std::memcpy(out.ID, b, 4);
     out.StreamVersion = b[4];
     out.TypeFlag = b[5];
-    out.AbsolutePosition = ReadLE(b + 6, 8);
-    out.Serial = static_cast<uint32_t>(ReadLE(b + 14, 4));
-    out.PageNumber = static_cast<uint32_t>(ReadLE(b + 18, 4));
-    out.Checksum = static_cast<uint32_t>(ReadLE(b + 22, 4));
+    out.AbsolutePosition = ReadLE64(b + 6);
+    out.Serial = ReadLE32(b + 14);
+    out.PageNumber = ReadLE32(b + 18);
+    out.Checksum = ReadLE32(b + 22);
     out.Segments = b[26];
     if (n < kFixedSize + out.Segments) return false;
     std::memset(out.LacingValues, 0, sizeof out.LacingValues);
@@ -55,10 +53,10 @@ std::string TOggHeader::Serialize() const {
     std::memcpy(b, ID, 4);
     b[4] = StreamVersion;
     b[5] = TypeFlag;
-    WriteLE(b + 6, AbsolutePosition, 8);
-    WriteLE(b + 14, Serial, 4);
-    WriteLE(b + 18, PageNumber, 4);
-    WriteLE(b + 22, Checksum, 4);
+    WriteLE64(b + 6, AbsolutePosition);
+    WriteLE32(b + 14, Serial);
+    WriteLE32(b + 18, PageNumber);
+    WriteLE32(b + 22, Checksum);
     b[26] = Segments;
     std::memcpy(b + kFixedSize, LacingValues, Segments);
     return s;
@@ -74,7 +72,7 @@ uint32_t OggCRC(const void* data, size_t size, uint32_t crc) {
 void SetOggPageChecksum(std::string& page) {
     if (page.size() < TOggHeader::kFixedSize) return;
     std::memset(page.data() + 22, 0, 4);
-    WriteLE(page.data() + 22, OggCRC(page.data(), page.size()), 4);
+    WriteLE32(page.data() + 22, OggCRC(page.data(), page.size()));
 }
 
 TOGGStream::TOGGStream(TStream* SourceStream) : FStream(SourceStream) {
@@ -207,7 +205,7 @@ bool TOGGStream::ReNumberPages(int64_t StartPageNumber, int64_t EndingPageNumber
         if (!ReadPage(h, page)) break;
         ++LastPageQueried;
         if (h.Serial == FirstOGGHeader.Serial) {
-            WriteLE(page.data() + 18, static_cast<uint32_t>(next++), 4);
+            WriteLE32(page.data() + 18, static_cast<uint32_t>(next++));
             SetOggPageChecksum(page);
         }
         if (!Destination.WriteBuffer(page.data(), static_cast<int64_t>(page.size()))) return false;

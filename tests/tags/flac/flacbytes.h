@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tags/flac/byteorder.h"
+#include "tags/core/bytes.h"
 #include "tags/flac/oggstream.h"
 
 namespace flactest {
@@ -99,7 +99,7 @@ inline std::vector<OggPage> Pages(const std::string& bytes) {
         std::string page = bytes.substr(static_cast<size_t>(start), static_cast<size_t>(s.Position() - start));
         p.data = page.substr(static_cast<size_t>(p.header.HeaderSize()));
         tags::SetOggPageChecksum(page);
-        p.checksumOk = tags::flacio::ReadLE(page.data() + 22, 4) == p.header.Checksum;
+        p.checksumOk = tags::ReadLE32(page.data() + 22) == p.header.Checksum;
         pages.push_back(p);
     }
     return pages;

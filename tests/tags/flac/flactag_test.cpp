@@ -9,7 +9,7 @@
 #include <cmath>
 #include <functional>
 
-#include "tags/flac/byteorder.h"
+#include "tags/core/bytes.h"
 #include "tags/flac/flacpicture.h"
 #include "tags/flac/oggstream.h"
 #include "tags/flac/flacbytes.h"
@@ -190,11 +190,13 @@ TEST(FlacTag, ResultCodes) {
         {"ID3v2 before the stream", id3 + Padded({"A=b"}), flacSuccess},
         {"zero sample rate", "fLaC" + Block(0, false, StreamInfo(0, 2, 16, 100)) + Block(1, true, "\0"), flacNotFlac},
     };
-    for (const Case& c : cases) {
-        TFlacTag tag;
-        EXPECT_EQ(Load(tag, c.bytes), c.result) << c.what;
-        EXPECT_EQ(tag.Loaded, c.result == flacSuccess) << c.what;
-    }
+    for (const Case& c : cases)
+        for (bool buffered : {true, false}) {
+            TFlacTag tag;
+            TMemoryStream s(c.bytes);
+            EXPECT_EQ(tag.LoadFromStream(s, buffered), c.result) << c.what;
+            EXPECT_EQ(tag.Loaded, c.result == flacSuccess) << c.what;
+        }
 }
 
 TEST(FlacTag, UnknownLengthStreamStillLoads) {
@@ -433,7 +435,7 @@ TEST(OggStream, ChecksumAndPacketWrapping) {
             std::string page = out.Bytes().substr(static_cast<size_t>(start), static_cast<size_t>(out.Position() - start));
             uint32_t stored = h.Checksum;
             SetOggPageChecksum(page);
-            EXPECT_EQ(flacio::ReadLE(page.data() + 22, 4), stored);
+            EXPECT_EQ(ReadLE32(page.data() + 22), stored);
         }
         TOggHeader h;
         EXPECT_FALSE(reader.GetNextPageHeader(h));
@@ -482,7 +484,7 @@ TEST(OggStream, PagesByNumberAndRenumbering) {
                                               static_cast<size_t>(h.HeaderSize() + h.DataSize()));
         uint32_t stored = h.Checksum;
         SetOggPageChecksum(page);
-        EXPECT_EQ(flacio::ReadLE(page.data() + 22, 4), stored);
+        EXPECT_EQ(ReadLE32(page.data() + 22), stored);
     }
     EXPECT_EQ(numbers, (std::vector<uint32_t>{99, 2, 3, 4}));
 }
@@ -503,7 +505,7 @@ TEST(FlacFile, LoadAndSaveThroughFiles) {
     ASSERT_EQ(tag.LoadFromFile(f.path), flacSuccess);
     EXPECT_EQ(tag.FileName, f.path);
     tag.SetText("TITLE", "New");
-    EXPECT_EQ(tag.SaveToFile(f.path), flacSuccess);
+    EXPECT_EQ(tag.SaveToFile(f.path, false), flacSuccess);  // unbuffered
     EXPECT_TRUE(tag.FExists);
     tag.SetText("LYRICS", std::string(6000, 'x'));  // forces a rewrite
     EXPECT_EQ(tag.SaveToFile(f.path), flacSuccess);
