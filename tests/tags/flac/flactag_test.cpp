@@ -60,6 +60,15 @@ void AddPicture(TFlacTag& tag, size_t size) {
     tag.AddMetaDataCoverArt(&pic, pic.Size());
 }
 
+// Loads c.before, makes the change with the facade's padding size and
+// returns the saved bytes.
+std::string Rewrite(const Change& c, TFlacTag& tag) {
+    EXPECT_EQ(Load(tag, c.before), flacSuccess) << c.what;
+    tag.PaddingSizeToWrite = 4096;
+    c.change(tag);
+    return SaveOver(tag, c.before);
+}
+
 // Loads before, changes the tag and saves it; the file must keep its size
 // and its audio. back receives what was written.
 void SaveInPlace(const std::string& before, const std::function<void(TFlacTag&)>& change, TFlacTag& back) {
@@ -309,10 +318,7 @@ TEST(FlacSave, RewriteWhenTheRoomIsTooSmall) {
     };
     for (const Change& c : cases) {
         TFlacTag tag;
-        ASSERT_EQ(Load(tag, c.before), flacSuccess) << c.what;
-        tag.PaddingSizeToWrite = 4096;
-        c.change(tag);
-        std::string after = SaveOver(tag, c.before);
+        const std::string after = Rewrite(c, tag);
         EXPECT_TRUE(EndsWith(after, kAudio)) << c.what;
         const std::string prefix = c.before.substr(0, c.before.find("fLaC"));
         EXPECT_EQ(after.substr(0, prefix.size()), prefix) << c.what;
@@ -701,10 +707,7 @@ TEST(OggFlac, RewriteRenumbersAudioPages) {
     };
     for (const Change& c : cases) {
         TFlacTag tag;
-        ASSERT_EQ(Load(tag, c.before), flacSuccess) << c.what;
-        tag.PaddingSizeToWrite = 4096;
-        c.change(tag);
-        std::string after = SaveOver(tag, c.before);
+        const std::string after = Rewrite(c, tag);
         ExpectWellFormedOgg(after);
         EXPECT_EQ(OggAudio(after), OggAudio(c.before)) << c.what;
         TFlacTag back;
