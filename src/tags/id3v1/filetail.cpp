@@ -24,7 +24,15 @@ bool BytesAt(TStream& stream, int64_t pos, std::string_view expected) {
     return ReadAt(stream, pos, got.data(), static_cast<int64_t>(got.size())) && got == expected;
 }
 
-bool HasID3v1At(TStream& stream, int64_t end) { return BytesAt(stream, end - kID3v1BlockSize, "TAG"); }
+bool HasID3v1At(TStream& stream, int64_t end) {
+    if (!BytesAt(stream, end - kID3v1BlockSize, "TAG")) return false;
+    // An APE tag of 131 bytes that ends the file has the "TAG" of its
+    // "APETAGEX" header there; a footer at the very end rules an ID3v1 tag out.
+    unsigned char footer[12];
+    if (!ReadAt(stream, end - 32, footer, 12) || std::memcmp(footer, "APETAGEX", 8) != 0) return true;
+    uint32_t version = GetLE32(footer + 8);
+    return version != 1000 && version != 2000;
+}
 
 int64_t Lyrics3BlockSizeAt(TStream& stream, int64_t end) {
     if (!BytesAt(stream, end - 9, "LYRICS200")) return 0;

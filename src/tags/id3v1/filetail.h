@@ -17,7 +17,8 @@ inline constexpr int64_t kID3v1BlockSize = 128;
 bool ReadAt(TStream& stream, int64_t pos, void* buffer, int64_t count);
 bool BytesAt(TStream& stream, int64_t pos, std::string_view expected);
 
-// True when the 128 bytes that end at end start with "TAG".
+// True when the 128 bytes that end at end start with "TAG" and are not the
+// end of an APE tag.
 bool HasID3v1At(TStream& stream, int64_t end);
 
 // Size, markers included, of a well-formed Lyrics3 v2 block ending at end

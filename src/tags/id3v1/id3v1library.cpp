@@ -87,6 +87,7 @@ int TID3v1Tag::LoadFromStream(TStream& TagStream) {
         }
         TagStream.Read(block, kID3v1BlockSize);  // a short read leaves zeros
         if (std::memcmp(block, "TAG", 3) != 0) return ID3V1_ERROR;
+        if (FFileSize > kID3v1BlockSize && !HasID3v1At(TagStream, FFileSize)) return ID3V1_ERROR;
 
         auto text = [&](int offset, int width) {
             std::string_view raw(block + offset, static_cast<size_t>(width));
@@ -145,7 +146,9 @@ int TID3v1Tag::LoadLyricsTag(TStream& TagStream) {
     }
 
     FLyricsTagSize = static_cast<uint32_t>(blockSize);
-    for (auto& [id, data] : parsed) {
+    for (auto& field : parsed) {
+        const std::string& id = field.first;
+        std::string& data = field.second;
         if (id == "IND") {
             LyricsHasTimeStamp = data.size() > 1 && data[1] == '1';
             InhibitTracksForRandomSelection = data.size() > 2 && data[2] == '1';

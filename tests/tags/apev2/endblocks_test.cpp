@@ -46,6 +46,18 @@ void Check(const std::string& start, const std::function<int(const std::string&)
     EXPECT_EQ(stream.Bytes(), expectedBytes);
 }
 
+std::string Saved(TAPEv2Tag& tag, std::string bytes) {
+    TMemoryStream stream(std::move(bytes));
+    EXPECT_EQ(tag.SaveToStream(stream), APEV2_SUCCESS);
+    return stream.Bytes();
+}
+
+std::string SavedID3v1(TID3v1Tag& tag, std::string bytes) {
+    TMemoryStream stream(std::move(bytes));
+    EXPECT_EQ(tag.SaveToStream(stream, false), ID3V1_SUCCESS);
+    return stream.Bytes();
+}
+
 }  // namespace
 
 TEST(EndBlocks, EveryCombinationSavesAndRemovesAroundTheOthers) {
@@ -110,4 +122,25 @@ TEST(EndBlocks, ApeTagWithHeaderFlagButNoHeaderKeepsTheAudio) {
     TMemoryStream s(kAudio + tag + kOldId3);
     ASSERT_EQ(ape.SaveToStream(s), APEV2_SUCCESS);
     EXPECT_EQ(s.Bytes(), kAudio + ApeTag({{"Title", "y"}}) + kOldId3);
+}
+
+TEST(EndBlocks, ApeHeaderIsNotTakenForAnID3v1Tag) {
+    // 67 bytes of items make the tag 131 bytes long, so the "TAG" inside
+    // "APETAGEX" of its header stands exactly 128 bytes before the end.
+    const std::string tag = ApeTag({{"Title", std::string(53, 'x')}});
+    ASSERT_EQ(tag.size(), 131u);
+    const std::string file = kAudio + tag;
+    TMemoryStream s(file);
+    TAPEv2Tag ape;
+    ASSERT_EQ(ape.LoadFromStream(s), APEV2_SUCCESS);
+    EXPECT_EQ(ape.GetText("Title"), std::string(53, 'x'));
+    EXPECT_EQ(Saved(ape, file), file);
+
+    TID3v1Tag id3;
+    EXPECT_EQ(id3.LoadFromStream(s), ID3V1_ERROR);
+    EXPECT_EQ(RemoveID3v1TagFromStream(s), ID3V1_ERROR);
+    id3.Title = "New";
+    id3.Track = 2;
+    id3.Genre = "Jazz";
+    EXPECT_EQ(SavedID3v1(id3, file), file + kNewId3);  // appended, the APE tag intact
 }
