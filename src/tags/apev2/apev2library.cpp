@@ -80,6 +80,18 @@ std::string writtenKey(const TAPEv2Frame& frame, bool upperCase) {
     return upperCase ? common::asciiUpper(key) : key;
 }
 
+int resultOf(TTailStatus status, int planResult) {
+    switch (status) {
+    case TTailStatus::tsDone: return APEV2_SUCCESS;
+    case TTailStatus::tsPlanRefused: return planResult;
+    case TTailStatus::tsReadOnly: return APEV2_ERROR_FILE_READONLY;
+    case TTailStatus::tsMissing:
+    case TTailStatus::tsOpenFailed: return APEV2_ERROR_OPENING_FILE;
+    case TTailStatus::tsWriteFailed: break;
+    }
+    return APEV2_ERROR;
+}
+
 void putHeader(std::string& out, uint32_t size, uint32_t count, uint32_t flags) {
     out += kPreamble;
     PutLE32(out, 2000);
@@ -238,17 +250,10 @@ int TAPEv2Tag::SaveToFile(const std::string& fileName) {
         auto status = RewriteFileTail(
             fileName, {.CreateIfMissing = true, .PreserveFileDateTime = PreserveFileDateTime},
             [&](TStream& file, TTailPlan& plan) { return savePlan(file, tag, plan); }, planResult);
-        switch (status) {
-        case TTailStatus::tsDone: return APEV2_SUCCESS;
-        case TTailStatus::tsPlanRefused: return planResult;
-        case TTailStatus::tsReadOnly: return APEV2_ERROR_FILE_READONLY;
-        case TTailStatus::tsMissing:
-        case TTailStatus::tsOpenFailed: return APEV2_ERROR_OPENING_FILE;
-        case TTailStatus::tsWriteFailed: break;
-        }
+        return resultOf(status, planResult);
     } catch (const std::exception&) {
+        return APEV2_ERROR;
     }
-    return APEV2_ERROR;
 }
 
 TAPEv2Frame* TAPEv2Tag::AddFrame(std::string_view Name) {
@@ -449,17 +454,11 @@ int RemoveAPEv2TagFromFile(const std::string& FileName, bool PreserveFileDateTim
     try {
         int planResult = 0;
         TTailOptions options{.CreateIfMissing = false, .PreserveFileDateTime = PreserveFileDateTime};
-        switch (RewriteFileTail(FileName, options, removalPlan, planResult)) {
-        case TTailStatus::tsDone: return APEV2_SUCCESS;
-        case TTailStatus::tsPlanRefused: return planResult;
-        case TTailStatus::tsReadOnly: return APEV2_ERROR_FILE_READONLY;
-        case TTailStatus::tsMissing:
-        case TTailStatus::tsOpenFailed: return APEV2_ERROR_OPENING_FILE;
-        case TTailStatus::tsWriteFailed: break;
-        }
+        TTailStatus status = RewriteFileTail(FileName, options, removalPlan, planResult);
+        return resultOf(status, planResult);
     } catch (const std::exception&) {
+        return APEV2_ERROR;
     }
-    return APEV2_ERROR;
 }
 
 }  // namespace tags
