@@ -155,10 +155,10 @@ int TID3v1Tag::LoadLyricsTag(TStream& TagStream) {
         }
         // The extended fields carry the full text of a field that ID3v1 cuts
         // at 30 bytes or could only store with '?' for what the code page lacks.
-        auto extend = [&](std::string& field) {
-            if (field.empty() || data.find(field) != std::string::npos ||
-                common::legacyToUtf8(common::utf8ToLegacy(data)).find(field) != std::string::npos)
-                field = data;
+        auto extend = [&](std::string& shortText) {
+            if (shortText.empty() || data.find(shortText) != std::string::npos ||
+                common::legacyToUtf8(common::utf8ToLegacy(data)).find(shortText) != std::string::npos)
+                shortText = data;
         };
         if (id == "EAL") extend(Album);
         if (id == "EAR") extend(Artist);
