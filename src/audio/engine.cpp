@@ -151,6 +151,10 @@ public:
         return add(detail::Kind::Stream, std::move(src), flags, how.url, std::move(abort), plugin);
     }
 
+    // Returns once a mix in progress has finished, so a channel just paused or
+    // stopped no longer moves when the call returns.
+    void waitForMixer() { std::lock_guard lock(mixMu); }
+
     bool pauseOutput(bool paused)
     {
         if (!initialized)
@@ -480,6 +484,7 @@ bool Engine::ChannelPause(Handle h)
     if (!c->playing())
         return fail(ERROR_NOPLAY, false);
     c->pause();
+    d->waitForMixer();
     return ok();
 }
 
@@ -491,6 +496,8 @@ bool Engine::ChannelStop(Handle h)
     c->stop();
     if (c->autoFree())
         d->erase(h);
+    else
+        d->waitForMixer();
     return ok();
 }
 

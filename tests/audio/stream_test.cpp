@@ -291,8 +291,9 @@ TEST(Streams, NoSoundDeviceAdvancesInRealTime)
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     double at = e.ChannelBytes2Seconds(h, e.ChannelGetPosition(h, POS_BYTE));
     double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    // Real time, give or take a device buffer or two.
-    EXPECT_GT(at, wall - 0.1);
+    // Never ahead of real time by more than a device buffer; behind only when
+    // a loaded machine starves the output thread.
+    EXPECT_GT(at, wall * 0.5);
     EXPECT_LT(at, wall + 0.05);
     ASSERT_TRUE(e.ChannelPause(h));
     QWord paused = e.ChannelGetPosition(h, POS_BYTE);
