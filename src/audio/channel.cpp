@@ -264,6 +264,9 @@ void Channel::play(bool restart, bool threaded)
     if ((restart || ended_) && src_->seekable())
         setPosition(0);
     ended_ = false;
+    // A head start of 100 ms, so the device does not begin on an empty buffer.
+    if (threaded && !src_->isNet())
+        prefill(std::min(targetFrames_, static_cast<size_t>(setup_.devRate / 10)));
     state_ = State::Playing;
     if (threaded)
         startFeeder();
