@@ -1,5 +1,6 @@
 #include "audio/modulesource.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -59,8 +60,15 @@ std::unique_ptr<ModuleSource> ModuleSource::open(const std::string& path, uint64
         if (length && length < take)
             take = length;
         if (take > 0 && take <= kMaxModuleBytes && std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0) {
-            data.resize(take);
-            if (std::fread(data.data(), 1, take, f) != take)
+            // Look at the header first: whatever reaches this loader last may be large and no module.
+            size_t head = std::min<uint64_t>(take, openmpt_probe_file_header_get_recommended_size());
+            data.resize(head);
+            bool maybe = std::fread(data.data(), 1, head, f) == head &&
+                         openmpt_probe_file_header(OPENMPT_PROBE_FILE_HEADER_FLAGS_DEFAULT, data.data(), head, take,
+                                                   openmpt_log_func_silent, nullptr, nullptr, nullptr, nullptr,
+                                                   nullptr) != OPENMPT_PROBE_FILE_HEADER_RESULT_FAILURE;
+            data.resize(maybe ? take : 0);
+            if (maybe && std::fread(data.data() + head, 1, take - head, f) != take - head)
                 data.clear();
         }
     }
