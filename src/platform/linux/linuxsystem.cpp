@@ -1,0 +1,94 @@
+#include "platform/linux/linuxsystem.h"
+
+#include <fcntl.h>
+#include <malloc.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "common/files.h"
+#include "common/text.h"
+#include "platform/buildinfo.h"
+
+namespace platform {
+
+namespace {
+std::string envOr(const char* name, const std::string& fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? std::string(v) : fallback;
+}
+
+std::string realPath(const std::string& p) {
+    char buf[4096];
+    return ::realpath(p.c_str(), buf) ? std::string(buf) : p;
+}
+}  // namespace
+
+std::string LinuxSystem::ExecutablePath() {
+    char buf[4096];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+}
+
+std::string LinuxSystem::ExecutableDir() {
+    std::string exe = ExecutablePath();
+    return exe.empty() ? std::string("./") : common::extractFilePath(exe);
+}
+
+std::string LinuxSystem::AppDataDir() {
+    std::string home = envOr("HOME", "");
+    if (home.empty()) {
+        if (const passwd* pw = ::getpwuid(::getuid())) home = pw->pw_dir ? pw->pw_dir : "";
+    }
+    std::string dir = envOr("XDG_CONFIG_HOME", home.empty() ? std::string() : home + "/.config");
+    return dir.empty() ? std::string() : common::withTrailingSlash(dir);
+}
+
+std::string LinuxSystem::TempDir() { return common::withTrailingSlash(envOr("TMPDIR", "/tmp")); }
+
+std::string LinuxSystem::RuntimeDir() {
+    std::string dir = envOr("XDG_RUNTIME_DIR", "");
+    return dir.empty() || !common::directoryExists(dir) ? TempDir() : common::withTrailingSlash(dir);
+}
+
+std::string LinuxSystem::FileVersionText(const std::string& path) {
+    // Only our own executable carries version information on this platform.
+    if (realPath(path) == realPath("/proc/self/exe")) return buildinfo::kFileVersion;
+    return {};
+}
+
+std::string LinuxSystem::CompanyName(const std::string& path) {
+    return FileVersionText(path).empty() ? std::string() : std::string(buildinfo::kCompanyName);
+}
+
+void LinuxSystem::TrimWorkingSet() { ::malloc_trim(0); }
+
+int LinuxSystem::LegacyCodePage() {
+    std::string locale = envOr("LC_ALL", envOr("LC_CTYPE", envOr("LANG", "")));
+    std::string lang = common::asciiLower(locale.substr(0, locale.find_first_of("_.@")));
+    for (const char* cyrillic : {"ru", "uk", "be", "bg", "sr", "mk", "kk", "ky", "tg", "mn"})
+        if (lang == cyrillic) return 1251;
+    return 1252;
+}
+
+LinuxSingleInstance::~LinuxSingleInstance() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool LinuxSingleInstance::Acquire(const std::string& name) {
+    if (fd_ >= 0) return true;
+    std::string path = common::withTrailingSlash(dir_) + name + ".lock";
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return true;  // no lock file possible: do not refuse to run
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,44 @@
+// The window-model services implemented with Qt.
+#pragma once
+
+#include <QObject>
+#include <map>
+
+#include "ui/kit/dialogs.h"
+#include "ui/kit/dispatcher.h"
+#include "ui/kit/form.h"
+
+namespace orvelin::qt {
+
+class WindowBuilder;
+
+class QtDispatcher : public ui::Dispatcher {
+public:
+    void post(std::function<void()> f) override;
+    void processMessages() override;
+};
+
+class QtDialogs : public ui::Dialogs {
+public:
+    int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
+    bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
+    std::vector<std::string> OpenFiles(const ui::TFileDialogOptions& options) override;
+    std::optional<std::string> SaveFile(const ui::TFileDialogOptions& options) override;
+    std::optional<std::string> SelectFolder(const std::string& title, const std::string& startFolder) override;
+};
+
+// "Desc|*.mp3;*.flac|Other|*.ogg" as Qt's "Desc (*.mp3 *.flac);;Other (*.ogg)".
+QString toQtFilter(const std::string& filter);
+
+class QtFormHost : public ui::FormHost {
+public:
+    void add(ui::TForm& form, WindowBuilder& builder) { builders_[&form] = &builder; }
+    int ShowModal(ui::TForm& form) override;
+    void BringToFront(ui::TForm& form) override;
+    void Quit() override;
+
+private:
+    std::map<const ui::TForm*, WindowBuilder*> builders_;
+};
+
+}  // namespace orvelin::qt

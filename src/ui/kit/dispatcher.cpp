@@ -1,0 +1,26 @@
+#include "ui/kit/dispatcher.h"
+
+namespace ui {
+
+void QueueDispatcher::post(std::function<void()> f) {
+    std::lock_guard lock(mutex_);
+    queue_.push_back(std::move(f));
+}
+
+void QueueDispatcher::processMessages() {
+    // Run only what was queued on entry: a function that posts again does not
+    // keep the caller here forever.
+    std::deque<std::function<void()>> batch;
+    {
+        std::lock_guard lock(mutex_);
+        batch.swap(queue_);
+    }
+    for (auto& f : batch) f();
+}
+
+size_t QueueDispatcher::pending() const {
+    std::lock_guard lock(mutex_);
+    return queue_.size();
+}
+
+}  // namespace ui
