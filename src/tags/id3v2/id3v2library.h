@@ -336,6 +336,15 @@ public:
                  std::string_view Seller);
     bool SetOWNE(std::string_view FrameID, std::string_view PricePaid, std::string_view DateOfPurchase,
                  std::string_view Seller);
+    // The purchase date as a date (only year, month and day are stored).
+    bool GetOWNE(int64_t FrameIndex, std::string& PricePaid, TID3v2DateTime& DateOfPurchase,
+                 std::string& Seller) const;
+    bool GetOWNE(std::string_view FrameID, std::string& PricePaid, TID3v2DateTime& DateOfPurchase,
+                 std::string& Seller) const;
+    bool SetOWNE(int64_t FrameIndex, std::string_view PricePaid, const TID3v2DateTime& DateOfPurchase,
+                 std::string_view Seller);
+    bool SetOWNE(std::string_view FrameID, std::string_view PricePaid, const TID3v2DateTime& DateOfPurchase,
+                 std::string_view Seller);
     bool GetUSER(int64_t FrameIndex, std::string& LanguageID, std::string& TermsOfUse) const;
     bool GetUSER(std::string_view FrameID, std::string& LanguageID, std::string& TermsOfUse) const;
     bool SetUSER(int64_t FrameIndex, std::string_view LanguageID, std::string_view TermsOfUse);

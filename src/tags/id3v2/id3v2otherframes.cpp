@@ -346,6 +346,34 @@ bool TID3v2Frames::SetOWNE(std::string_view FrameID, std::string_view PricePaid,
     return SetOWNE(IndexFor(FrameID, true), PricePaid, DateOfPurchase, Seller);
 }
 
+bool TID3v2Frames::GetOWNE(int64_t FrameIndex, std::string& PricePaid, TID3v2DateTime& DateOfPurchase,
+                           std::string& Seller) const {
+    std::string date;
+    if (!GetOWNE(FrameIndex, PricePaid, date, Seller)) return false;
+    TID3v2DateTime d;
+    if (date.size() != 8 || std::sscanf(date.c_str(), "%4d%2d%2d", &d.Year, &d.Month, &d.Day) != 3) return false;
+    DateOfPurchase = d;
+    return true;
+}
+
+bool TID3v2Frames::GetOWNE(std::string_view FrameID, std::string& PricePaid, TID3v2DateTime& DateOfPurchase,
+                           std::string& Seller) const {
+    return GetOWNE(FrameExists(FrameID), PricePaid, DateOfPurchase, Seller);
+}
+
+bool TID3v2Frames::SetOWNE(int64_t FrameIndex, std::string_view PricePaid, const TID3v2DateTime& DateOfPurchase,
+                           std::string_view Seller) {
+    char date[32];
+    std::snprintf(date, sizeof date, "%04d%02d%02d", DateOfPurchase.Year % 10000, DateOfPurchase.Month % 100,
+                  DateOfPurchase.Day % 100);
+    return SetOWNE(FrameIndex, PricePaid, std::string_view(date), Seller);
+}
+
+bool TID3v2Frames::SetOWNE(std::string_view FrameID, std::string_view PricePaid,
+                           const TID3v2DateTime& DateOfPurchase, std::string_view Seller) {
+    return SetOWNE(IndexFor(FrameID, true), PricePaid, DateOfPurchase, Seller);
+}
+
 bool TID3v2Frames::GetUSER(int64_t FrameIndex, std::string& LanguageID, std::string& TermsOfUse) const {
     const TID3v2Frame* f = Frame(FrameIndex);
     if (!f || f->Data().empty()) return false;

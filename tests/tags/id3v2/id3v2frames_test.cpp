@@ -315,6 +315,10 @@ TEST(ID3v2Objects, LayoutsAndRoundTrips) {
     std::string price, date, seller;
     ASSERT_TRUE(tag.GetOWNE("OWNE", price, date, seller));
     EXPECT_EQ(price + "|" + date + "|" + seller, "USD9.99|20240131|Магазин");
+    TID3v2DateTime when;
+    ASSERT_TRUE(tag.SetOWNE("OWNE", "EUR1", TID3v2DateTime{1999, 12, 5}, ""));
+    ASSERT_TRUE(tag.GetOWNE("OWNE", price, when, seller));
+    EXPECT_EQ(when, (TID3v2DateTime{1999, 12, 5}));
 
     ASSERT_TRUE(tag.SetUSER("USER", "deu", "Nur privat"));
     std::string language, terms;
