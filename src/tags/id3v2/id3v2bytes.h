@@ -12,6 +12,9 @@ class TStream;
 
 namespace tags::id3v2 {
 
+// The largest frame data a tag can hold; nothing inflates beyond it.
+inline constexpr size_t kMaxFrameData = 0x0FFFFFFF;
+
 inline uint32_t ReadBE32(const uint8_t* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }

@@ -5,11 +5,6 @@ namespace tags {
 
 using namespace id3v2;
 
-namespace {
-// Nothing that inflates beyond the largest frame a tag can hold is taken.
-constexpr size_t kMaxFrameData = 0x0FFFFFFF;
-}  // namespace
-
 TFrameID FrameIDFromString(std::string_view id) {
     TFrameID out{};
     for (size_t i = 0; i < 4 && i < id.size(); ++i) out[i] = static_cast<uint8_t>(id[i]);

@@ -14,18 +14,10 @@ using namespace id3v2;
 
 namespace {
 
-constexpr size_t kMaxFrameData = 0x0FFFFFFF;
-
 uint32_t FoldBE(std::string_view bytes) {
     uint32_t v = 0;
     for (char c : bytes) v = (v << 8) | static_cast<uint8_t>(c);
     return v;
-}
-
-std::string LanguageBytes(std::string_view language) {
-    std::string out = LowBytes(language).substr(0, 3);
-    out.resize(3, ' ');
-    return out;
 }
 
 const std::string kTwoZeros(2, '\0');

@@ -99,6 +99,12 @@ std::string Terminator(TID3v2TextEncoding e) { return e == teUnicode ? std::stri
 
 std::string LowBytes(std::string_view utf8) { return common::utf8ToLatin1(utf8); }
 
+std::string LanguageBytes(std::string_view language) {
+    std::string out = LowBytes(language).substr(0, 3);
+    out.resize(3, ' ');
+    return out;
+}
+
 std::string TrimControl(std::string_view s) {
     size_t b = 0, e = s.size();
     while (b < e && static_cast<uint8_t>(s[b]) <= 0x20) ++b;

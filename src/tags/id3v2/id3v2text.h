@@ -53,6 +53,9 @@ std::string Terminator(TID3v2TextEncoding e);
 // Characters as single bytes (Latin-1); others become '?'.
 std::string LowBytes(std::string_view utf8);
 
+// Three language bytes, spaces filling what is missing.
+std::string LanguageBytes(std::string_view language);
+
 // Strips white space and control characters at both ends.
 std::string TrimControl(std::string_view s);
 // Splits on CR LF, CR or LF.

@@ -11,12 +11,6 @@ namespace {
 
 bool TrimWanted(const TID3v2Frames& frames) { return !frames.Root || frames.Root->TrimText; }
 
-std::string LanguageBytes(std::string_view language) {
-    std::string out = LowBytes(language).substr(0, 3);
-    out.resize(3, ' ');
-    return out;
-}
-
 // Reads strings while each ended with a terminator and data remains.
 std::vector<std::string> ReadValues(TextReader& r) {
     std::vector<std::string> values;
