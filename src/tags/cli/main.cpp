@@ -1,0 +1,64 @@
+// orvelin-tags: the tag library's command-line face.
+#include "tags/cli/dump.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: orvelin-tags dump [--native] FILE...\n"
+    "\n"
+    "  dump      print one JSON object per file and line: the entries, pictures,\n"
+    "            stream properties and audio format the tag library finds\n"
+    "  --native  also list the items of every tag format found, as that format\n"
+    "            names them\n"
+    "  set, remove  writing and removing tags: not available yet, this version\n"
+    "            only reads them\n"
+    "\n"
+    "Exit status: 0 when every file loaded, 1 when some did not, 2 on a usage error.\n";
+
+int UsageError(const char* message) {
+    std::fprintf(stderr, "orvelin-tags: %s\n\n%s", message, kUsage);
+    return 2;
+}
+
+int Dump(const std::vector<std::string>& args) {
+    bool native = false, options = true;
+    std::vector<std::string> files;
+    for (const std::string& a : args) {
+        if (options && a == "--") options = false;
+        else if (options && a == "--native") native = true;
+        else if (options && a.size() > 1 && a[0] == '-') return UsageError(("unknown option " + a).c_str());
+        else files.push_back(a);
+    }
+    if (files.empty()) return UsageError("dump needs at least one file");
+    tags::TTags tags;
+    int status = 0;
+    for (const std::string& f : files) {
+        tags::cli::DumpLine line = tags::cli::DumpFile(tags, f, native);
+        std::fwrite(line.Json.data(), 1, line.Json.size(), stdout);
+        std::fputc('\n', stdout);
+        if (line.Result != tags::trSuccess) status = 1;
+    }
+    return std::fflush(stdout) == 0 ? status : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + std::min(argc, 2), argv + argc);
+    std::string command = argc > 1 ? argv[1] : "";
+    if (command == "dump") return Dump(args);
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == "set" || command == "remove")
+        return UsageError(("'" + command + "' is not available yet: this version only reads tags").c_str());
+    if (command.empty()) return UsageError("no command given");
+    return UsageError(("unknown command '" + command + "'").c_str());
+}

@@ -1,0 +1,75 @@
+#include "tags/cli/cli_test.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+
+using namespace tags::testing;
+
+TEST(OrvelinTags, UsageErrors) {
+    TempDir dir;
+    struct Case { std::vector<std::string> args; const char* says; };
+    for (const Case& c : {Case{{}, "no command"}, Case{{"dump"}, "at least one file"},
+                          Case{{"dump", "--bogus", "x"}, "unknown option --bogus"},
+                          Case{{"frobnicate"}, "unknown command"},
+                          Case{{"set", "f.mp3", "TITLE=x"}, "'set' is not available yet"},
+                          Case{{"remove", "f.mp3"}, "'remove' is not available yet"}}) {
+        RunResult r = RunTool(dir, c.args);
+        EXPECT_EQ(r.status, 2) << c.says;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("Usage: orvelin-tags dump"), std::string::npos);
+        EXPECT_EQ(r.out, "");
+    }
+    RunResult help = RunTool(dir, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: orvelin-tags dump [--native] FILE..."), std::string::npos);
+}
+
+TEST(OrvelinTags, DumpPrintsOneJsonObjectPerFile) {
+    TempDir dir;
+    std::string wav = dir.Write("a.wav", std::string("RIFF\0\0\0\0WAVE", 12));
+    std::string flac = dir.Write("b \"quoted\" \\ name.flac", "fLaC" + std::string(40, '\0'));
+    std::string odd = dir.Write("c\x01\xFF.bin", "");  // not UTF-8, with a control character
+    std::string missing = dir.path + "/missing.mp3";
+
+    RunResult r = RunTool(dir, {"dump", wav, flac, odd, missing});
+    EXPECT_EQ(r.status, 1);  // the missing file did not load
+    RunResult q = QueryJsonLines(dir, r.out,
+                                 "os.path.basename(d['file']), d['result'], d['format'], d['loaded'], len(d['entries']), "
+                                 "len(d['pictures']), sorted(d['audio']), 'native' in d");
+    ASSERT_EQ(q.status, 0) << q.err << r.out;
+    std::string rest = "|False|0|0|['bitrate', 'bits_per_sample', 'channels', 'duration', 'sample_count', "
+                       "'sample_rate']|False\n";
+    EXPECT_EQ(q.out, "a.wav|0|9" + rest + "b \"quoted\" \\ name.flac|0|2" + rest +
+                         "c\x01\xEF\xBF\xBD.bin|0|0" + rest + "missing.mp3|5|0" + rest);
+
+    RunResult native = RunTool(dir, {"dump", "--native", "--", wav});
+    EXPECT_EQ(native.status, 0);
+    RunResult n = QueryJsonLines(dir, native.out, "d['native'], d['audio']['duration']");
+    ASSERT_EQ(n.status, 0) << n.err;
+    EXPECT_EQ(n.out, "{}|0\n");
+}
+
+TEST(OrvelinTags, DumpsEveryTrackOfTheBundledSampleFolder) {
+    TempDir dir;
+    const std::map<std::string, int> formatOf = {{".mp3", 4}, {".flac", 2}, {".ogg", 7},
+                                                 {".opus", 6}, {".m4a", 5},  {".wav", 9}};
+    std::vector<std::string> args = {"dump", "--native"};
+    std::string expected;
+    std::vector<std::filesystem::path> tracks;
+    for (const auto& e : std::filesystem::directory_iterator(ORVELIN_SOURCE_DIR "/resources/samples"))
+        if (formatOf.count(e.path().extension().string())) tracks.push_back(e.path());
+    std::sort(tracks.begin(), tracks.end());
+    ASSERT_GE(tracks.size(), 6u);
+    for (const auto& t : tracks) {
+        args.push_back(t.string());
+        expected += t.filename().string() + "|0|" + std::to_string(formatOf.at(t.extension().string())) + "\n";
+    }
+    RunResult r = RunTool(dir, args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    RunResult q = QueryJsonLines(dir, r.out, "os.path.basename(d['file']), d['result'], d['format']");
+    ASSERT_EQ(q.status, 0) << q.err;
+    EXPECT_EQ(q.out, expected);
+}

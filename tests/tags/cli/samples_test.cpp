@@ -1,0 +1,39 @@
+// orvelin-tags dump over a folder of files made by Debian's encoders.
+#include "tags/cli/cli_test.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace tags::testing;
+
+TEST(SampleFolder, EveryFileDumpsWithItsFormat) {
+    TempDir dir;
+    RunResult made = RunCommand(dir, "bash " + ShellQuote(ORVELIN_SOURCE_DIR "/tests/tags/cli/make_samples.sh") +
+                                         " " + ShellQuote(dir.path));
+    ASSERT_EQ(made.status, 0) << made.err;
+    std::map<std::string, int> expected;
+    std::vector<std::string> args = {"dump", "--native"};
+    std::istringstream lines(made.out);
+    std::string name;
+    int code;
+    while (lines >> name >> code) {
+        expected[name] = code;
+        args.push_back(dir.path + "/" + name);
+    }
+    ASSERT_GE(expected.size(), 14u);
+
+    RunResult r = RunTool(dir, args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    RunResult q = QueryJsonLines(dir, r.out, "d['file'].rsplit('/', 1)[1], d['format'], d['result']");
+    ASSERT_EQ(q.status, 0) << q.err << r.out;
+    std::istringstream got(q.out);
+    std::map<std::string, int> found;
+    for (std::string line; std::getline(got, line);) {  // sample.wav|9|0
+        size_t a = line.find('|'), b = line.rfind('|');
+        ASSERT_NE(a, b) << line;
+        found[line.substr(0, a)] = std::stoi(line.substr(a + 1, b - a - 1));
+        EXPECT_EQ(line.substr(b + 1), "0") << line;  // every load succeeded
+    }
+    EXPECT_EQ(found, expected);
+}
