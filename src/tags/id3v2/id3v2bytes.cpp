@@ -8,33 +8,6 @@
 
 namespace tags::id3v2 {
 
-void AppendBE32(std::string& out, uint32_t v) {
-    out.push_back(char(v >> 24));
-    out.push_back(char(v >> 16));
-    out.push_back(char(v >> 8));
-    out.push_back(char(v));
-}
-
-void AppendBE16(std::string& out, uint16_t v) {
-    out.push_back(char(v >> 8));
-    out.push_back(char(v));
-}
-
-void AppendLE32(std::string& out, uint32_t v) {
-    out.push_back(char(v));
-    out.push_back(char(v >> 8));
-    out.push_back(char(v >> 16));
-    out.push_back(char(v >> 24));
-}
-
-void AppendSynchsafe(std::string& out, uint32_t v) {
-    v = std::min<uint32_t>(v, 0x0FFFFFFF);
-    out.push_back(char((v >> 21) & 0x7F));
-    out.push_back(char((v >> 14) & 0x7F));
-    out.push_back(char((v >> 7) & 0x7F));
-    out.push_back(char(v & 0x7F));
-}
-
 std::string RemoveUnsync(std::string_view in) {
     std::string out;
     out.reserve(in.size());

@@ -2,9 +2,12 @@
 // unsynchronisation and zlib.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "tags/core/bytes.h"
 
 namespace tags {
 class TStream;
@@ -15,24 +18,9 @@ namespace tags::id3v2 {
 // The largest frame data a tag can hold; nothing inflates beyond it.
 inline constexpr size_t kMaxFrameData = 0x0FFFFFFF;
 
-inline uint32_t ReadBE32(const uint8_t* p) {
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
-}
-inline uint32_t ReadBE24(const uint8_t* p) { return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2]; }
-inline uint16_t ReadBE16(const uint8_t* p) { return uint16_t((p[0] << 8) | p[1]); }
-inline uint32_t ReadLE32(const uint8_t* p) {
-    return (uint32_t(p[3]) << 24) | (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
-}
-// Synchsafe: four 7-bit groups, most significant first.
-inline uint32_t ReadSynchsafe(const uint8_t* p) {
-    return (uint32_t(p[0] & 0x7F) << 21) | (uint32_t(p[1] & 0x7F) << 14) | (uint32_t(p[2] & 0x7F) << 7) |
-           (p[3] & 0x7F);
-}
-
-void AppendBE32(std::string& out, uint32_t v);
-void AppendBE16(std::string& out, uint16_t v);
-void AppendLE32(std::string& out, uint32_t v);
-void AppendSynchsafe(std::string& out, uint32_t v);  // values above 2^28 - 1 are clipped
+// Values above 2^28 - 1 are clipped (a data length that does not fit).
+inline void AppendSynchsafe(std::string& out, uint32_t v) { AppendSynchsafe28(out, std::min(v, kSynchsafe28Max)); }
+inline uint32_t ReadSynchsafe(const void* p) { return ReadSynchsafe28(p); }
 
 inline const uint8_t* Bytes(std::string_view s) { return reinterpret_cast<const uint8_t*>(s.data()); }
 

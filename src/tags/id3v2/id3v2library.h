@@ -543,7 +543,10 @@ private:
     bool RenderBody(std::string& body);
     int ParseBody(TStream& stream, int64_t bodyEnd);
     int ReadExtendedHeader(TStream& stream, int64_t bodyEnd);
+    int LoadFromStreamAt(TStream& Stream);
     int WriteTag(TStream& Stream, const std::string& body, uint32_t padding);
+    // Through a TBufferedStream when asked; reports a write the buffer could not deliver.
+    int WriteTagMaybeBuffered(TStream& Stream, const std::string& body, uint32_t padding, bool buffered);
     // Common first steps of both saves; -1 when the save goes on.
     int PrepareSave();
 };

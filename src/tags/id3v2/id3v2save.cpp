@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "common/files.h"
+#include "tags/core/bufferedstream.h"
 #include "tags/id3v2/id3v2bytes.h"
 #include "tags/id3v2/id3v2container.h"
 #include "tags/id3v2/id3v2library.h"
@@ -165,6 +166,14 @@ int64_t ExistingTagSize(TStream& s, int64_t at) {
 
 }  // namespace id3v2
 
+int TID3v2Tag::WriteTagMaybeBuffered(TStream& Stream, const std::string& body, uint32_t padding, bool buffered) {
+    if (!buffered) return WriteTag(Stream, body, padding);
+    TBufferedStream wrapper(Stream);
+    int rc = WriteTag(wrapper, body, padding);
+    if (rc == ID3V2LIBRARY_SUCCESS && (!wrapper.Flush() || !wrapper.Good())) rc = ID3V2LIBRARY_ERROR_WRITING_FILE;
+    return rc;
+}
+
 int TID3v2Tag::PrepareSave() {
     if (Frames.empty()) return ID3V2LIBRARY_ERROR_EMPTY_TAG;
     // Writing a tag loaded without its pictures would silently drop them.
@@ -177,7 +186,7 @@ int TID3v2Tag::PrepareSave() {
     return -1;
 }
 
-int TID3v2Tag::SaveToFile(const std::string& FileName, bool /*Buffered*/) {
+int TID3v2Tag::SaveToFile(const std::string& FileName, bool Buffered) {
     if (int rc = PrepareSave(); rc >= 0) return rc;
     if (CalculateTotalFramesSize() == 0) return StripID3v2TagFromFile(FileName, PreserveFileDateTime);
 
@@ -214,19 +223,19 @@ int TID3v2Tag::SaveToFile(const std::string& FileName, bool /*Buffered*/) {
         const bool rewrite = oldSize == 0 || oldSize < newSize || oldSize - newSize > int64_t(PaddingToWrite);
         if (!rewrite) {
             if (!file->SetPosition(0)) return ID3V2LIBRARY_ERROR_READING_FILE;
-            int w = WriteTag(*file, body, uint32_t(oldSize - newSize));
+            int w = WriteTagMaybeBuffered(*file, body, uint32_t(oldSize - newSize), Buffered);
             return w == ID3V2LIBRARY_SUCCESS && !StreamGood(*file) ? ID3V2LIBRARY_ERROR_WRITING_FILE : w;
         }
         if (!exclusive) return ID3V2LIBRARY_ERROR_NEED_EXCLUSIVE_ACCESS;
         return ReplaceFile(target, *file, oldSize,
-                           [&](TStream& out) { return WriteTag(out, body, PaddingToWrite); });
+                           [&](TStream& out) { return WriteTagMaybeBuffered(out, body, PaddingToWrite, Buffered); });
     }();
     file.reset();
     if (rc != ID3V2LIBRARY_SUCCESS && !exists) ::unlink(target.c_str());
     return rc;
 }
 
-int TID3v2Tag::SaveToStream(TStream& Stream, bool /*Buffered*/) {
+int TID3v2Tag::SaveToStream(TStream& Stream, bool Buffered) {
     if (int rc = PrepareSave(); rc >= 0) return rc;
     int rc = [&] {
         if (CalculateTotalFramesSize() == 0) return StripID3v2TagFromStream(Stream);
@@ -241,7 +250,7 @@ int TID3v2Tag::SaveToStream(TStream& Stream, bool /*Buffered*/) {
         const bool rewrite = oldSize == 0 || oldSize < newSize || oldSize - newSize > int64_t(PaddingToWrite);
         if (!rewrite) {
             if (!Stream.SetPosition(0)) return ID3V2LIBRARY_ERROR_READING_FILE;
-            return WriteTag(Stream, body, uint32_t(oldSize - newSize));
+            return WriteTagMaybeBuffered(Stream, body, uint32_t(oldSize - newSize), Buffered);
         }
         TMemoryStream whole;
         int w = WriteTag(whole, body, PaddingToWrite);

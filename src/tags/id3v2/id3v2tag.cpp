@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tags/core/bufferedstream.h"
 #include "tags/id3v2/id3v2bytes.h"
 #include "tags/id3v2/id3v2container.h"
 #include "tags/id3v2/id3v2library.h"
@@ -86,9 +87,16 @@ int TID3v2Tag::LoadFromFile(const std::string& FileName, bool Buffered) {
     return result;
 }
 
-// Buffered reads arrive with the buffered stream helper; until then every
-// load reads the caller's stream directly.
-int TID3v2Tag::LoadFromStream(TStream& Stream, bool /*Buffered*/) {
+int TID3v2Tag::LoadFromStream(TStream& Stream, bool Buffered) {
+    if (!Buffered) return LoadFromStreamAt(Stream);
+    // Frame headers are read a few bytes at a time: serve them from a buffer.
+    TBufferedStream buffered(Stream);
+    int result = LoadFromStreamAt(buffered);
+    Stream.SetPosition(buffered.Position());
+    return result;
+}
+
+int TID3v2Tag::LoadFromStreamAt(TStream& Stream) {
     Loaded = false;
     Clear();
     FFileSize = Stream.Size();

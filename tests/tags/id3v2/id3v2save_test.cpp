@@ -322,6 +322,9 @@ TEST(ID3v2SaveStream, WriteFailuresAreReported) {
     tag.SetText("TIT2", "Title", teUTF8);
     FailingStream broken(audio, 100);
     EXPECT_EQ(tag.SaveToStream(broken), ID3V2LIBRARY_ERROR_WRITING_FILE);
+    // A short write behind the buffer is reported as well.
+    FailingStream tagged(Tag(3, 0, Frame3("TIT2", kTitle), 100) + audio, 20);
+    EXPECT_EQ(tag.SaveToStream(tagged, true), ID3V2LIBRARY_ERROR_WRITING_FILE);
     FailingStream none("", 0);
     EXPECT_EQ(tag.SaveTagToStream(none, 10), ID3V2LIBRARY_ERROR_WRITING_FILE);
 }
