@@ -2,12 +2,14 @@
 // user's configuration folder inside a temporary folder.
 #pragma once
 
+#include <memory>
 #include <set>
 #include <string>
 
 #include "support/tempdir.h"
 #include "platform/fake/fakesystem.h"
 #include "ui/kit/fakes.h"
+#include "ui/program.h"
 
 namespace testenv {
 
@@ -28,5 +30,24 @@ struct Env {
     std::string playlistDir() const { return userDir() + "Playlist/"; }
     std::string settingsFile() const { return userDir() + "Config/Option.ini"; }
 };
+
+// One run of the program on the environment's machine; a new Session after the
+// last one ended is the next start.
+struct Session {
+    ui::TestApplication t;
+    platform::FakeSingleInstance instance;
+    ui::TProgram program;
+    Session(Env& env, std::vector<std::string> args = {})
+        : instance(env.held), program(t.app, env.system, instance, std::move(args)) {}
+    ui::TProgram::TStartResult start() { return program.Start(); }
+    ui::TForm1& form() { return *program.Form1; }
+};
+
+// A playlist file of the given locations, each with a title and duration.
+inline std::string m3u(const std::vector<std::string>& locations) {
+    std::string text = "#EXTM3U\n";
+    for (const auto& l : locations) text += "#EXTINF:61," + common::extractFileName(l) + "\n" + l + "\n";
+    return text;
+}
 
 }  // namespace testenv
