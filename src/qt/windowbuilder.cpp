@@ -133,6 +133,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
         auto* w = static_cast<QWidget*>(watched);
         switch (e->type()) {
+        case QEvent::Show:
         case QEvent::Resize:
             if (w->isVisible()) {
                 control_.Width.set(w->width());
@@ -197,8 +198,10 @@ protected:
     }
     void moveEvent(QMoveEvent* e) override {
         QWidget::moveEvent(e);
-        form_.Left.set(x());
-        form_.Top.set(y());
+        // The inner geometry: the frame is unknown until the window shows, so
+        // a frame position would drift between starts.
+        form_.Left.set(geometry().x());
+        form_.Top.set(geometry().y());
     }
     void changeEvent(QEvent* e) override {
         QWidget::changeEvent(e);
@@ -272,6 +275,8 @@ QWidget* containerFor(TWinControl&, QWidget* parent) {
 
 }  // namespace
 
+WindowBuilder::~WindowBuilder() { delete window_; }
+
 QWidget* WindowBuilder::widgetOf(const TComponent* component) const {
     if (component == &form_) return window_;
     auto it = widgets_.find(component);
@@ -301,8 +306,14 @@ QWidget* WindowBuilder::build() {
     watch(form_.Height, w, [w](const int& v) {
         if (v > 0 && v != w->height()) w->resize(w->width(), v);
     });
+    // Deferred, so that Left and Top both have their new values (the window's
+    // own moves set them one after the other).
     auto place = [w, this](const int&) {
-        if (w->isVisible() && w->pos() != QPoint(form_.Left(), form_.Top())) w->move(form_.Left(), form_.Top());
+        QTimer::singleShot(0, w, [w, this] {
+            QPoint at(form_.Left(), form_.Top());
+            if (w->isVisible() && w->windowState() == Qt::WindowNoState && w->geometry().topLeft() != at)
+                w->setGeometry(QRect(at, w->size()));
+        });
     };
     watch(form_.Left, w, place);
     watch(form_.Top, w, place);
@@ -325,9 +336,10 @@ QWidget* WindowBuilder::build() {
     bindPopups();
     watch(form_.Visible, w, [w, this](const bool& v) {
         if (v && !w->isVisible()) {
-            if (form_.Left() || form_.Top()) w->move(form_.Left(), form_.Top());
-            if (form_.WindowState() == TWindowState::wsMaximized) w->setWindowState(Qt::WindowMaximized);
-            w->setVisible(true);
+            QPoint at(form_.Left(), form_.Top());
+            if (at != QPoint(0, 0)) w->setGeometry(QRect(at, w->size()));
+            if (form_.WindowState() == TWindowState::wsMaximized) w->showMaximized();
+            else w->setVisible(true);
         } else if (!v && w->isVisible()) {
             w->setVisible(false);
         }

@@ -11,6 +11,8 @@ TForm1::TForm1(TApplication& app, platform::System& system) : TForm(app, "Form1"
     layOut();
     buildMenus();
     OnResize = [this] { FormResize(); };
+    // The grid learns its new width only after the window has been laid out.
+    StringGrid1.Width.observe([this](const int&) { FormResize(); });
     OnClose = [this] { FormClose(); };
     OnActivate = [this] { FormActivate(); };
     ComboBox_Playlist.OnChange = [this] { ComboBox_PlaylistChange(); };
