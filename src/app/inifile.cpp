@@ -82,7 +82,10 @@ void TMemIniFile::WriteString(std::string_view section, std::string_view key, st
     size_t s = findSection(section);
     if (s == npos) {
         if (!lines_.empty() && !common::trim(lines_.back().text).empty()) lines_.push_back(parse(""));
-        lines_.push_back(parse("[" + oneLine(section) + "]"));
+        std::string header = oneLine(section);
+        header.insert(0, 1, '[');
+        header.push_back(']');
+        lines_.push_back(parse(std::move(header)));
         lines_.push_back(parse(text));
         return;
     }

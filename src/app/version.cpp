@@ -22,6 +22,11 @@ std::string FileVersionText(platform::System& system, const std::string& path) {
     return NormalizeVersionText(system.FileVersionText(path));
 }
 
-std::string BuildWidthText() { return "(" + std::to_string(sizeof(void*) * 8) + "-bit)"; }
+std::string BuildWidthText() {
+    std::string text = std::to_string(sizeof(void*) * 8);
+    text.insert(0, 1, '(');
+    text.append("-bit)");
+    return text;
+}
 
 }  // namespace app

@@ -59,31 +59,43 @@ int ColumnWidthAlign(const ui::TStringGrid& grid, int col) {
 
 std::string SongNumberText(const ui::TStringGrid& grid) { return std::to_string(grid.RowCount()); }
 
-std::string SizeTrackText(const ui::TStringGrid& grid) {
-    int64_t total = 0;
-    for (int r = 0; r < grid.RowCount(); ++r) {
-        int64_t size = FileSizeOf(grid.Cell(colLocation, r));
-        if (size < 0) continue;
-        total = size > std::numeric_limits<int64_t>::max() - total ? std::numeric_limits<int64_t>::max() : total + size;
-    }
-    return FormatByteSize(total);
-}
+namespace {
+enum TotalsWanted { wantBytes = 1, wantSeconds = 2 };
 
-std::string LongTimeText(const ui::TStringGrid& grid) {
-    int64_t total = 0;
+TPlaylistTotals totals(const ui::TStringGrid& grid, int wanted) {
+    TPlaylistTotals t;
     for (int r = 0; r < grid.RowCount(); ++r) {
         const std::string& cell = grid.Cell(colDuration, r);
         size_t colon = cell.find(':');
-        if (cell.empty() || colon == std::string::npos || !common::fileExists(grid.Cell(colLocation, r))) continue;
+        bool timed = (wanted & wantSeconds) && !cell.empty() && colon != std::string::npos;
+        if (!(wanted & wantBytes) && !timed) continue;
+        // One directory look per row: a size means an existing file.
+        int64_t size = FileSizeOf(grid.Cell(colLocation, r));
+        if (size < 0) continue;
+        if (wanted & wantBytes)
+            t.bytes = size > std::numeric_limits<int64_t>::max() - t.bytes ? std::numeric_limits<int64_t>::max()
+                                                                           : t.bytes + size;
+        if (!timed) continue;
         auto minutes = app::ParseInt(std::string_view(cell).substr(0, colon));
         auto seconds = app::ParseInt(std::string_view(cell).substr(colon + 1));
-        if (!minutes || !seconds || *minutes < 0 || *seconds < 0) continue;
-        total += int64_t(*minutes) * 60 + *seconds;
+        if (minutes && seconds && *minutes >= 0 && *seconds >= 0) t.seconds += int64_t(*minutes) * 60 + *seconds;
     }
+    return t;
+}
+}  // namespace
+
+TPlaylistTotals PlaylistTotals(const ui::TStringGrid& grid) { return totals(grid, wantBytes | wantSeconds); }
+std::string SizeTrackText(const ui::TStringGrid& grid) { return SizeText(totals(grid, wantBytes)); }
+std::string LongTimeText(const ui::TStringGrid& grid) { return DurationText(totals(grid, wantSeconds)); }
+
+std::string SizeText(const TPlaylistTotals& totals) { return FormatByteSize(totals.bytes); }
+
+std::string DurationText(const TPlaylistTotals& totals) {
+    int64_t s = totals.seconds;
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.2lld:%.2lld:%.2lld:%.2lld", static_cast<long long>(total / 86400),
-                  static_cast<long long>(total % 86400 / 3600), static_cast<long long>(total % 3600 / 60),
-                  static_cast<long long>(total % 60));
+    std::snprintf(buf, sizeof buf, "%.2lld:%.2lld:%.2lld:%.2lld", static_cast<long long>(s / 86400),
+                  static_cast<long long>(s % 86400 / 3600), static_cast<long long>(s % 3600 / 60),
+                  static_cast<long long>(s % 60));
     return buf;
 }
 

@@ -2,6 +2,7 @@
 // backup copy, column fitting and the statistics under the grid.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -27,5 +28,14 @@ int ColumnWidthAlign(const ui::TStringGrid& grid, int col);
 std::string SongNumberText(const ui::TStringGrid& grid);
 std::string SizeTrackText(const ui::TStringGrid& grid);
 std::string LongTimeText(const ui::TStringGrid& grid);
+
+// Both totals from one look at each file, for refreshing the panels together.
+struct TPlaylistTotals {
+    int64_t bytes = 0;    // stops at the largest value
+    int64_t seconds = 0;  // of the "m:ss" cells that parse
+};
+TPlaylistTotals PlaylistTotals(const ui::TStringGrid& grid);
+std::string SizeText(const TPlaylistTotals& totals);
+std::string DurationText(const TPlaylistTotals& totals);
 
 }  // namespace player

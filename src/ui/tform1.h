@@ -234,6 +234,8 @@ public:
     void SongNumberSG();
     void SizeTrackSG();
     void longTimeSG();
+    // Panels 0, 1 and 2 at once.
+    void RefreshStatistics();
     void RandomSongSG();
     void UpdateNextTrackHints();
     // Duration right-aligned, columns 0 and 2 fitted, column 1 the rest.

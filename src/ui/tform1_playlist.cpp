@@ -88,9 +88,7 @@ void TForm1::OpenPlayList() {
         DeleteEmptyRowTrak();
         loadPlaylistFile(copy);
         SaveList(copy);
-        SongNumberSG();
-        SizeTrackSG();
-        longTimeSG();
+        RefreshStatistics();
         RandomSongSG();
         CopyStringGrid();
         TrimWorkingSet();
@@ -105,9 +103,7 @@ void TForm1::ComboBox_PlaylistChange() {
         StringGrid1.ClearCells();
         StringGrid1.SetRowCount(0);
         loadPlaylistFile(file);
-        SongNumberSG();
-        SizeTrackSG();
-        longTimeSG();
+        RefreshStatistics();
         RandomSongSG();
         CopyStringGrid();
     }
@@ -131,9 +127,7 @@ void TForm1::DeletePlayList() {
     ComboBox_Playlist.SelectIndex(0);
     if (std::string next = CurrentPlaylistFile(); !next.empty() && common::fileExists(next)) loadPlaylistFile(next);
     TracksNumberSG();
-    SongNumberSG();
-    SizeTrackSG();
-    longTimeSG();
+    RefreshStatistics();
     RandomSongSG();
     CopyStringGrid();
     TrimWorkingSet();
@@ -156,6 +150,13 @@ void TForm1::DeleteEmptyRowTrak() {
 void TForm1::SongNumberSG() { StatusBarInfo.SetPanelText(0, player::SongNumberText(StringGrid1)); }
 void TForm1::SizeTrackSG() { StatusBarInfo.SetPanelText(1, player::SizeTrackText(StringGrid1)); }
 void TForm1::longTimeSG() { StatusBarInfo.SetPanelText(2, player::LongTimeText(StringGrid1)); }
+
+void TForm1::RefreshStatistics() {
+    SongNumberSG();
+    player::TPlaylistTotals totals = player::PlaylistTotals(StringGrid1);
+    StatusBarInfo.SetPanelText(1, player::SizeText(totals));
+    StatusBarInfo.SetPanelText(2, player::DurationText(totals));
+}
 
 void TForm1::RandomSongSG() {
     if (Hooks.RandomSongSG) Hooks.RandomSongSG();
