@@ -30,7 +30,7 @@ struct TempDir {
         common::makeDirectories(common::extractFilePath(p));
         std::FILE* f = std::fopen(p.c_str(), "wb");  // no sync: fixtures need speed, not safety
         if (f) {
-            std::fwrite(content.data(), 1, content.size(), f);
+            if (!content.empty()) std::fwrite(content.data(), 1, content.size(), f);
             std::fclose(f);
         }
         return p;
