@@ -1,0 +1,298 @@
+// Saving a tag into a file or a whole-file stream, and removing it.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+
+#include "common/files.h"
+#include "tags/core/bufferedstream.h"
+#include "tags/id3v2/id3v2bytes.h"
+#include "tags/id3v2/id3v2container.h"
+#include "tags/id3v2/id3v2library.h"
+
+namespace tags {
+
+using namespace id3v2;
+
+namespace {
+
+// Read-write access that lets others keep reading but keeps other writers
+// out (a shared advisory lock): enough for overwriting a tag in place while
+// another program plays the file.
+class SharedWriteStream final : public TStream {
+public:
+    static std::unique_ptr<SharedWriteStream> Open(const std::string& path) {
+        int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        if (fd < 0) return nullptr;
+        if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+            ::close(fd);
+            return nullptr;
+        }
+        return std::unique_ptr<SharedWriteStream>(new SharedWriteStream(fd));
+    }
+    ~SharedWriteStream() override { ::close(fd_); }
+
+    int64_t Read(void* buffer, int64_t count) override {
+        int64_t done = 0;
+        while (done < count) {
+            ssize_t n = ::read(fd_, static_cast<char*>(buffer) + done, size_t(count - done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            done += n;
+        }
+        return done;
+    }
+    int64_t Write(const void* buffer, int64_t count) override {
+        int64_t done = 0;
+        while (done < count) {
+            ssize_t n = ::write(fd_, static_cast<const char*>(buffer) + done, size_t(count - done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                good_ = false;
+                break;
+            }
+            done += n;
+        }
+        return done;
+    }
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+        int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET : origin == TSeekOrigin::soCurrent ? SEEK_CUR : SEEK_END;
+        off_t r = ::lseek(fd_, off_t(offset), whence);
+        return r < 0 ? -1 : int64_t(r);
+    }
+    bool SetSize(int64_t) override { return false; }  // in-place saves never resize
+    bool Good() const { return good_; }
+
+private:
+    explicit SharedWriteStream(int fd) : fd_(fd) {}
+    int fd_;
+    bool good_ = true;
+};
+
+bool StreamGood(TStream& s) {
+    if (auto* f = dynamic_cast<TFileStream*>(&s)) return f->Good();
+    if (auto* f = dynamic_cast<SharedWriteStream*>(&s)) return f->Good();
+    return true;
+}
+
+// Restores the file's modification time when the scope ends, however it ends.
+class ModificationTimeKeeper {
+public:
+    ModificationTimeKeeper(std::string path, bool keep) : path_(std::move(path)) {
+        struct stat st{};
+        active_ = keep && ::stat(path_.c_str(), &st) == 0;
+        if (active_) time_ = st.st_mtim;
+    }
+    ~ModificationTimeKeeper() {
+        if (!active_) return;
+        struct timespec times[2] = {{0, UTIME_OMIT}, time_};
+        ::utimensat(AT_FDCWD, path_.c_str(), times, 0);
+    }
+
+private:
+    std::string path_;
+    bool active_ = false;
+    struct timespec time_{};
+};
+
+// No write permission at all, or none for us.
+bool IsReadOnly(const std::string& path) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+// Replacing goes to the file a link points at, so the link stays a link.
+std::string ResolvedPath(const std::string& path) {
+    char buf[PATH_MAX];
+    return ::realpath(path.c_str(), buf) ? std::string(buf) : path;
+}
+
+// Writes head, then source's bytes from `from` to its end, into a new file
+// beside target and renames it over target. Target is untouched on failure.
+int ReplaceFile(const std::string& target, TStream& source, int64_t from,
+                const std::function<int(TStream&)>& head) {
+    const std::string tmp = common::siblingTempPath(target);
+    auto out = TFileStream::Open(tmp, TFileMode::fmCreate);
+    if (!out) return ID3V2LIBRARY_ERROR_WRITING_FILE;
+    struct stat st{};
+    if (::stat(target.c_str(), &st) == 0) ::chmod(tmp.c_str(), st.st_mode & 07777);
+    int rc = head(*out);
+    if (rc == ID3V2LIBRARY_SUCCESS) {
+        int64_t count = source.Size() - from;
+        if (count > 0 && (!source.SetPosition(from) || out->CopyFrom(source, count) != count))
+            rc = ID3V2LIBRARY_ERROR_WRITING_FILE;
+        if (!out->Good()) rc = ID3V2LIBRARY_ERROR_WRITING_FILE;
+    }
+    out.reset();
+    if (rc == ID3V2LIBRARY_SUCCESS && ::rename(tmp.c_str(), target.c_str()) != 0) rc = ID3V2LIBRARY_ERROR_WRITING_FILE;
+    if (rc != ID3V2LIBRARY_SUCCESS) ::unlink(tmp.c_str());
+    return rc;
+}
+
+}  // namespace
+
+namespace id3v2 {
+
+TSourceFileType DetectContainer(TStream& s, int64_t at) {
+    const int64_t pos = s.Position();
+    char h[16]{};
+    bool got = s.SetPosition(at) && s.Read(h, 16) >= 4;
+    s.SetPosition(pos);
+    if (!got) return sftUnknown;
+    if (std::memcmp(h, "RIFF", 4) == 0) return sftWAVE;
+    if (std::memcmp(h, "RF64", 4) == 0) return sftRF64;
+    if (std::memcmp(h, "FORM", 4) == 0) return sftAIFF;
+    if (std::memcmp(h, "DSD ", 4) == 0) return sftDSF;
+    if (std::memcmp(h, "FRM8", 4) == 0 && std::memcmp(h + 12, "DSD ", 4) == 0) return sftDFF;
+    return sftUnknown;
+}
+
+int64_t ExistingTagSize(TStream& s, int64_t at) {
+    const int64_t pos = s.Position();
+    uint8_t h[10];
+    bool got = s.SetPosition(at) && s.ReadBuffer(h, 10);
+    s.SetPosition(pos);
+    if (!got || std::memcmp(h, "ID3", 3) != 0) return 0;
+    // A footer is never written back, so it goes with the old tag.
+    return int64_t(ReadSynchsafe(h + 6)) + 10 + (h[3] == 4 && (h[5] & 0x10) ? 10 : 0);
+}
+
+}  // namespace id3v2
+
+int TID3v2Tag::WriteTagMaybeBuffered(TStream& Stream, const std::string& body, uint32_t padding, bool buffered) {
+    if (!buffered) return WriteTag(Stream, body, padding);
+    TBufferedStream wrapper(Stream);
+    int rc = WriteTag(wrapper, body, padding);
+    if (rc == ID3V2LIBRARY_SUCCESS && (!wrapper.Flush() || !wrapper.Good())) rc = ID3V2LIBRARY_ERROR_WRITING_FILE;
+    return rc;
+}
+
+int TID3v2Tag::PrepareSave() {
+    if (Frames.empty()) return ID3V2LIBRARY_ERROR_EMPTY_TAG;
+    // Writing a tag loaded without its pictures would silently drop them.
+    for (const auto& f : Frames)
+        if (f->FDataSkipped) return ID3V2LIBRARY_ERROR;
+    if (MajorVersion == 2) MajorVersion = 3;
+    if (WriteVersion == sfid3v23) MajorVersion = 3;
+    if (WriteVersion == sfid3v24) MajorVersion = 4;
+    if (MajorVersion != 3 && MajorVersion != 4) return ID3V2LIBRARY_ERROR_NOT_SUPPORTED_VERSION;
+    return -1;
+}
+
+int TID3v2Tag::SaveToFile(const std::string& FileName, bool Buffered) {
+    if (int rc = PrepareSave(); rc >= 0) return rc;
+    if (CalculateTotalFramesSize() == 0) return StripID3v2TagFromFile(FileName, PreserveFileDateTime);
+
+    const std::string target = ResolvedPath(FileName);
+    const bool exists = common::fileExists(target);
+    ModificationTimeKeeper keeper(target, PreserveFileDateTime && exists);
+    if (exists && IsReadOnly(target)) return ID3V2LIBRARY_ERROR_READ_ONLY;
+
+    std::unique_ptr<TStream> file;
+    bool exclusive = true;
+    if (exists) {
+        file = TFileStream::Open(target, TFileMode::fmOpenReadWrite);
+        if (!file) {
+            file = SharedWriteStream::Open(target);
+            exclusive = false;
+        }
+    } else {
+        file = TFileStream::Open(target, TFileMode::fmCreate);
+    }
+    if (!file) return ID3V2LIBRARY_ERROR_OPENING_FILE;
+
+    int rc = [&] {
+        std::string body;
+        if (!RenderBody(body)) return ID3V2LIBRARY_ERROR_WRITING_FILE;
+        const int64_t newSize = 10 + int64_t(body.size());
+        // Tags inside chunked containers are placed by the chunk walker.
+        if (DetectContainer(*file, 0) != sftUnknown) return ID3V2LIBRARY_ERROR_NOT_SUPPORTED_FORMAT;
+        const int64_t fileSize = file->Size();
+        if (fileSize < 0) return ID3V2LIBRARY_ERROR_READING_FILE;
+        const int64_t oldSize = ExistingTagSize(*file, 0);
+        // A tag claiming more bytes than the file has: overwriting or
+        // skipping that room would destroy whatever really follows the tag.
+        if (oldSize > fileSize) return ID3V2LIBRARY_ERROR_CORRUPT;
+        const bool rewrite = oldSize == 0 || oldSize < newSize || oldSize - newSize > int64_t(PaddingToWrite);
+        if (!rewrite) {
+            if (!file->SetPosition(0)) return ID3V2LIBRARY_ERROR_READING_FILE;
+            int w = WriteTagMaybeBuffered(*file, body, uint32_t(oldSize - newSize), Buffered);
+            return w == ID3V2LIBRARY_SUCCESS && !StreamGood(*file) ? ID3V2LIBRARY_ERROR_WRITING_FILE : w;
+        }
+        if (!exclusive) return ID3V2LIBRARY_ERROR_NEED_EXCLUSIVE_ACCESS;
+        return ReplaceFile(target, *file, oldSize,
+                           [&](TStream& out) { return WriteTagMaybeBuffered(out, body, PaddingToWrite, Buffered); });
+    }();
+    file.reset();
+    if (rc != ID3V2LIBRARY_SUCCESS && !exists) ::unlink(target.c_str());
+    return rc;
+}
+
+int TID3v2Tag::SaveToStream(TStream& Stream, bool Buffered) {
+    if (int rc = PrepareSave(); rc >= 0) return rc;
+    int rc = [&] {
+        if (CalculateTotalFramesSize() == 0) return StripID3v2TagFromStream(Stream);
+        std::string body;
+        if (!RenderBody(body)) return ID3V2LIBRARY_ERROR_WRITING_FILE;
+        const int64_t newSize = 10 + int64_t(body.size());
+        if (DetectContainer(Stream, 0) != sftUnknown) return ID3V2LIBRARY_ERROR_NOT_SUPPORTED_FORMAT;
+        const int64_t size = Stream.Size();
+        if (size < 0) return ID3V2LIBRARY_ERROR_READING_FILE;
+        const int64_t oldSize = ExistingTagSize(Stream, 0);
+        if (oldSize > size) return ID3V2LIBRARY_ERROR_CORRUPT;
+        const bool rewrite = oldSize == 0 || oldSize < newSize || oldSize - newSize > int64_t(PaddingToWrite);
+        if (!rewrite) {
+            if (!Stream.SetPosition(0)) return ID3V2LIBRARY_ERROR_READING_FILE;
+            return WriteTagMaybeBuffered(Stream, body, uint32_t(oldSize - newSize), Buffered);
+        }
+        TMemoryStream whole;
+        int w = WriteTag(whole, body, PaddingToWrite);
+        if (w != ID3V2LIBRARY_SUCCESS) return w;
+        if (size > oldSize && (!Stream.SetPosition(oldSize) || whole.CopyFrom(Stream, size - oldSize) != size - oldSize))
+            return ID3V2LIBRARY_ERROR_READING_FILE;
+        if (!Stream.SetPosition(0) || !whole.SaveToStream(Stream) || !Stream.SetSize(whole.GetSizeConst()))
+            return ID3V2LIBRARY_ERROR_WRITING_FILE;
+        return ID3V2LIBRARY_SUCCESS;
+    }();
+    Stream.SetPosition(0);
+    return rc;
+}
+
+int StripID3v2TagFromFile(const std::string& FileName, bool PreserveFileDateTime) {
+    const std::string target = ResolvedPath(FileName);
+    if (!common::fileExists(target)) return ID3V2LIBRARY_ERROR_OPENING_FILE;
+    ModificationTimeKeeper keeper(target, PreserveFileDateTime);
+    if (IsReadOnly(target)) return ID3V2LIBRARY_ERROR_READ_ONLY;
+    auto file = TFileStream::Open(target, TFileMode::fmOpenRead);
+    if (!file) return ID3V2LIBRARY_ERROR_OPENING_FILE;
+    const int64_t tagSize = ExistingTagSize(*file, 0);
+    // Chunked containers keep their tag in a chunk that the chunk walker
+    // cuts out; a file without a tag at its start has nothing to remove.
+    if (tagSize == 0) return ID3V2LIBRARY_ERROR_EMPTY_TAG;
+    if (tagSize > file->Size()) return ID3V2LIBRARY_ERROR_CORRUPT;
+    return ReplaceFile(target, *file, tagSize, [](TStream&) { return ID3V2LIBRARY_SUCCESS; });
+}
+
+int StripID3v2TagFromStream(TStream& Stream) {
+    const int64_t size = Stream.Size();
+    if (size <= 0) return ID3V2LIBRARY_ERROR;
+    const int64_t tagSize = ExistingTagSize(Stream, 0);
+    if (tagSize == 0) return ID3V2LIBRARY_ERROR_EMPTY_TAG;
+    if (tagSize > size) return ID3V2LIBRARY_ERROR_CORRUPT;
+    TMemoryStream tail;
+    if (size > tagSize && (!Stream.SetPosition(tagSize) || tail.CopyFrom(Stream, size - tagSize) != size - tagSize))
+        return ID3V2LIBRARY_ERROR_READING_FILE;
+    if (!Stream.SetPosition(0) || !tail.SaveToStream(Stream) || !Stream.SetSize(tail.GetSizeConst()))
+        return ID3V2LIBRARY_ERROR_WRITING_FILE;
+    Stream.SetPosition(0);
+    return ID3V2LIBRARY_SUCCESS;
+}
+
+}  // namespace tags
