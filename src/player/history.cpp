@@ -10,7 +10,9 @@ std::optional<int> StepBackInHistory(TLines& history) {
     if (history.empty()) return std::nullopt;
     history.pop_back();
     if (history.empty()) return std::nullopt;
-    return RowNumber(history.back());
+    std::optional<int> row = RowNumber(history.back());
+    history.pop_back();
+    return row;
 }
 
 std::optional<int> RowNumber(const std::string& line) {

@@ -10,8 +10,9 @@ namespace player {
 using TLines = std::vector<std::string>;
 
 void AppendHistory(TLines& history, int row);
-// Drops the entry just played and returns the 1-based row played before it;
-// nullopt when there is none (or its line is not a row number).
+// Drops the entry just played and the one before it, and returns that one's
+// 1-based row, which starting it appends again; nullopt when there is none
+// (or its line is not a row number).
 std::optional<int> StepBackInHistory(TLines& history);
 
 // A line as a 1-based row number; nullopt for anything else.
