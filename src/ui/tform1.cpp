@@ -140,7 +140,7 @@ void TForm1::layOut() {
     };
     for (const auto& t : transport) {
         t.button->Align.set(TAlign::alLeft);
-        t.button->Width.set(28);
+        t.button->Width.set(24);  // leaves the time display room for " 00:00:00" in its display font
         t.button->Hint.set(t.hint);
         t.button->ImageIndex.set(t.image);
     }
