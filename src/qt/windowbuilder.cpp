@@ -781,10 +781,13 @@ void WindowBuilder::bindTimers() {
         auto& m = *static_cast<TTimer*>(comp);
         auto* t = new QTimer(window_);
         t->setObjectName(toQ(m.Name()));
+        // A timer without a handler (set before the window is built) would
+        // only wake the event loop, 40 times a second for the spectrum's.
         auto sync = [t, &m] {
             t->setInterval(m.Interval());
-            if (m.Enabled() && !t->isActive()) t->start();
-            if (!m.Enabled() && t->isActive()) t->stop();
+            bool run = m.Enabled() && static_cast<bool>(m.OnTimer);
+            if (run && !t->isActive()) t->start();
+            if (!run && t->isActive()) t->stop();
         };
         watch(m.Interval, t, [sync](const int&) { sync(); });
         watch(m.Enabled, t, [sync](const bool&) { sync(); });

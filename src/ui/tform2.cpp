@@ -86,6 +86,7 @@ void TForm2::LoadNastr2() {
         int value = ini.ReadInteger(kOption, key->Name(), key->HotKey());
         if (key->HotKey.set(static_cast<TShortCut>(value))) key->OnChange();
     }
+    form1_.Timer_TaskTrackGo.Enabled.set(false);
     chEqualizerClick();
     RandomTrackClick();
     RepeatSongClick();

@@ -359,5 +359,55 @@ TEST(Streams, DiskDriverCapturesTheMix)
     EXPECT_GE(sounding, 21800u);
 }
 
+// A file longer than the channel's buffer: the decoder tops it up in bursts
+// while the device plays, and every frame arrives once, in order.
+TEST(Streams, DiskDriverCapturesALongFileWithoutGaps)
+{
+    TempDir dir;
+    const int64_t frames = 2 * 44100;
+    writeWav(dir.file("a.wav"), 44100, 2, 16, frames,
+             [](int64_t n, int) { return 0.5 * std::sin(2 * M_PI * 1000 * n / 44100.0); });
+    const char* was = std::getenv("SDL_AUDIODRIVER");
+    std::string previous = was ? was : "";
+    ::setenv("SDL_AUDIODRIVER", "disk", 1);
+    ::setenv("SDL_DISKAUDIOFILE", dir.file("out.raw").c_str(), 1);
+    ::setenv("SDL_DISKAUDIODELAY", "10", 1);  // about twice real time
+    {
+        Engine e;
+        ASSERT_TRUE(e.Init(DEVICE_DEFAULT, 44100, 0)) << Engine::ErrorGetCode();
+        ASSERT_TRUE(e.SetConfig(CONFIG_BUFFER, 500));
+        Handle h = e.StreamCreateFile(dir.file("a.wav"), 0, 0, 0);
+        ASSERT_TRUE(e.ChannelPlay(h, false));
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(4);
+        while (e.ChannelIsActive(h) == ACTIVE_PLAYING && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        EXPECT_EQ(e.ChannelIsActive(h), ACTIVE_STOPPED);
+        e.Free();
+    }
+    if (was)
+        ::setenv("SDL_AUDIODRIVER", previous.c_str(), 1);
+    else
+        ::unsetenv("SDL_AUDIODRIVER");
+    std::ifstream in(dir.file("out.raw"), std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    std::vector<float> mix(bytes.size() / 4);
+    std::memcpy(mix.data(), bytes.data(), mix.size() * 4);
+    // The sine is exactly 0 only every 441 frames, so a longer silence is a gap.
+    size_t first = mix.size(), last = 0, longestSilence = 0, silence = 0;
+    for (size_t i = 0; i < mix.size() / 2; ++i) {
+        if (mix[2 * i] != 0.0f) {
+            first = std::min(first, i);
+            last = i;
+            longestSilence = std::max(longestSilence, silence);
+            silence = 0;
+        } else if (first < mix.size()) {
+            ++silence;
+        }
+    }
+    ASSERT_LT(first, last);
+    EXPECT_NEAR(static_cast<double>(last - first), static_cast<double>(frames), 2.0);
+    EXPECT_LE(longestSilence, 1u);
+}
+
 }  // namespace
 }  // namespace audio::test
