@@ -148,6 +148,8 @@ struct EndCase {
     std::vector<std::string> history;
 };
 
+void PrintTo(const EndCase& c, std::ostream* os) { *os << c.name; }
+
 class EndOfTrack : public Transport, public ::testing::WithParamInterface<EndCase> {};
 
 TEST_P(EndOfTrack, FollowsTheSettings) {
@@ -262,6 +264,8 @@ struct OpenCase {
     bool opens;
     TForm1::TChannelType type;
 };
+
+void PrintTo(const OpenCase& c, std::ostream* os) { *os << c.name; }
 
 class OpenChannel : public Transport, public ::testing::WithParamInterface<OpenCase> {};
 
