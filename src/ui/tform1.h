@@ -336,6 +336,9 @@ private:
     void runCommandLine();
     void bindTransport();
     void afterStart();
+    void popNotification();  // closes and shows the notification window again, when enabled
+    void startStream(int row);
+    void showTaskbarProgress();
     void showTitle();
     void setPlayingRowTitle(const std::string& title);
     void clearCover();

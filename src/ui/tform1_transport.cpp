@@ -153,11 +153,7 @@ void TForm1::PlayMusicSG() {
     playingRow_ = row;
     playingLocation_ = location;
     if (isStream(location)) {
-        moveSeekBar(0);
-        if (Hooks.Radio) Hooks.Radio();
-        appendHistory(row + 1);
-        UpdateNextTrackHints();
-        afterStart();
+        startStream(row);
         return;
     }
     Timer_Play.Enabled.set(false);
@@ -180,11 +176,7 @@ void TForm1::MenuPlaySG() {
     if (hasRow && isStream(location)) {
         playingRow_ = row;
         playingLocation_ = location;
-        moveSeekBar(0);
-        if (Hooks.Radio) Hooks.Radio();
-        appendHistory(row + 1);
-        UpdateNextTrackHints();
-        afterStart();
+        startStream(row);
         return;
     }
     barSeek.Enabled.set(true);
@@ -194,10 +186,7 @@ void TForm1::MenuPlaySG() {
         // and is no new start for the history.
         audioPlay();
         UpdateNextTrackHints();
-        if (setting(&TForm2::BaloonWindow)) {
-            if (Hooks.CloseNotification) Hooks.CloseNotification();
-            if (Hooks.ShowNotification) Hooks.ShowNotification();
-        }
+        popNotification();
     } else if (activity == audio::ACTIVE_STOPPED && hasRow) {
         CurrentFile = location;
         playingRow_ = row;
@@ -206,10 +195,7 @@ void TForm1::MenuPlaySG() {
         audioPlay();
         appendHistory(row + 1);
         UpdateNextTrackHints();
-        if (setting(&TForm2::BaloonWindow)) {
-            if (Hooks.CloseNotification) Hooks.CloseNotification();
-            if (Hooks.ShowNotification) Hooks.ShowNotification();
-        }
+        popNotification();
     }
     clearCover();
     listCover();
@@ -345,10 +331,7 @@ void TForm1::Timer_PlayTimer() {
             barSeek.Enabled.set(true);
             audioPlay();  // a new channel of the same file, from its start
             appendHistory(playingRow_ + 1);
-            if (setting(&TForm2::BaloonWindow)) {
-                if (Hooks.CloseNotification) Hooks.CloseNotification();
-                if (Hooks.ShowNotification) Hooks.ShowNotification();
-            }
+            popNotification();
         }
         // The next tick shows the new track; this one's times are of the old.
         return;
@@ -366,6 +349,11 @@ void TForm1::Timer_PlayTimer() {
 void TForm1::showPlayProgress() {
     if (!barSeek.Enabled()) barSeek.Enabled.set(true);
     moveSeekBar(player::SeekBarPosition(ChannelPositionMs(), ChannelLengthMs(), barSeek.Max()));
+    showTaskbarProgress();
+    SeekArmed = true;
+}
+
+void TForm1::showTaskbarProgress() {
     if (setting(&TForm2::ProgressBox)) {
         Taskbar1.Overlay.set(TTaskbarOverlay::toPlay);
         Taskbar1.ProgressState.set(TTaskbarProgress::tpsNormal);
@@ -375,7 +363,6 @@ void TForm1::showPlayProgress() {
         Taskbar1.ProgressState.set(TTaskbarProgress::tpsNone);
         Taskbar1.Overlay.set(TTaskbarOverlay::toNone);
     }
-    SeekArmed = true;
 }
 
 void TForm1::moveSeekBar(int position) {
@@ -389,11 +376,22 @@ void TForm1::appendHistory(int row) {
 
 void TForm1::afterStart() {
     Application().ProcessMessages();
-    if (setting(&TForm2::BaloonWindow)) {
-        if (Hooks.CloseNotification) Hooks.CloseNotification();
-        if (Hooks.ShowNotification) Hooks.ShowNotification();
-    }
+    popNotification();
     TrimWorkingSet();
+}
+
+void TForm1::popNotification() {
+    if (!setting(&TForm2::BaloonWindow)) return;
+    if (Hooks.CloseNotification) Hooks.CloseNotification();
+    if (Hooks.ShowNotification) Hooks.ShowNotification();
+}
+
+void TForm1::startStream(int row) {
+    moveSeekBar(0);
+    if (Hooks.Radio) Hooks.Radio();
+    appendHistory(row + 1);
+    UpdateNextTrackHints();
+    afterStart();
 }
 
 void TForm1::clearCover() { ImageTAG.Clear(); }

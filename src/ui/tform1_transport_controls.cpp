@@ -124,15 +124,7 @@ void TForm1::barSeekChange() {
     double step = static_cast<double>(ChannelLengthMs()) / std::max(1, barSeek.Max());
     Timer_Play.Enabled.set(false);
     SeekToMs(std::llround(barSeek.Position() * step));
-    if (setting(&TForm2::ProgressBox)) {
-        Taskbar1.Overlay.set(TTaskbarOverlay::toPlay);
-        Taskbar1.ProgressState.set(TTaskbarProgress::tpsNormal);
-        Taskbar1.ProgressMax.set(barSeek.Max());
-        Taskbar1.ProgressValue.set(barSeek.Position());
-    } else {
-        Taskbar1.ProgressState.set(TTaskbarProgress::tpsNone);
-        Taskbar1.Overlay.set(TTaskbarOverlay::toNone);
-    }
+    showTaskbarProgress();
     audioPlay();  // resumes the paused channel and the timer
 }
 
