@@ -250,8 +250,18 @@ void TTags::LoadFormatTags(TFormatTag& tag, bool setsLoaded) {
             for (TUnifiedPicture& p : unified.Pictures) AddPicture(std::move(p));
     }
     if (!OnlyParseCoverArts) {
+        std::vector<std::pair<std::string, std::string>> totals;
         for (Split& s : entries) {
-            if (s.total) Remove(Exists(s.entry.Name));
+            // A total the format also stores on its own (ID3v2 writes it
+            // to TXXX as well) is shown once.
+            bool repeated = false;
+            for (const auto& [name, value] : totals)
+                repeated = repeated || (SameName(name, s.entry.Name) && value == s.entry.Value);
+            if (repeated) continue;
+            if (s.total) {
+                Remove(Exists(s.entry.Name));
+                totals.emplace_back(s.entry.Name, s.entry.Value);
+            }
             TTag* t = Add(s.entry.Name);
             t->Value = std::move(s.entry.Value);
             t->Language = std::move(s.entry.Language);
