@@ -32,8 +32,11 @@ std::string Joined(const TTags& tags, const char* number, const char* total) {
 
 }  // namespace
 
-int TAPEv2FormatTag::LoadFromFile(const std::string& fileName, const TFormatLoadOptions&) {
-    return Tag.LoadFromFile(fileName);
+int TAPEv2FormatTag::LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) {
+    if (!options.OpenFile) return Tag.LoadFromFile(fileName);
+    int result = Tag.LoadFromStream(*options.OpenFile);
+    if (result == APEV2_SUCCESS || result == APEV2_ERROR_UNSUPPORTED_VERSION) Tag.FileName = fileName;
+    return result;
 }
 
 int TAPEv2FormatTag::LoadFromStream(TStream& stream, const TFormatLoadOptions&) { return Tag.LoadFromStream(stream); }

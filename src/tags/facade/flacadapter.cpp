@@ -18,7 +18,10 @@ bool IsListName(const std::string& name) {
 TFlacFormatTag::TFlacFormatTag() { Tag.PaddingSizeToWrite = kTagsLibraryDefaults.PaddingToWrite; }
 
 int TFlacFormatTag::LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) {
-    return Tag.LoadFromFile(fileName, options.Buffered);
+    if (!options.OpenFile) return Tag.LoadFromFile(fileName, options.Buffered);
+    int result = Tag.LoadFromStream(*options.OpenFile, options.Buffered);
+    Tag.FileName = fileName;
+    return result;
 }
 
 int TFlacFormatTag::LoadFromStream(TStream& stream, const TFormatLoadOptions& options) {

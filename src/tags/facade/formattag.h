@@ -24,6 +24,9 @@ struct TFormatLoadOptions {
     bool ApplyParseOptions = false;
     bool ParseAudioAttributes = true;
     bool ParseCoverArts = true;
+    // A file load's file, already open for reading: adapters read it instead
+    // of opening the file again. Null for stream loads.
+    TStream* OpenFile = nullptr;
 };
 
 // One unified entry or picture as a format's converter produces it.

@@ -35,8 +35,11 @@ int LeadingNumber(const std::string& text) {
 
 }  // namespace
 
-int TID3v1FormatTag::LoadFromFile(const std::string& fileName, const TFormatLoadOptions&) {
-    return Tag.LoadFromFile(fileName);
+int TID3v1FormatTag::LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) {
+    if (!options.OpenFile) return Tag.LoadFromFile(fileName);
+    int result = Tag.LoadFromStream(*options.OpenFile);
+    if (result == ID3V1_SUCCESS) Tag.SourceFileName = fileName;
+    return result;
 }
 
 int TID3v1FormatTag::LoadFromStream(TStream& stream, const TFormatLoadOptions&) {

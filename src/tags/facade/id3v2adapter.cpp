@@ -55,7 +55,13 @@ int TID3v2FormatTag::LoadFromFile(const std::string& fileName, const TFormatLoad
         Tag.ParseCoverArts = options.ParseCoverArts;
     }
     // Files are always read through the buffer: frame headers are small reads.
-    int result = Tag.LoadFromFile(fileName, true);
+    int result = ID3V2LIBRARY_ERROR_OPENING_FILE;
+    if (!options.OpenFile) {
+        result = Tag.LoadFromFile(fileName, true);
+    } else {
+        result = Tag.LoadFromStream(*options.OpenFile, true);
+        if (result < ID3V2LIBRARY_ERROR_OPENING_FILE) Tag.SourceFileName = fileName;
+    }
     if (Tag.Loaded) {
         Tag.RemoveUnsynchronisationOnAllFrames();
         Tag.DeCompressAllFrames();

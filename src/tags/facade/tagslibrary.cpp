@@ -96,13 +96,17 @@ int TTags::LoadFromFile(const std::string& fileName) {
     options.ApplyParseOptions = true;
     options.ParseAudioAttributes = ParseAudioAttributes;
     options.ParseCoverArts = ParseCoverArts;
+    options.OpenFile = hold.get();
     for (TTagType type : kFormatLoadOrder) {
         if (type == ttWMA) continue;
         options.Buffered = type == ttFlac;
-        Guarded([&] { FormatTag(type)->LoadFromFile(fileName, options); });
+        Guarded([&] {
+            if (hold->SetPosition(0)) FormatTag(type)->LoadFromFile(fileName, options);
+        });
     }
     // The other readers know the file better; WMA is the last guess.
     options.Buffered = false;
+    options.OpenFile = nullptr;
     if (!ID3v2Tag->Loaded() && !WAVTag->Loaded() && GetAudioFormat(*hold) == afUnknown)
         Guarded([&] { WMATag->LoadFromFile(fileName, options); });
 
