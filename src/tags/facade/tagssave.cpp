@@ -74,6 +74,11 @@ std::vector<TTagType> FormatsOfExtension(const std::string& ext) {
     return {ttAPEv2};
 }
 
+// One format of the eight (ttLyrics2 being ID3v1 with its Lyrics3 block).
+bool IsOneFormat(TTagType type) {
+    return (type >= ttAPEv2 && type <= ttWMA) || type == ttLyrics2;
+}
+
 }  // namespace
 
 int TranslateResult(TTagType format, int code) {
@@ -163,17 +168,9 @@ int TTags::SaveToFile(const std::string& fileName, TTagType tagType) {
         last = TranslateResult(type, SaveFormat(type, fileName, nullptr, true));
         return last == trSuccess;
     };
-    switch (tagType) {
-    case ttAPEv2:
-    case ttFlac:
-    case ttID3v1:
-    case ttLyrics2:
-    case ttID3v2:
-    case ttMP4:
-    case ttOpusVorbis:
-    case ttWAV:
-    case ttWMA: save(tagType); break;
-    case ttAutomatic: {
+    if (IsOneFormat(tagType)) {
+        save(tagType);
+    } else if (tagType == ttAutomatic) {
         bool saved = false;
         if (!FileName.empty() && common::equalsNoCase(fileName, FileName))
             for (TTagType type : kSaveOrder)
@@ -182,9 +179,6 @@ int TTags::SaveToFile(const std::string& fileName, TTagType tagType) {
         if (!saved)
             for (TTagType type : FormatsOfExtension(common::asciiUpper(common::extractFileExt(fileName))))
                 save(type);
-        break;
-    }
-    default: break;
     }
     return last;
 }
@@ -195,19 +189,9 @@ int TTags::SaveToStream(TStream& stream, bool buffered, TTagType tagType) {
         last = TranslateResult(type, SaveFormat(type, {}, &stream, buffered));
         return last == trSuccess;
     };
-    switch (tagType) {
-    case ttWMA: return trUnsupportedFileFormat;
-    case ttAPEv2:
-    case ttFlac:
-    case ttID3v1:
-    case ttLyrics2:
-    case ttID3v2:
-    case ttMP4:
-    case ttOpusVorbis:
-    case ttWAV: save(tagType); break;
-    case ttAutomatic: SaveByContent(GetAudioFormat(stream), save, false); break;
-    default: break;
-    }
+    if (tagType == ttWMA) return trUnsupportedFileFormat;
+    if (IsOneFormat(tagType)) save(tagType);
+    else if (tagType == ttAutomatic) SaveByContent(GetAudioFormat(stream), save, false);
     return last;
 }
 

@@ -3,6 +3,7 @@
 #include "tags/facade/tagslibrary.h"
 
 #include "tags/apev2/apev2library.h"
+#include "tags/facade/entrylines.h"
 #include "tags/facade/testfiles.h"
 #include "tags/flac/flacbytes.h"
 #include "tags/flac/flactaglibrary.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 using namespace tags;
+using tags::testing::Entries;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
@@ -38,12 +40,6 @@ std::string FlacFile(std::initializer_list<std::string> fields, const std::strin
     f += flactest::Block(4, false, flactest::Comment("test", fields));
     if (!picture.empty()) f += flactest::Block(6, false, picture);
     return f + flactest::Block(1, true, std::string(100, '\0')) + flactest::FakeAudio(4000);
-}
-
-std::vector<std::string> Entries(const TTags& t) {
-    std::vector<std::string> out;
-    for (const auto& e : t.Tags) out.push_back(e->Name + "=" + e->Value);
-    return out;
 }
 
 // The bytes of a file without its ID3v2 tag and its last 128 bytes.

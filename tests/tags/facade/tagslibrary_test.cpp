@@ -1,6 +1,7 @@
 #include "tags/facade/tagslibrary.h"
 
 #include "tags/facade/fakeformattag.h"
+#include "tags/facade/entrylines.h"
 #include "tags/facade/testfiles.h"
 #include "tags/id3v2/id3v2library.h"
 
@@ -12,13 +13,6 @@ using namespace tags::testing;
 using ::testing::ElementsAre;
 
 namespace {
-
-// "NAME=value" for every entry, in list order.
-std::vector<std::string> Entries(const TTags& t) {
-    std::vector<std::string> out;
-    for (const auto& e : t.Tags) out.push_back(e->Name + "=" + e->Value);
-    return out;
-}
 
 struct FacadeTest : ::testing::Test {
     Fakes fakes;

@@ -3,6 +3,7 @@
 #include "tags/facade/tagslibrary.h"
 
 #include "tags/facade/fakeformattag.h"
+#include "tags/facade/entrylines.h"
 #include "tags/facade/testfiles.h"
 
 #include <gmock/gmock.h>
@@ -166,12 +167,6 @@ TEST_F(SaveTest, PreserveFileDateTimeKeepsTheModificationTime) {
 // --- Copying and merging -----------------------------------------------------------
 
 namespace {
-
-std::vector<std::string> Entries(const TTags& t) {
-    std::vector<std::string> out;
-    for (const auto& e : t.Tags) out.push_back(e->Name + "=" + e->Value);
-    return out;
-}
 
 struct MergeTest : ::testing::Test {
     TTags target, source;
