@@ -43,6 +43,11 @@ int TAPEv2FormatTag::LoadFromStream(TStream& stream, const TFormatLoadOptions&) 
 
 int TAPEv2FormatTag::RemoveFromFile(const std::string& fileName) { return RemoveAPEv2TagFromFile(fileName, false); }
 
+bool TAPEv2FormatTag::Assign(const TFormatTag& source) {
+    auto* s = dynamic_cast<const TAPEv2FormatTag*>(&source);
+    return s && Tag.Assign(s->Tag);
+}
+
 void TAPEv2FormatTag::Convert(TAPEv2Tag& tag, TUnifiedTags& out, bool parseCoverArts) {
     for (int i = 0; i < tag.Count(); ++i) {
         TAPEv2Frame& frame = *tag.Frames[static_cast<size_t>(i)];

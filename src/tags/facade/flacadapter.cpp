@@ -32,6 +32,13 @@ int TFlacFormatTag::RemoveFromFile(const std::string& fileName) {
     return RemoveFlacTagFromFile(fileName, kTagsLibraryDefaults.PaddingToWrite, false);
 }
 
+bool TFlacFormatTag::Assign(const TFormatTag& source) {
+    auto* s = dynamic_cast<const TFlacFormatTag*>(&source);
+    if (!s) return false;
+    Tag.Assign(s->Tag);
+    return true;
+}
+
 void TFlacFormatTag::Convert(TFlacTag& tag, TUnifiedTags& out, bool parseCoverArts) {
     for (const auto& c : tag.Tags) {
         if (c->Format != vcfText) continue;

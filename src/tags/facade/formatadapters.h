@@ -11,31 +11,19 @@
 
 namespace tags {
 
-// What every adapter does the same way: own the unit's object, clear it,
-// report its Loaded flag and copy another adapter of the same kind.
-template <typename Unit, typename Self>
-class TUnitFormatTag : public TFormatTag {
+class TID3v1FormatTag final : public TFormatTag {
 public:
-    Unit Tag;
+    TID3v1Tag Tag;
 
+    const char* FormatName() const override { return "ID3v1"; }
     void Clear() override { Tag.Clear(); }
     bool Loaded() const override { return Tag.Loaded; }
-    bool Assign(const TFormatTag& source) override {
-        auto* s = dynamic_cast<const Self*>(&source);
-        if (!s) return false;
-        if (s != this) Tag.Assign(s->Tag);
-        return true;
-    }
-};
-
-class TID3v1FormatTag final : public TUnitFormatTag<TID3v1Tag, TID3v1FormatTag> {
-public:
-    const char* FormatName() const override { return "ID3v1"; }
     int LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) override;
     int LoadFromStream(TStream& stream, const TFormatLoadOptions& options) override;
     int SaveToFile(const std::string& fileName) override;
     int SaveToStream(TStream& stream, bool buffered) override;
     int RemoveFromFile(const std::string& fileName) override;
+    bool Assign(const TFormatTag& source) override;
     int64_t Count() const override;
     int64_t TagSize() const override { return 128; }
     void GetUnifiedTags(TUnifiedTags& out, bool parseCoverArts) override;
@@ -45,16 +33,20 @@ public:
     bool DeleteNativeItem(size_t index) override;
 };
 
-class TID3v2FormatTag final : public TUnitFormatTag<TID3v2Tag, TID3v2FormatTag> {
+class TID3v2FormatTag final : public TFormatTag {
 public:
     TID3v2FormatTag();
+    TID3v2Tag Tag;
 
     const char* FormatName() const override { return "ID3v2"; }
+    void Clear() override { Tag.Clear(); }
+    bool Loaded() const override { return Tag.Loaded; }
     int LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) override;
     int LoadFromStream(TStream& stream, const TFormatLoadOptions& options) override;
     int SaveToFile(const std::string& fileName) override;
     int SaveToStream(TStream& stream, bool buffered) override;
     int RemoveFromFile(const std::string& fileName) override;
+    bool Assign(const TFormatTag& source) override;
     int64_t Count() const override { return Tag.FrameCount(); }
     int64_t TagSize() const override;
     void GetUnifiedTags(TUnifiedTags& out, bool parseCoverArts) override { Convert(Tag, out, parseCoverArts); }
@@ -67,14 +59,19 @@ public:
     static void Convert(const TID3v2Tag& tag, TUnifiedTags& out, bool parseCoverArts);
 };
 
-class TAPEv2FormatTag final : public TUnitFormatTag<TAPEv2Tag, TAPEv2FormatTag> {
+class TAPEv2FormatTag final : public TFormatTag {
 public:
+    TAPEv2Tag Tag;
+
     const char* FormatName() const override { return "APEv2"; }
+    void Clear() override { Tag.Clear(); }
+    bool Loaded() const override { return Tag.Loaded; }
     int LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) override;
     int LoadFromStream(TStream& stream, const TFormatLoadOptions& options) override;
     int SaveToFile(const std::string& fileName) override { return Tag.SaveToFile(fileName); }
     int SaveToStream(TStream& stream, bool) override { return Tag.SaveToStream(stream); }
     int RemoveFromFile(const std::string& fileName) override;
+    bool Assign(const TFormatTag& source) override;
     int64_t Count() const override { return Tag.Count(); }
     int64_t TagSize() const override { return Tag.CalculateTagSize(); }
     void GetUnifiedTags(TUnifiedTags& out, bool parseCoverArts) override { Convert(Tag, out, parseCoverArts); }
@@ -86,16 +83,20 @@ public:
     static void Convert(TAPEv2Tag& tag, TUnifiedTags& out, bool parseCoverArts);
 };
 
-class TFlacFormatTag final : public TUnitFormatTag<TFlacTag, TFlacFormatTag> {
+class TFlacFormatTag final : public TFormatTag {
 public:
     TFlacFormatTag();
+    TFlacTag Tag;
 
     const char* FormatName() const override { return "FLAC"; }
+    void Clear() override { Tag.Clear(); }
+    bool Loaded() const override { return Tag.Loaded; }
     int LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) override;
     int LoadFromStream(TStream& stream, const TFormatLoadOptions& options) override;
     int SaveToFile(const std::string& fileName) override { return Tag.SaveToFile(fileName, true); }
     int SaveToStream(TStream& stream, bool buffered) override { return Tag.SaveToStream(stream, buffered); }
     int RemoveFromFile(const std::string& fileName) override;
+    bool Assign(const TFormatTag& source) override;
     int64_t Count() const override { return Tag.Count(); }
     int64_t TagSize() const override { return Tag.CalculateTagSize(true); }
     void GetUnifiedTags(TUnifiedTags& out, bool parseCoverArts) override { Convert(Tag, out, parseCoverArts); }

@@ -56,6 +56,11 @@ int TID3v1FormatTag::SaveToStream(TStream& stream, bool) {
 
 int TID3v1FormatTag::RemoveFromFile(const std::string& fileName) { return RemoveID3v1TagFromFile(fileName, false); }
 
+bool TID3v1FormatTag::Assign(const TFormatTag& source) {
+    auto* s = dynamic_cast<const TID3v1FormatTag*>(&source);
+    return s && Tag.Assign(s->Tag);
+}
+
 int64_t TID3v1FormatTag::Count() const { return static_cast<int64_t>(NativeItems().size()); }
 
 void TID3v1FormatTag::GetUnifiedTags(TUnifiedTags& out, bool) {

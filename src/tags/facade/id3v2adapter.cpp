@@ -94,6 +94,13 @@ int TID3v2FormatTag::SaveToStream(TStream& stream, bool buffered) {
 
 int TID3v2FormatTag::RemoveFromFile(const std::string& fileName) { return StripID3v2TagFromFile(fileName, false); }
 
+bool TID3v2FormatTag::Assign(const TFormatTag& source) {
+    auto* s = dynamic_cast<const TID3v2FormatTag*>(&source);
+    if (!s) return false;
+    Tag.Assign(s->Tag);
+    return true;
+}
+
 int64_t TID3v2FormatTag::TagSize() const { return int64_t(Tag.Size) + (Tag.FooterPresent ? 10 : 0); }
 
 void TID3v2FormatTag::Convert(const TID3v2Tag& tag, TUnifiedTags& out, bool parseCoverArts) {
