@@ -1,21 +1,35 @@
 #include <QApplication>
+#include <QFontDatabase>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "app/paths.h"
 #include "platform/buildinfo.h"
 #include "platform/linux/linuxsystem.h"
 #include "qt/icons.h"
+#include "qt/qtext.h"
 #include "qt/services.h"
 #include "qt/signals.h"
 #include "qt/windowbuilder.h"
-#include "ui/tform1.h"
+#include "ui/program.h"
+
+namespace {
+// The seven-segment face of the time display, when the font package is there.
+std::string loadDisplayFont() {
+    for (const char* family : {"DSEG7 Classic", "DSEG7 Modern"})
+        if (QFontDatabase::hasFamily(QString::fromLatin1(family))) return family;
+    return {};
+}
+}  // namespace
 
 int main(int argc, char** argv) {
     const char* grabTo = nullptr;  // developer aid: save a picture of the main window and quit
+    std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--grab") == 0 && i + 1 < argc) grabTo = argv[++i];
+        args.emplace_back(argv[i]);
+        if (std::strcmp(argv[i], "--grab") == 0 && i + 1 < argc) grabTo = argv[i + 1];
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("%s %s\n", platform::buildinfo::kProductName, platform::buildinfo::kFileVersion);
             return 0;
@@ -27,6 +41,9 @@ int main(int argc, char** argv) {
         }
     }
 
+    platform::LinuxSystem system;
+    platform::LinuxSingleInstance instance(system.RuntimeDir());
+
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("Orvelin");
     QApplication::setWindowIcon(orvelin::qt::appIcon());
@@ -35,19 +52,24 @@ int main(int argc, char** argv) {
     orvelin::qt::QtDialogs dialogs;
     orvelin::qt::QtFormHost host;
     ui::TApplication application(dispatcher, dialogs, host);
-    application.Title.set("Orvelin");
 
-    ui::TForm1 form1(application);
-    form1.Caption.set("Orvelin");
-    orvelin::qt::WindowBuilder window1(form1);
-    window1.build();
-    host.add(form1, window1);
+    ui::TProgram program(application, system, instance, args);
+    std::optional<orvelin::qt::WindowBuilder> window1;
+    program.OnFormsCreated = [&](ui::TProgram& p) {
+        window1.emplace(*p.Form1);
+        window1->build();
+        host.add(*p.Form1, *window1);
+        p.Form1->Hooks.LoadDisplayFont = loadDisplayFont;
+        p.Form1->FontApply();
+    };
+    if (program.Start() != ui::TProgram::TStartResult::Run) return 0;
+    ui::TForm1& form1 = *program.Form1;
 
     orvelin::qt::closeOnTerminationSignals(&qapp, [&form1] { form1.Close(); });
     form1.Show();
     if (grabTo) {
         QTimer::singleShot(500, &qapp, [&] {
-            window1.window()->grab().save(QString::fromLocal8Bit(grabTo));
+            window1->window()->grab().save(QString::fromLocal8Bit(grabTo));
             form1.Close();
         });
     }

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
@@ -132,6 +133,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
         auto* w = static_cast<QWidget*>(watched);
         switch (e->type()) {
+        case QEvent::Show:
         case QEvent::Resize:
             if (w->isVisible()) {
                 control_.Width.set(w->width());
@@ -154,6 +156,10 @@ protected:
         }
         case QEvent::MouseButtonDblClick:
             if (clickable_ || control_.Kind() == TControlKind::TrackBar) control_.OnDblClick();
+            break;
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+            if (auto* wc = dynamic_cast<TWinControl*>(&control_)) wc->Focused.set(e->type() == QEvent::FocusIn);
             break;
         case QEvent::MouseMove: {
             auto* me = static_cast<QMouseEvent*>(e);
@@ -192,8 +198,10 @@ protected:
     }
     void moveEvent(QMoveEvent* e) override {
         QWidget::moveEvent(e);
-        form_.Left.set(x());
-        form_.Top.set(y());
+        // The inner geometry: the frame is unknown until the window shows, so
+        // a frame position would drift between starts.
+        form_.Left.set(geometry().x());
+        form_.Top.set(geometry().y());
     }
     void changeEvent(QEvent* e) override {
         QWidget::changeEvent(e);
@@ -267,6 +275,8 @@ QWidget* containerFor(TWinControl&, QWidget* parent) {
 
 }  // namespace
 
+WindowBuilder::~WindowBuilder() { delete window_; }
+
 QWidget* WindowBuilder::widgetOf(const TComponent* component) const {
     if (component == &form_) return window_;
     auto it = widgets_.find(component);
@@ -289,8 +299,34 @@ QWidget* WindowBuilder::build() {
     watch(form_.ClientHeight, w, [w](const int& v) {
         if (v > 0 && v != w->height()) w->resize(w->width(), v);
     });
+    // The outer size and place the settings restore (there is no frame in the model).
+    watch(form_.Width, w, [w](const int& v) {
+        if (v > 0 && v != w->width()) w->resize(v, w->height());
+    });
+    watch(form_.Height, w, [w](const int& v) {
+        if (v > 0 && v != w->height()) w->resize(w->width(), v);
+    });
+    // Deferred, so that Left and Top both have their new values (the window's
+    // own moves set them one after the other).
+    auto place = [w, this](const int&) {
+        QTimer::singleShot(0, w, [w, this] {
+            QPoint at(form_.Left(), form_.Top());
+            if (w->isVisible() && w->windowState() == Qt::WindowNoState && w->geometry().topLeft() != at)
+                w->setGeometry(QRect(at, w->size()));
+        });
+    };
+    watch(form_.Left, w, place);
+    watch(form_.Top, w, place);
     watch(form_.AcceptFiles, w, [w](const bool& on) { w->setAcceptDrops(on); });
     watch(form_.WindowState, w, [w](const TWindowState& s) {
+        // A hidden window only takes the state; showing it applies it.
+        Qt::WindowStates state = s == TWindowState::wsMaximized   ? Qt::WindowMaximized
+                                 : s == TWindowState::wsMinimized ? Qt::WindowMinimized
+                                                                  : Qt::WindowNoState;
+        if (!w->isVisible()) {
+            w->setWindowState(state);
+            return;
+        }
         if (s == TWindowState::wsMaximized && !w->isMaximized()) w->showMaximized();
         if (s == TWindowState::wsNormal && (w->isMaximized() || w->isMinimized())) w->showNormal();
         if (s == TWindowState::wsMinimized && !w->isMinimized()) w->showMinimized();
@@ -300,8 +336,10 @@ QWidget* WindowBuilder::build() {
     bindPopups();
     watch(form_.Visible, w, [w, this](const bool& v) {
         if (v && !w->isVisible()) {
-            if (form_.Left() || form_.Top()) w->move(form_.Left(), form_.Top());
-            w->setVisible(true);
+            QPoint at(form_.Left(), form_.Top());
+            if (at != QPoint(0, 0)) w->setGeometry(QRect(at, w->size()));
+            if (form_.WindowState() == TWindowState::wsMaximized) w->showMaximized();
+            else w->setVisible(true);
         } else if (!v && w->isVisible()) {
             w->setVisible(false);
         }
@@ -330,6 +368,11 @@ void WindowBuilder::bindCommon(TControl& c, QWidget* w) {
     watch(c.Font, w, [w](const TFont& f) { w->setFont(toQFont(f, w->parentWidget() ? w->parentWidget()->font() : w->font())); });
     for (Property<int>* p : {&c.Width, &c.Height, &c.Left, &c.Top}) watch(*p, w, [w](const int&) { relayout(w); });
     watch(c.Align, w, [w](const TAlign&) { relayout(w); });
+    if (auto* wc = dynamic_cast<TWinControl*>(&c)) {
+        watch(wc->Focused, w, [w](const bool& on) {
+            if (on && !w->hasFocus()) w->setFocus(Qt::OtherFocusReason);
+        });
+    }
     bool clickable = c.Kind() == TControlKind::Label || c.Kind() == TControlKind::Image ||
                      c.Kind() == TControlKind::PaintBox || c.Kind() == TControlKind::Panel ||
                      c.Kind() == TControlKind::StatusBar || c.Kind() == TControlKind::TabControl;
@@ -571,6 +614,14 @@ QWidget* WindowBuilder::buildControl(TControl& c, QWidget* parent) {
                 v->setColumnWidth(col, col < static_cast<int>(widths.size()) ? widths[size_t(col)] : m.DefaultColWidth());
         };
         watch(m.ColWidths, v, [applyWidths](const std::vector<int>&) { applyWidths(); });
+        watch(m.ColAlignments, v, [model](const std::vector<TAlignment>& a) {
+            for (int col = 0; col < model->columnCount(); ++col)
+                model->setRightAligned(col, col < static_cast<int>(a.size()) && a[size_t(col)] == TAlignment::taRightJustify);
+        });
+        // Column fitting measures in the grid's own font.
+        m.MeasureText = [v](const std::string& text) { return v->fontMetrics().horizontalAdvance(toQ(text)); };
+        QObject::connect(v, &QObject::destroyed, [&m] { m.MeasureText = nullptr; });
+        auto showTop = [v, &m] { v->verticalScrollBar()->setValue(m.TopRow()); };
         auto showRow = [v, &m] {
             if (m.Row() < 0 || m.Row() >= m.RowCount()) return;
             QModelIndex i = v->model()->index(m.Row(), 0);
@@ -581,9 +632,10 @@ QWidget* WindowBuilder::buildControl(TControl& c, QWidget* parent) {
             }
             v->scrollTo(i);
         };
-        watchGrid(m, v, [applyWidths, showRow](TGridChange what, int, int) {
+        watchGrid(m, v, [applyWidths, showRow, showTop](TGridChange what, int, int) {
             if (what == TGridChange::Reset) applyWidths();
-            if (what != TGridChange::Cell) showRow();
+            if (what == TGridChange::Top) showTop();
+            else if (what != TGridChange::Cell) showRow();
         });
         QObject::connect(v->selectionModel(), &QItemSelectionModel::currentRowChanged, v,
                          [&m](const QModelIndex& cur) {
@@ -593,7 +645,10 @@ QWidget* WindowBuilder::buildControl(TControl& c, QWidget* parent) {
             if (i.isValid()) m.SetRow(i.row());
             m.OnDblClick();
         });
-        QTimer::singleShot(0, v, showRow);
+        QTimer::singleShot(0, v, [showRow, showTop] {
+            showTop();
+            showRow();
+        });
         w = v;
         break;
     }
@@ -807,6 +862,7 @@ void WindowBuilder::bindPopups() {
                     if (QWidget* aw = widgetOf(where.Anchor)) {
                         QPoint corner = aw->mapToGlobal(QPoint(aw->width(), aw->height()));
                         at = where.BelowRightAligned ? corner - QPoint(menu->sizeHint().width(), 0) : corner;
+                        if (where.Above) at = aw->mapToGlobal(QPoint(0, 0)) - QPoint(0, menu->sizeHint().height());
                     }
                 }
                 menu->popup(at);

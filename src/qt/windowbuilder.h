@@ -18,6 +18,10 @@ namespace orvelin::qt {
 class WindowBuilder {
 public:
     explicit WindowBuilder(ui::TForm& form) : form_(form) {}
+    // The widgets go first, while the model they watch still exists.
+    ~WindowBuilder();
+    WindowBuilder(const WindowBuilder&) = delete;
+    WindowBuilder& operator=(const WindowBuilder&) = delete;
 
     // The top-level window with every control of the form; built once.
     QWidget* build();

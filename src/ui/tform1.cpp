@@ -2,15 +2,32 @@
 
 #include <algorithm>
 
+#include "player/playlistgrid.h"
+
 namespace ui {
 
-TForm1::TForm1(TApplication& app) : TForm(app, "Form1") {
+TForm1::TForm1(TApplication& app, platform::System& system) : TForm(app, "Form1"), system_(system) {
+    Caption.set("Orvelin");
     layOut();
     buildMenus();
     OnResize = [this] { FormResize(); };
+    // The grid learns its new width only after the window has been laid out.
+    StringGrid1.Width.observe([this](const int&) { FormResize(); });
+    OnClose = [this] { FormClose(); };
+    OnActivate = [this] { FormActivate(); };
+    ComboBox_Playlist.OnChange = [this] { ComboBox_PlaylistChange(); };
+    SpeedButtonControlPL.OnClick = [this] { PopupMenuPL.PopupAbove(SpeedButtonControlPL); };
+    AddPLMenu.OnClick = [this] { AddPlaylist(); };
+    OpenPLMenu.OnClick = [this] { OpenPlayList(); };
+    UpdateListPLMenu.OnClick = [this] { UpdatePlayList(); };
+    DelPLMenu.OnClick = [this] { DeletePlayList(); };
+    SavePLMenu.OnClick = [this] { SavePLMenuClick(); };
 }
 
+TForm1::~TForm1() = default;
+
 void TForm1::layOut() {
+    SetBounds(327, 74, 743, 562);
     ClientWidth.set(743);
     ClientHeight.set(562);
     MinWidth.set(240);
@@ -166,6 +183,21 @@ void TForm1::buildMenus() {
         PopupMenuTray.Add(item);
     TrayIcon1.PopupMenu = &PopupMenuTray;
     ExitTryMenu.OnClick = [this] { Close(); };
+
+    for (TMenuItem* item : {&AddPLMenu, &OpenPLMenu, &N5, &UpdateListPLMenu, &N6, &DelPLMenu, &SavePLMenu, &N7,
+                            &ManagerPLMenu})
+        PopupMenuPL.Add(item);
+
+    for (TMenuItem* item :
+         {&LangQuestionDelFile, &LangQuestionCleanStori, &LangQuestionDelPL, &LangQuestionDelAllPL,
+          &LangQuestionDelFilePL, &LangQuestionCleanList, &LangQuestionCleanDup, &LangQuestionDelNotFile,
+          &LangAddFolder, &LangAddPL, &LangNamePL, &LangQuestionRepCod, &LangAttention, &LangNoBASSDLL,
+          &LanrErrorAudio, &LangDirectX8, &LangSelectFolder, &LangErrorWritingFile, &LangReplaceFile, &LangError,
+          &LangNoStationName, &LangPasteURL, &LangConfirmation, &LangQuestionDelTag, &LangErrorDelData,
+          &LangErrorSaveData, &LangOpenInOrvelin, &LangAddInOrvelin, &LangOnlyWindows}) {
+        item->Visible.set(false);
+        PopupMenuLanguage.Add(item);
+    }
 }
 
 void TForm1::FormResize() {
@@ -174,6 +206,17 @@ void TForm1::FormResize() {
     auto w = widths;
     w[1] = std::max(0, StringGrid1.Width() - w[0] - w[2] - 20);
     StringGrid1.ColWidths.set(std::move(w));
+}
+
+void TForm1::AlignColumns() {
+    StringGrid1.ColAlignments.set(
+        {TAlignment::taLeftJustify, TAlignment::taLeftJustify, TAlignment::taRightJustify, TAlignment::taLeftJustify});
+    auto w = StringGrid1.ColWidths();
+    w.resize(size_t(StringGrid1.ColCount()), StringGrid1.DefaultColWidth());
+    w[0] = player::ColumnWidthAlign(StringGrid1, 0);
+    w[2] = player::ColumnWidthAlign(StringGrid1, 2);
+    StringGrid1.ColWidths.set(std::move(w));
+    FormResize();
 }
 
 }  // namespace ui

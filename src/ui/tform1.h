@@ -2,6 +2,13 @@
 // spectrum, volume and balance, the main menu and the tray icon.
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/paths.h"
+#include "platform/system.h"
 #include "ui/kit/controls.h"
 #include "ui/kit/form.h"
 #include "ui/kit/grid.h"
@@ -11,7 +18,8 @@ namespace ui {
 
 class TForm1 : public TForm {
 public:
-    explicit TForm1(TApplication& app);
+    TForm1(TApplication& app, platform::System& system);
+    ~TForm1() override;
 
     // Pictures of the 20 x 20 button image list, by index.
     enum ButtonImage {
@@ -121,12 +129,133 @@ public:
     TMenuItem N4{this, "N4", "-"};
     TMenuItem ExitTryMenu{this, "ExitTryMenu", "Выход"};
 
+    // Playlist operations, opened above SpeedButtonControlPL.
+    TPopupMenu PopupMenuPL{this, "PopupMenuPL"};
+    TMenuItem AddPLMenu{this, "AddPLMenu", "Добавить плейлист"};
+    TMenuItem OpenPLMenu{this, "OpenPLMenu", "Открыть плейлист"};
+    TMenuItem N5{this, "N5", "-"};
+    TMenuItem UpdateListPLMenu{this, "UpdateListPLMenu", "Обновить список"};
+    TMenuItem N6{this, "N6", "-"};
+    TMenuItem DelPLMenu{this, "DelPLMenu", "Удалить плейлист"};
+    TMenuItem SavePLMenu{this, "SavePLMenu", "Сохранить плейлист"};
+    TMenuItem N7{this, "N7", "-"};
+    TMenuItem ManagerPLMenu{this, "ManagerPLMenu", "Управление плейлистами"};
+    TOpenDialog OpenDialogPlaylist{this, "OpenDialogPlaylist", "Плейлист|*.m3u;*.m3u8"};
+
+    // Message texts: captions of hidden items, so language files translate
+    // them by name like any other caption.
+    TPopupMenu PopupMenuLanguage{this, "PopupMenuLanguage"};
+    TMenuItem LangQuestionDelFile{this, "LangQuestionDelFile", "Вы действительно хотите удалить файл с диска?"};
+    TMenuItem LangQuestionCleanStori{this, "LangQuestionCleanStori", "Вы действительно хотите очистить историю?"};
+    TMenuItem LangQuestionDelPL{this, "LangQuestionDelPL", "Вы действительно хотите удалить плейлист:"};
+    TMenuItem LangQuestionDelAllPL{this, "LangQuestionDelAllPL", "Вы действительно хотите удалить все плейлисты?"};
+    TMenuItem LangQuestionDelFilePL{this, "LangQuestionDelFilePL", "Вы действительно хотите удалить файл из списка?"};
+    TMenuItem LangQuestionCleanList{this, "LangQuestionCleanList", "Вы действительно хотите очистить список?"};
+    TMenuItem LangQuestionCleanDup{this, "LangQuestionCleanDup",
+                                   "Операция необратима. Вы действительно хотите удалить дубликаты?"};
+    TMenuItem LangQuestionDelNotFile{this, "LangQuestionDelNotFile",
+                                     "Операция необратима. Вы действительно хотите удалить несуществующие треки?"};
+    TMenuItem LangAddFolder{this, "LangAddFolder", "Выберите папку с файлами:"};
+    TMenuItem LangAddPL{this, "LangAddPL", "Добавить плейлист"};
+    TMenuItem LangNamePL{this, "LangNamePL", "Введите название плейлиста"};
+    TMenuItem LangQuestionRepCod{this, "LangQuestionRepCod",
+                                 "Не рекомендуется, если шрифты отображаются правильно. Действие необратимо! "
+                                 "Исправить кодировку?"};
+    TMenuItem LangAttention{this, "LangAttention", "Внимание!"};
+    TMenuItem LangNoBASSDLL{this, "LangNoBASSDLL", "Некорректная версия BASS.DLL"};
+    TMenuItem LanrErrorAudio{this, "LanrErrorAudio", "Ошибка инициализация аудио"};
+    TMenuItem LangDirectX8{this, "LangDirectX8", "DirectX 8.0 не установлен на Вашем компьютере"};
+    TMenuItem LangSelectFolder{this, "LangSelectFolder", "Выберите папку:"};
+    TMenuItem LangErrorWritingFile{this, "LangErrorWritingFile", "Ошибка записи файла!"};
+    TMenuItem LangReplaceFile{this, "LangReplaceFile", "Заменить файл:"};
+    TMenuItem LangError{this, "LangError", "Ошибка!"};
+    TMenuItem LangNoStationName{this, "LangNoStationName", "Нет Названия станции"};
+    TMenuItem LangPasteURL{this, "LangPasteURL", "Вставьте URL"};
+    TMenuItem LangConfirmation{this, "LangConfirmation", "Подтверждение"};
+    TMenuItem LangQuestionDelTag{this, "LangQuestionDelTag", "Вы хотите удалить тег"};
+    TMenuItem LangErrorDelData{this, "LangErrorDelData", "Ошибка удаления данных!"};
+    TMenuItem LangErrorSaveData{this, "LangErrorSaveData", "Ошибка сохранения данных"};
+    TMenuItem LangOpenInOrvelin{this, "LangOpenInOrvelin", "Открыть в Orvelin"};
+    TMenuItem LangAddInOrvelin{this, "LangAddInOrvelin", "Добавить в Orvelin"};
+    TMenuItem LangOnlyWindows{this, "LangOnlyWindows", "Эта программа совместима только с Windows 10 и Windows 11."};
+
+    // The play history and the random order: 1-based row numbers, one per line.
+    std::vector<std::string> MemoPlayHistory;
+    std::vector<std::string> MemoRandomSong;
+    int TimeMode = 0;  // what the time display shows: 0 remaining, 1 elapsed
+    int PlayerVolumeMemo = 100, SystemVolumeMemo = 50;  // restored by un-muting
+    // The command-line arguments, without the program itself.
+    std::vector<std::string> ParamStr;
+
+    // Seams that later windows and subsystems fill. Until then each empty one
+    // does what the first-run settings imply.
+    struct THooks {
+        std::function<void()> LoadNastr2, SaveNastr2;  // the settings window's own keys
+        std::function<bool()> RandomTrack;             // its random-order box (else the stored key)
+        std::function<void()> RandomSongSG;            // rebuild the random order
+        std::function<void()> UpdateNextTrackHints;
+        // Adds a folder's media, subfolders included, to the current playlist.
+        std::function<void(const std::string& folder)> addfolderLoad;
+        // Loads the time display's font; its family, or empty when it failed.
+        std::function<std::string()> LoadDisplayFont;
+    } Hooks;
+
+    // Start-up and shutdown (tform1_startup.cpp).
+    void FormCreate();
+    void GlobLoadNastr();
+    void LoadNastr();
+    void SaveNastr();
+    void FormClose();
+    void FormActivate();
+    void LoadSong();
+    void SaveSong();
+    void LoadSongRandom();
+    void SaveSongRandom();
+    void FontApply();
+    void TrimWorkingSet();
+    bool RandomTrack();
+    const app::TPaths& Paths();
+
+    // Playlists (tform1_playlist.cpp).
+    // Playlist folder + chooser text + ".m3u"; empty while no playlist is chosen.
+    std::string CurrentPlaylistFile();
+    void SaveList(const std::string& path);
+    void UpdatePlayList();
+    void MenuAddFolderPlayList();
+    void AddPlaylist();
+    void OpenPlayList();
+    void ComboBox_PlaylistChange();
+    void DeletePlayList();
+    void SavePLMenuClick();
+    void CopyStringGrid();
+    void TracksNumberSG();
+    void DeleteEmptyRowTrak();
+    void DeleteEmptyRow();
+    void SongNumberSG();
+    void SizeTrackSG();
+    void longTimeSG();
+    // Panels 0, 1 and 2 at once.
+    void RefreshStatistics();
+    void RandomSongSG();
+    void UpdateNextTrackHints();
+    // Duration right-aligned, columns 0 and 2 fitted, column 1 the rest.
+    void AlignColumns();
+
     // Column 1 takes the width that columns 0 and 2 and the scroll bar leave.
     void FormResize();
 
 private:
     void layOut();
     void buildMenus();
+    // Reads a playlist file into the grid and drops its dead rows.
+    void loadPlaylistFile(const std::string& path);
+    // The chooser and the playlist panel, off while an operation runs.
+    void setPlaylistBusy(bool busy);
+    void runCommandLine();
+
+    platform::System& system_;
+    std::unique_ptr<app::TPaths> paths_;
+    bool commandLineDone_ = false;
 };
 
 }  // namespace ui

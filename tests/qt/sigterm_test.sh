@@ -29,3 +29,10 @@ fi
 wait "$pid"
 status=$?
 [ "$status" -eq 0 ] || { echo "exit status $status"; exit 1; }
+
+# The first start wrote the settings (UTF-16LE with its mark) and made the
+# default playlist; the close saved them.
+data="$home/config/Orvelin Project/Orvelin"
+[ "$(head -c 2 "$data/Config/Option.ini" | od -An -tx1 | tr -d ' ')" = "fffe" ] || { echo "no settings file"; exit 1; }
+[ -f "$data/Playlist/default.m3u" ] || { echo "no default playlist"; exit 1; }
+[ -f "$data/Config/song.ini" ] || { echo "no history file"; exit 1; }

@@ -3,13 +3,15 @@
 #include <set>
 
 #include "ui/kit/fakes.h"
+#include "ui/testenv.h"
 #include "ui/tform1.h"
 
 using namespace ui;
 
 TEST(TForm1, EveryNamedControlOfTheLayoutIsPresentWithItsHint) {
-    TestApplication t;
-    TForm1 f(t.app);
+    testenv::Env env;
+    auto& t = env.t;
+    TForm1 f(t.app, env.system);
     const std::pair<const char*, const char*> hinted[] = {
         {"Label_ScrollText", "Скопировать название в буфер обмена"},
         {"SpeedButton_GeneralMenu", "Меню"},
@@ -51,8 +53,9 @@ TEST(TForm1, EveryNamedControlOfTheLayoutIsPresentWithItsHint) {
 }
 
 TEST(TForm1, DesignStateOfTheControls) {
-    TestApplication t;
-    TForm1 f(t.app);
+    testenv::Env env;
+    auto& t = env.t;
+    TForm1 f(t.app, env.system);
     EXPECT_EQ((std::pair{f.ClientWidth(), f.ClientHeight()}), (std::pair{743, 562}));
     EXPECT_EQ((std::pair{f.MinWidth(), f.MinHeight()}), (std::pair{240, 600}));
     EXPECT_EQ(f.TabMusicName.Height(), 25);
@@ -83,8 +86,9 @@ TEST(TForm1, DesignStateOfTheControls) {
 }
 
 TEST(TForm1, MenusHoldTheirItemsInOrder) {
-    TestApplication t;
-    TForm1 f(t.app);
+    testenv::Env env;
+    auto& t = env.t;
+    TForm1 f(t.app, env.system);
     auto names = [](const std::vector<TMenuItem*>& items) {
         std::vector<std::string> out;
         for (auto* i : items) out.push_back(i->Name());
@@ -106,8 +110,9 @@ TEST(TForm1, MenusHoldTheirItemsInOrder) {
 }
 
 TEST(TForm1, ColumnOneTakesWhatTheOthersLeave) {
-    TestApplication t;
-    TForm1 f(t.app);
+    testenv::Env env;
+    auto& t = env.t;
+    TForm1 f(t.app, env.system);
     f.StringGrid1.ColWidths.set({45, 10, 38, 40});
     f.StringGrid1.Width.set(500);
     f.OnResize();

@@ -34,6 +34,7 @@ const char* kindName(TControlKind kind) {
     case TControlKind::TrayIcon: return "TrayIcon";
     case TControlKind::ListBox: return "ListBox";
     case TControlKind::Memo: return "Memo";
+    case TControlKind::OpenDialog: return "OpenDialog";
     }
     return "?";
 }

@@ -16,7 +16,7 @@ class TWinControl;
 enum class TControlKind {
     Form, Panel, Label, Button, SpeedButton, CheckBox, RadioButton, TrackBar, ComboBox, Edit, SearchBox,
     StringGrid, StatusBar, Timer, MenuItem, PopupMenu, Image, PaintBox, PageControl, TabSheet, TabControl,
-    TreeView, ProgressBar, HotKey, GroupBox, TrayIcon, ListBox, Memo,
+    TreeView, ProgressBar, HotKey, GroupBox, TrayIcon, ListBox, Memo, OpenDialog,
 };
 
 const char* kindName(TControlKind kind);

@@ -78,6 +78,28 @@ void TComboBox::Add(const std::string& item) {
     Items.notify();
 }
 
+void TComboBox::Delete(int index) {
+    auto& items = Items.mutableValue();
+    if (index < 0 || index >= static_cast<int>(items.size())) return;
+    items.erase(items.begin() + index);
+    Items.notify();
+    if (ItemIndex() == index) {
+        ItemIndex.set(-1);
+        Text.set("");
+    } else if (ItemIndex() > index) {
+        ItemIndex.set(ItemIndex() - 1);
+    }
+}
+
+bool TOpenDialog::Execute() {
+    TFileDialogOptions options;
+    options.Title = Title();
+    options.Filter = Filter();
+    options.MultiSelect = MultiSelect;
+    Files = Owner()->Application().dialogs().OpenFiles(options);
+    return !Files.empty();
+}
+
 TEdit::TEdit(TWinControl* parent, std::string name, TControlKind kind) : TWinControl(parent, std::move(name), kind) {
     Text.observe([this](const std::string&) { OnChange(); });
 }

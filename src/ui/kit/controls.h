@@ -118,6 +118,8 @@ public:
     bool SelectText(const std::string& text);
     void Clear();
     void Add(const std::string& item);
+    // Removes one item; the selection follows the items that stay.
+    void Delete(int index);
 };
 
 class TEdit : public TWinControl {
@@ -267,6 +269,21 @@ public:
     Event<> OnDblClick;
     void ShowBalloonHint() { OnBalloonRequest(); }
     Event<> OnBalloonRequest;  // set by the front end
+};
+
+// A file-open dialog: its texts are the window's (language files translate
+// them by name); Execute asks the application's Dialogs.
+class TOpenDialog : public TComponent {
+public:
+    TOpenDialog(TForm* owner, std::string name, std::string filter = {})
+        : TComponent(owner, std::move(name), TControlKind::OpenDialog), Filter(std::move(filter)) {}
+    Property<std::string> Title;
+    Property<std::string> Filter;
+    bool MultiSelect = false;
+    std::vector<std::string> Files;
+    std::string FileName() const { return Files.empty() ? std::string() : Files.front(); }
+    // False when the user cancelled.
+    bool Execute();
 };
 
 // Text of a shortcut the way menus show it ("Ctrl+Shift+A", "F2", "Space").

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "common/text.h"
+
 namespace ui {
 
 TStringGrid::TStringGrid(TWinControl* parent, std::string name, int colCount, int rowCount)
@@ -92,6 +94,47 @@ void TStringGrid::MoveRow(int from, int to) {
     changed(TGridChange::Reset, -1, -1);
 }
 
+void TStringGrid::DeleteRows(const std::vector<bool>& remove) {
+    size_t out = 0;
+    int kept = 0;
+    for (int r = 0; r < rows_; ++r) {
+        if (size_t(r) < remove.size() && remove[size_t(r)]) continue;
+        for (int c = 0; c < cols_; ++c)
+            if (out + size_t(c) != size_t(r) * size_t(cols_) + size_t(c))
+                cells_[out + size_t(c)] = std::move(cells_[size_t(r) * size_t(cols_) + size_t(c)]);
+        out += size_t(cols_);
+        ++kept;
+    }
+    if (kept == rows_) return;
+    SetRowCount(kept);
+}
+
+void TStringGrid::SetContent(int rowCount, std::vector<std::string> cells) {
+    rows_ = std::max(rowCount, 0);
+    cells.resize(size_t(rows_) * size_t(cols_));
+    cells_ = std::move(cells);
+    if (row_ >= rows_) row_ = rows_ - 1;
+    if (row_ < 0 && rows_ > 0) row_ = 0;
+    changed(TGridChange::Reset, -1, -1);
+}
+
+void TStringGrid::Assign(const TStringGrid& other) {
+    if (&other == this) return;
+    cols_ = other.cols_;
+    SetContent(other.rows_, other.cells_);
+}
+
+void TStringGrid::SetTopRow(int row) {
+    row = std::clamp(row, 0, std::max(rows_ - 1, 0));
+    topRow_ = row;
+    changed(TGridChange::Top, -1, row);
+}
+
+int TStringGrid::TextWidth(const std::string& text) const {
+    if (MeasureText) return MeasureText(text);
+    return static_cast<int>(common::lengthCp(text)) * 6;
+}
+
 void TStringGrid::ClearCells() {
     for (auto& c : cells_) c.clear();
     changed(TGridChange::Reset, -1, -1);
@@ -126,7 +169,7 @@ void TStringGrid::unobserve(int id) {
 void TStringGrid::changed(TGridChange what, int col, int row) {
     if (updating_ > 0) {
         // The selection is cheap to tell at once; cells wait for the Reset.
-        if (what != TGridChange::Row) {
+        if (what != TGridChange::Row && what != TGridChange::Top) {
             pendingReset_ = true;
             return;
         }

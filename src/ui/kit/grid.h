@@ -14,6 +14,7 @@ enum class TGridChange {
     Reset,  // shape or many cells changed: re-read everything
     Cell,   // one cell (col, row) changed
     Row,    // the selected row moved
+    Top,    // the program scrolled: TopRow() is the first visible row
 };
 
 class TStringGrid : public TWinControl {
@@ -35,18 +36,32 @@ public:
     void DeleteRow(int row);
     void InsertRow(int row, const std::vector<std::string>& cells);
     void MoveRow(int from, int to);
+    // Removes every row whose flag is set, in one pass (keep.size() == RowCount()).
+    void DeleteRows(const std::vector<bool>& remove);
     // Every cell emptied, the shape kept.
     void ClearCells();
+    // Replaces the whole content: cells row by row, rowCount * ColCount() of them.
+    void SetContent(int rowCount, std::vector<std::string> cells);
+    // The shape and every cell of another grid.
+    void Assign(const TStringGrid& other);
 
     // The selected row (whole rows are selected); -1 only while the grid has no rows.
     int Row() const { return row_; }
     void SetRow(int row);
-    int TopRow = 0;
+    int TopRow() const { return topRow_; }
+    void SetTopRow(int row);
+
+    // Width in pixels of a text in the grid's font; the front end supplies the
+    // real measure, the default guesses from the number of characters.
+    std::function<int(const std::string&)> MeasureText;
+    int TextWidth(const std::string& text) const;
 
     Property<std::vector<int>> ColWidths;
     Property<int> DefaultColWidth{64};
     Property<int> DefaultRowHeight{24};
     Property<int> FixedRows{0}, FixedCols{0};
+    // Per column; columns past the end are left-justified.
+    Property<std::vector<TAlignment>> ColAlignments;
 
     // Many changes as one: observers hear a single Reset at the outermost EndUpdate.
     void BeginUpdate() { ++updating_; }
@@ -65,6 +80,7 @@ private:
 
     int cols_, rows_;
     int row_ = 0;
+    int topRow_ = 0;
     std::vector<std::string> cells_;  // row-major, rows_ * cols_
     int updating_ = 0;
     bool pendingReset_ = false;

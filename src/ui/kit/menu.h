@@ -51,6 +51,7 @@ struct TPopupPlacement {
     int X = 0, Y = 0;
     const TControl* Anchor = nullptr;  // when set, X/Y are ignored
     bool BelowRightAligned = false;    // anchored: at the lower right corner, menu right-aligned
+    bool Above = false;                // anchored: the menu's lower left corner at the upper left one
 };
 
 class TPopupMenu : public TComponent {
@@ -64,6 +65,8 @@ public:
     void Popup(int x, int y) { Popup(TPopupPlacement{x, y, nullptr, false}); }
     // Shows it at a control's lower right corner, right-aligned.
     void PopupBelow(const TControl& anchor) { Popup(TPopupPlacement{0, 0, &anchor, true}); }
+    // Shows it above a control, left edges aligned.
+    void PopupAbove(const TControl& anchor) { Popup(TPopupPlacement{0, 0, &anchor, false, true}); }
     void Popup(const TPopupPlacement& where);
     Event<const TPopupPlacement&> OnPopupRequest;  // set by the front end
     TPopupPlacement LastPlacement;

@@ -1,0 +1,48 @@
+// The process from start to the message loop: one instance, the windows in
+// their order, the settings, the language and the system check.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/system.h"
+#include "ui/kit/form.h"
+#include "ui/tform1.h"
+
+namespace ui {
+
+class TProgram {
+public:
+    enum class TStartResult { Run, AnotherInstance, Unsupported };
+
+    // args: the command line without the program itself.
+    TProgram(TApplication& app, platform::System& system, platform::SingleInstance& instance,
+             std::vector<std::string> args);
+    ~TProgram();
+
+    // Everything up to the message loop; anything but Run means the process
+    // should end now (a second instance ends silently).
+    TStartResult Start();
+
+    // Runs once every window exists, before the settings are loaded: the
+    // front end builds its widgets and fills the windows' hooks here.
+    std::function<void(TProgram&)> OnFormsCreated;
+    // Applies the interface language to every window.
+    std::function<void()> LoadLanguage;
+
+    // The one system this build runs on always qualifies; the step stays so
+    // that a port with a minimum version has its place and its message.
+    bool IsSupportedSystem() const { return true; }
+
+    std::unique_ptr<TForm1> Form1;
+
+private:
+    TApplication& app_;
+    platform::System& system_;
+    platform::SingleInstance& instance_;
+    std::vector<std::string> args_;
+};
+
+}  // namespace ui

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "audio/fixtures.h"
+
+namespace audio::test {
+namespace {
+
+const std::string kTool = std::string(ORVELIN_BINARY_DIR) + "/src/audio/tool/orvelin-audio";
+
+int run(const std::string& args, std::string* out = nullptr)
+{
+    std::string cmd = kTool + " " + args + " 2>/dev/null";
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p)
+        return -1;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        if (out)
+            out->append(buf, n);
+    int status = pclose(p);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(Tool, InfoAndRender)
+{
+    TempDir dir;
+    writeWav(dir.file("tone.wav"), 44100, 2, 16, 44100,
+             [](int64_t n, int) { return 0.5 * std::sin(2 * M_PI * 1000 * n / 44100.0); });
+    std::string json;
+    ASSERT_EQ(run("info " + dir.file("tone.wav"), &json), 0);
+    EXPECT_NE(json.find("\"creator\": \"StreamCreateFile\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"rate\": 44100"), std::string::npos);
+    EXPECT_NE(json.find("\"length_bytes\": 352800"), std::string::npos);
+    EXPECT_NE(json.find("\"length_seconds\": 1.000000"), std::string::npos);
+
+    // The 1 kHz band at -12 dB, for half a second, through the player's chain.
+    std::string out = dir.file("out.wav");
+    ASSERT_EQ(run("render " + dir.file("tone.wav") + " " + out + " --eq 0,0,0,0,-12,0,0,0,0,0 --seconds 0.5"), 0);
+    std::ifstream in(out, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_EQ(bytes.size(), 44u + 22050u * 8);
+    EXPECT_EQ(std::string(bytes.data(), 4), "RIFF");
+    uint16_t format;
+    std::memcpy(&format, bytes.data() + 20, 2);
+    EXPECT_EQ(format, 3);  // float
+    std::vector<float> frames(22050 * 2);
+    std::memcpy(frames.data(), bytes.data() + 44, frames.size() * 4);
+    EXPECT_NEAR(20 * std::log10(toneAmplitude(frames, 11025, 11025, 1000, 44100) / 0.5), -12, 0.3);
+}
+
+TEST(Tool, FailuresLeaveNoFile)
+{
+    TempDir dir;
+    std::string out = dir.file("out.wav");
+    EXPECT_EQ(run("render " + dir.file("missing.wav") + " " + out), 1);
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_FALSE(std::filesystem::exists(out + ".part"));
+    EXPECT_EQ(run("info " + dir.file("missing.wav")), 1);
+    EXPECT_EQ(run("render a b --eq 1,2"), 2);
+    EXPECT_EQ(run("render a b --fx wobble"), 1);  // the file is checked first
+    EXPECT_EQ(run("frobnicate"), 2);
+    writeWav(dir.file("a.wav"), 8000, 1, 16, 800, [](int64_t, int) { return 0.0; });
+    EXPECT_EQ(run("render " + dir.file("a.wav") + " " + dir.file("no/such/dir/out.wav")), 1);
+}
+
+}  // namespace
+}  // namespace audio::test

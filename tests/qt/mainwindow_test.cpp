@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTableView>
+
+#include "qt/windowbuilder.h"
+#include "ui/testenv.h"
+
+namespace {
+
+// The real start-up on the fake machine, with the front end built where the
+// program builds it.
+struct Shown : ::testing::Test {
+    testenv::Env env;
+    std::unique_ptr<testenv::Session> run;
+    std::optional<orvelin::qt::WindowBuilder> builder;
+    ui::TForm1* f = nullptr;
+
+    void start() {
+        run = std::make_unique<testenv::Session>(env);
+        run->program.OnFormsCreated = [this](ui::TProgram& p) {
+            builder.emplace(*p.Form1);
+            builder->build();
+        };
+        ASSERT_EQ(run->start(), ui::TProgram::TStartResult::Run);
+        f = &run->form();
+        f->Show();
+        QApplication::processEvents();
+    }
+    QTableView* grid() { return builder->widgetAs<QTableView>(f->StringGrid1); }
+};
+
+TEST_F(Shown, TheStoredWindowAndTheFittedGridAppear) {
+    std::vector<std::string> tracks;
+    for (int i = 0; i < 300; ++i) tracks.push_back(env.dir.file("m/" + std::to_string(i) + ".mp3", "x"));
+    env.dir.file("config/Orvelin Project/Orvelin/Playlist/default.m3u", testenv::m3u(tracks));
+    env.dir.file("config/Orvelin Project/Orvelin/Config/Option.ini",
+                 "[Option]\r\nWindow=wsNormal\r\nLeft=30\r\nTop=40\r\nWidth=650\r\nHeight=700\r\nPlaylist=default\r\n"
+                 "Song=250\r\n");
+    start();
+    QWidget* w = builder->window();
+    EXPECT_EQ(w->size(), QSize(650, 700));
+    EXPECT_EQ(w->geometry().topLeft(), QPoint(30, 40));
+    EXPECT_EQ(w->windowTitle().toStdString(), f->Caption());
+
+    QTableView* view = grid();
+    EXPECT_EQ(view->currentIndex().row(), 250);
+    EXPECT_EQ(view->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QModelIndex duration = view->model()->index(0, 2);
+    EXPECT_TRUE(view->model()->data(duration, Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
+    // Fitted with the view's own font metrics: the widest number, plus 5.
+    int widest = std::max(40, view->fontMetrics().horizontalAdvance("0300"));
+    EXPECT_EQ(view->columnWidth(0), widest + 5);
+    QApplication::processEvents();
+    EXPECT_EQ(view->columnWidth(1), view->width() - view->columnWidth(0) - view->columnWidth(2) - 20);
+
+    f->StringGrid1.SetTopRow(100);
+    EXPECT_EQ(view->verticalScrollBar()->value(), 100);
+    f->Close();
+}
+
+TEST_F(Shown, AMaximisedWindowOpensMaximised) {
+    env.dir.file("config/Orvelin Project/Orvelin/Config/Option.ini", "[Option]\r\nWindow=wsMaximized\r\n");
+    start();
+    EXPECT_TRUE(builder->window()->windowState() & Qt::WindowMaximized);
+    f->Close();
+}
+
+TEST_F(Shown, ThePlaylistMenuOpensAboveItsButton) {
+    start();
+    f->SpeedButtonControlPL.OnClick();
+    auto* menu = builder->window()->findChild<QMenu*>("PopupMenuPL");
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->actions().size(), 9);
+    QWidget* button = builder->widgetOf(&f->SpeedButtonControlPL);
+    EXPECT_LE(menu->geometry().bottom(), button->mapToGlobal(QPoint(0, 0)).y());
+    menu->hide();
+    f->Close();
+}
+
+}  // namespace
