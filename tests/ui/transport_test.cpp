@@ -259,6 +259,21 @@ TEST_F(Transport, MuteRemembersTheVolumeOfTheBarInUse) {
     EXPECT_EQ(f->barVolumeSys.Position(), 40);
 }
 
+TEST_F(Transport, ATaggedFileNamesItselfByItsTags) {
+    std::string file = env.dir.path + "tagged.mp3";
+    ASSERT_TRUE(audio::test::ffmpeg("-f lavfi -i sine=d=1 -c:a libmp3lame -id3v2_version 3 -metadata artist=Ann "
+                                    "-metadata title=Song -metadata album=Al -metadata genre=Jazz -metadata date=2001 \"" +
+                                    file + "\""));
+    start({file}, "AutoNext=0\r\n");
+    play(0);
+    EXPECT_EQ(f->Label_Artist.Caption(), "Ann");
+    EXPECT_EQ(f->Label_Title.Caption(), "Song");
+    EXPECT_EQ(f->Label_Year.Caption(), "2001");
+    EXPECT_EQ(f->StringGrid1.Cell(1, 0), "Ann - Song");
+    EXPECT_EQ(f->TrayIcon1.Hint(), "Ann - Song");
+    EXPECT_EQ(f->ScrollTitle.rfind("*** :: Ann - Song :: Al :: Jazz :: 2001 :: ", 0), 0u) << f->ScrollTitle;
+}
+
 struct OpenCase {
     const char* name;
     bool opens;
