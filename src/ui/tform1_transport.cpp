@@ -330,6 +330,12 @@ void TForm1::Timer_PlayTimer() {
             PlayState = 1;
             barSeek.Enabled.set(true);
             audioPlay();  // a new channel of the same file, from its start
+            // A file that went away cannot repeat; without this the timer would
+            // try again, and add to the history, five times a second.
+            if (ChannelActivity() == audio::ACTIVE_STOPPED) {
+                StopMusic();
+                return;
+            }
             appendHistory(playingRow_ + 1);
             popNotification();
         }

@@ -146,6 +146,7 @@ struct EndCase {
     const char* options;
     int playingRow;  // after the end
     std::vector<std::string> history;
+    bool fileGoes = false;  // the playing file is deleted before its end
 };
 
 void PrintTo(const EndCase& c, std::ostream* os) { *os << c.name; }
@@ -157,8 +158,9 @@ TEST_P(EndOfTrack, FollowsTheSettings) {
     std::string a = wav("a", 1), b = wav("b", 1);
     start({a, b}, std::string("RandomTrack=0\r\n") + c.options);
     play(1);
+    if (c.fileGoes) std::remove(b.c_str());
     playToEnd();
-    f->Timer_Play.fire();
+    for (int tick = 0; tick < 3; ++tick) f->Timer_Play.fire();
     if (c.playingRow < 0) {
         EXPECT_EQ(f->PlayState, 0);
         EXPECT_EQ(f->CurrentChannel, 0u);
@@ -177,7 +179,8 @@ INSTANTIATE_TEST_SUITE_P(
     Settings, EndOfTrack,
     ::testing::Values(EndCase{"auto_next_at_the_last_row_starts_row_0", "AutoNext=1\r\nRepeatSong=0\r\n", 0, {"2", "1"}},
                       EndCase{"repeat_starts_the_same_file_again", "AutoNext=1\r\nRepeatSong=1\r\n", 1, {"2", "2"}},
-                      EndCase{"neither_stops_and_resets_the_display", "AutoNext=0\r\nRepeatSong=0\r\n", -1, {"2"}}),
+                      EndCase{"neither_stops_and_resets_the_display", "AutoNext=0\r\nRepeatSong=0\r\n", -1, {"2"}},
+                      EndCase{"repeat_of_a_deleted_file_stops", "RepeatSong=1\r\n", -1, {"2"}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Transport, RandomOrderOfFourRows) {
