@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <optional>
 #include <set>
 
 namespace tags {
@@ -157,6 +158,12 @@ void TID3v2FormatTag::Convert(const TID3v2Tag& tag, TUnifiedTags& out, bool pars
         }
         out.Entries.push_back(std::move(e));
     }
+    // ID3v2.4 has no TYER: its year is the start of the recording date, and
+    // the player reads "YEAR".
+    if (tag.MajorVersion == 4 && tag.FrameExists(std::string_view("TYER")) < 0) {
+        std::string year = FourDigitYear(tag.GetText(std::string_view("TDRC")));
+        if (!year.empty()) out.Entries.push_back({"YEAR", year});
+    }
 }
 
 void TID3v2FormatTag::DeleteEntry(const TTag& entry) {
@@ -191,12 +198,16 @@ void TID3v2FormatTag::Prepare(const TTags& tags) {
     // needs it, so several entries of one name all get written.
     std::set<std::string> cleared;
     auto firstTime = [&](const std::string& key) { return cleared.insert(key).second; };
+    const bool writes24 = Tag.WriteVersion == sfid3v24 || (Tag.WriteVersion == sfid3v2NoChange && Tag.MajorVersion == 4);
+    std::optional<std::string> year24;
 
     for (const auto& entry : tags.Tags) {
         const TTag& e = *entry;
         const std::string name = common::toUpper(e.Name);
         const std::string frame = ID3v2NameToFrame(name);
-        if (frame == "TYER") {
+        if (frame == "TYER" && writes24) {
+            year24 = FourDigitYear(e.Value);
+        } else if (frame == "TYER") {
             Tag.SetText("TYER", FourDigitYear(e.Value), teUnicode);
         } else if (frame == "TRCK" || frame == "TPOS") {
             deleteAll(frame);
@@ -233,6 +244,16 @@ void TID3v2FormatTag::Prepare(const TTags& tags) {
             std::vector<std::string> values;
             if (tags.GetMultipleList(e.Name, values) && !(values.size() == 1 && values[0].empty()))
                 Tag.SetUserDefinedTextInformationMultiple(Tag.AddFrame("TXXX"), e.Name, values, encoding);
+        }
+    }
+
+    if (year24) {
+        // ID3v2.4 readers take the year from the recording date; a full date
+        // that already starts with this year is kept.
+        deleteAll("TYER");
+        if (Tag.GetText(std::string_view("TDRC")).substr(0, 4) != *year24) {
+            deleteAll("TDRC");
+            if (!year24->empty()) Tag.SetText("TDRC", *year24, encoding);
         }
     }
 

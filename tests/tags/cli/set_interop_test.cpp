@@ -116,6 +116,28 @@ TEST(SetInterop, IndependentReadersSeeWhatSetWroteIntoAnMP3) {
     }
 }
 
+TEST(SetInterop, TheYearOfAnID3v24TagIsItsRecordingDate) {
+    TempDir dir;
+    std::string mp3 = dir.path + "/dated.mp3";
+    Must(dir, "ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=1 -c:a libmp3lame "
+              "-id3v2_version 4 -metadata date=1999-02-03 " + ShellQuote(mp3));
+    auto tdrc = [&] {
+        return Mutagen(dir,
+                       "from mutagen.id3 import ID3\n"
+                       "t = ID3(sys.argv[1])\n"
+                       "print(t['TDRC'].text[0] if 'TDRC' in t else '-', 'TYER' in t)",
+                       mp3);
+    };
+    EXPECT_NE(RunTool(dir, {"dump", mp3}).out.find("{\"name\":\"YEAR\",\"value\":\"1999\""), std::string::npos);
+
+    // Another change keeps the full date; a new year replaces it.
+    ASSERT_EQ(RunTool(dir, {"set", mp3, "ALBUM=Later"}).status, 0);
+    EXPECT_EQ(tdrc(), "1999-02-03 False\n");
+    ASSERT_EQ(RunTool(dir, {"set", mp3, "YEAR=2004"}).status, 0);
+    EXPECT_EQ(tdrc(), "2004 False\n");
+    EXPECT_NE(FFprobeTags(dir, mp3).find("TAG:date=2004\n"), std::string::npos);
+}
+
 TEST(SetInterop, IndependentReadersSeeWhatSetWroteIntoAFlac) {
     TempDir dir;
     std::string flac = Tone(dir, "a.flac", "-c:a flac");
