@@ -26,10 +26,12 @@ std::string loadDisplayFont() {
 
 int main(int argc, char** argv) {
     const char* grabTo = nullptr;  // developer aid: save a picture of the main window and quit
+    bool playAtStart = false;      // starts the selected row once the window shows
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         args.emplace_back(argv[i]);
         if (std::strcmp(argv[i], "--grab") == 0 && i + 1 < argc) grabTo = argv[i + 1];
+        if (std::strcmp(argv[i], "--play") == 0) playAtStart = true;
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("%s %s\n", platform::buildinfo::kProductName, platform::buildinfo::kFileVersion);
             return 0;
@@ -62,11 +64,14 @@ int main(int argc, char** argv) {
         p.Form1->Hooks.LoadDisplayFont = loadDisplayFont;
         p.Form1->FontApply();
     };
-    if (program.Start() != ui::TProgram::TStartResult::Run) return 0;
+    ui::TProgram::TStartResult started = program.Start();
+    if (started == ui::TProgram::TStartResult::AudioFailed) return 1;
+    if (started != ui::TProgram::TStartResult::Run) return 0;
     ui::TForm1& form1 = *program.Form1;
 
     orvelin::qt::closeOnTerminationSignals(&qapp, [&form1] { form1.Close(); });
     form1.Show();
+    if (playAtStart) QTimer::singleShot(0, &qapp, [&form1] { form1.MenuPlaySG(); });
     if (grabTo) {
         QTimer::singleShot(500, &qapp, [&] {
             window1->window()->grab().save(QString::fromLocal8Bit(grabTo));
