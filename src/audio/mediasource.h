@@ -18,6 +18,10 @@ struct MediaOpen {
     const std::atomic<bool>* abort = nullptr;  // makes a blocked network call return
     // Decides whether the opened container and codec belong to the creator.
     std::function<bool(const std::string& demuxer, const std::string& codec)> accepts;
+    // Only the length is wanted: a packet scan reads on in the one open
+    // context instead of opening the file again, and nothing is kept for
+    // decoding. The result is the same source, fit only for length().
+    bool lengthOnly = false;
 };
 
 // Files and network streams through the general-purpose demuxers and decoders.
