@@ -141,6 +141,12 @@ def peer_inner(tree, expected, timeout):
         pos = dbus.UInt32(i)
         return aud.SongFrames(pos) > 0 and str(aud.SongTuple(pos, "title")).startswith("Song ")
 
+    def cpu():
+        # utime + stime of the peer's process, all threads, in seconds
+        fields = open(f"/proc/{proc.pid}/stat").read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+    cpu0 = cpu()
     t0 = time.perf_counter()
     subprocess.run(["audacious", "-e", tree], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     # Entries are checked once each, in order, as they become complete, so
@@ -148,13 +154,13 @@ def peer_inner(tree, expected, timeout):
     done = 0
     while True:
         if time.perf_counter() - t0 > timeout:
-            print(f"peer_seconds=nan peer_rows={done}")
+            print(f"peer_seconds=nan peer_cpu=nan peer_rows={done}")
             break
         if int(aud.Length()) >= expected:
             while done < expected and complete(done):
                 done += 1
             if done == expected:
-                print(f"peer_seconds={time.perf_counter() - t0:.3f} peer_rows={done}")
+                print(f"peer_seconds={time.perf_counter() - t0:.3f} peer_cpu={cpu() - cpu0:.3f} peer_rows={done}")
                 break
         time.sleep(0.05)
     try:
@@ -206,8 +212,8 @@ def main():
         home = os.path.join(work, "home-ours")
         shutil.rmtree(home, ignore_errors=True)
         ours = run_ours(args.driver, tree, extra, home)
-        print(f"  orvelin    add folder  {float(ours['seconds']):8.2f} s  rows {ours['rows']}"
-              f"  with tag titles {ours['titled']}  with durations {ours['timed']}")
+        print(f"  orvelin    add folder  {float(ours['seconds']):8.2f} s  cpu {float(ours['cpu_seconds']):6.2f} s"
+              f"  rows {ours['rows']}  with tag titles {ours['titled']}  with durations {ours['timed']}")
         print(f"  orvelin    10 more files to {ours['rows']} rows  {float(ours['more_seconds']):8.3f} s"
               f"  files decoded {ours['more_decoded']}  rows {ours['more_rows']}")
         print(f"  orvelin    window: longest wait for the UI thread while adding {ours['longest_ui_ms']} ms")
@@ -217,9 +223,12 @@ def main():
         shutil.rmtree(home, ignore_errors=True)
         os.makedirs(home)
         peer = run_peer(tree, n, home, args.timeout)
-        print(f"  audacious  add folder  {float(peer['peer_seconds']):8.2f} s  rows {peer['peer_rows']}")
+        print(f"  audacious  add folder  {float(peer['peer_seconds']):8.2f} s  cpu {float(peer['peer_cpu']):6.2f} s"
+              f"  rows {peer['peer_rows']}")
         ratio = float(peer["peer_seconds"]) / float(ours["seconds"])
-        print(f"  ratio audacious/orvelin  {ratio:.2f}  (goal >= 3)")
+        cpu_ratio = float(peer["peer_cpu"]) / float(ours["cpu_seconds"])
+        print(f"  ratio audacious/orvelin  {ratio:.2f} in time (goal >= 3), {cpu_ratio:.2f} in cpu")
+        print(f"  (load average at the end: {os.getloadavg()[0]:.1f} on {os.cpu_count()} cores)")
     finally:
         if not args.keep:
             shutil.rmtree(work, ignore_errors=True)

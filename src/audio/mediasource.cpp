@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 
 #include "audio/constants.h"
@@ -53,6 +54,38 @@ uint32_t ctypeOf(const std::string& demuxer, const AVCodecParameters* cp)
         return CTYPE_STREAM_WAV | (cp->codec_tag & 0xFFFF);
     }
     return CTYPE_STREAM;
+}
+
+// An MPEG audio frame header: sync, a layer, a bit rate and a sample rate.
+bool mpegAudioHeader(const unsigned char* b)
+{
+    return b[0] == 0xFF && (b[1] & 0xE0) == 0xE0 && (b[1] & 0x06) != 0 && (b[1] & 0x18) != 0x08 &&
+           (b[2] & 0xF0) != 0xF0 && (b[2] & 0xF0) != 0 && (b[2] & 0x0C) != 0x0C;
+}
+
+// The demuxer that a local file's first bytes leave no doubt about, if any.
+std::string sniffedDemuxer(const std::string& path)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return {};
+    unsigned char b[12] = {};
+    size_t n = std::fread(b, 1, sizeof b, f);
+    bool id3 = n >= 10 && std::memcmp(b, "ID3", 3) == 0 && b[3] <= 4 && !((b[6] | b[7] | b[8] | b[9]) & 0x80);
+    if (id3) {
+        long size = 10 + ((long{b[6]} << 21) | (long{b[7]} << 14) | (long{b[8]} << 7) | b[9]) + (b[5] & 0x10 ? 10 : 0);
+        n = std::fseek(f, size, SEEK_SET) == 0 ? std::fread(b, 1, sizeof b, f) : 0;
+    }
+    std::fclose(f);
+    if (n >= 4 && std::memcmp(b, "fLaC", 4) == 0)
+        return "flac";
+    if (id3)
+        return n >= 4 && mpegAudioHeader(b) ? "mp3" : "";
+    if (n >= 12 && std::memcmp(b, "RIFF", 4) == 0 && std::memcmp(b + 8, "WAVE", 4) == 0)
+        return "wav";
+    if (n >= 5 && std::memcmp(b, "OggS", 5) == 0)
+        return "ogg";
+    return {};
 }
 
 }  // namespace
@@ -263,6 +296,13 @@ MediaSource::~MediaSource() = default;
 
 std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
 {
+    if (how.lengthOnly && !how.net && !how.offset && !how.length && how.demuxer.empty()) {
+        MediaOpen direct = how;
+        direct.demuxer = sniffedDemuxer(how.url);
+        if (!direct.demuxer.empty())
+            if (auto s = open(direct, error))
+                return s;
+    }
     std::unique_ptr<MediaSource> s(new MediaSource);
     Impl& p = *s->p_;
     s->net_ = how.net;
@@ -299,7 +339,8 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
             av_dict_set_int(&opts, "rw_timeout", int64_t{how.readTimeoutMs} * 1000, 0);
         p.deadline = nowMs() + std::max<uint32_t>(how.connectTimeoutMs, 100);
     }
-    int r = avformat_open_input(&p.fc, url.c_str(), nullptr, &opts);
+    const AVInputFormat* format = how.demuxer.empty() ? nullptr : av_find_input_format(how.demuxer.c_str());
+    int r = avformat_open_input(&p.fc, url.c_str(), format, &opts);
     av_dict_free(&opts);
     if (r < 0) {
         bool timedOut = r == AVERROR_EXIT && !(how.abort && how.abort->load());
@@ -330,7 +371,11 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
         error = ERROR_FORMAT;
         return nullptr;
     }
-    if (!probed && avformat_find_stream_info(p.fc, nullptr) < 0 && how.net) {
+    // A length-only look at FLAC needs no stream search: its STREAMINFO holds
+    // the rate, the channels and the length, and the search would only decode
+    // a frame to learn the sample format.
+    bool described = how.lengthOnly && demuxer == "flac" && p.st->duration != AV_NOPTS_VALUE && p.st->duration > 0;
+    if (!probed && !described && avformat_find_stream_info(p.fc, nullptr) < 0 && how.net) {
         error = ERROR_FORMAT;
         return nullptr;
     }

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/paths.h"
+#include "audio/engine.h"
 #include "platform/buildinfo.h"
 #include "platform/linux/linuxsystem.h"
 #include "qt/icons.h"
@@ -53,6 +54,12 @@ int main(int argc, char** argv) {
     orvelin::qt::QtFormHost host;
     ui::TApplication application(dispatcher, dialogs, host);
 
+    // The tag scan measures lengths on an engine of its own: the offline
+    // device needs no sound card, and every decoder family is loaded.
+    audio::Engine measuring;
+    measuring.Init(audio::DEVICE_OFFLINE, 44100, audio::UNICODE);
+    for (const audio::AddOnInfo& addOn : measuring.AddOns()) measuring.PluginLoad(addOn.name, audio::UNICODE);
+
     ui::TProgram program(application, system, instance, args);
     std::optional<orvelin::qt::WindowBuilder> window1;
     program.OnFormsCreated = [&](ui::TProgram& p) {
@@ -60,6 +67,7 @@ int main(int argc, char** argv) {
         window1->build();
         host.add(*p.Form1, *window1);
         p.Form1->Hooks.LoadDisplayFont = loadDisplayFont;
+        p.Form1->MediaEngine = &measuring;
         p.Form1->FontApply();
     };
     if (program.Start() != ui::TProgram::TStartResult::Run) return 0;

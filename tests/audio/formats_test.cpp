@@ -95,8 +95,14 @@ TEST_F(Formats, LengthQueriesMatchTheCreators)
     ASSERT_TRUE(built_);
     writeFile(dir_->file("noise.mp3"), std::vector<uint8_t>(3000, 0x5A));
     writeFile(dir_->file("empty.flac"), {});
-    std::vector<std::string> files = {dir_->file("a.mod"), dir_->file("noise.mp3"), dir_->file("empty.flac"),
-                                      dir_->file("missing.ogg")};
+    // Headers that promise a family the rest does not keep.
+    std::vector<uint8_t> fake = {'f', 'L', 'a', 'C'}, tagged = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 2, 0, 0, 0xFF, 0xFB, 0x90};
+    fake.resize(2000, 0x33);
+    tagged.resize(2000, 0x44);
+    writeFile(dir_->file("fake.flac"), fake);
+    writeFile(dir_->file("tagged.mp3"), tagged);
+    std::vector<std::string> files = {dir_->file("a.mod"),     dir_->file("noise.mp3"),  dir_->file("empty.flac"),
+                                      dir_->file("missing.ogg"), dir_->file("fake.flac"), dir_->file("tagged.mp3")};
     for (const auto& f : kFormats)
         files.push_back(dir_->file(f.file));
 
