@@ -14,6 +14,9 @@ struct PathsCase {
     std::string base;  // relative to the temporary folder
 };
 
+// Names the case in test listings (the default prints the object's bytes).
+void PrintTo(const PathsCase& c, std::ostream* os) { *os << (c.portable ? "portable " : "per-user ") << c.base; }
+
 class PathsTest : public ::testing::TestWithParam<PathsCase> {};
 
 TEST_P(PathsTest, LocationsFollowTheModeAndAreCreatedOnDemand) {

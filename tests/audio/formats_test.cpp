@@ -212,3 +212,60 @@ TEST_F(Formats, PlaysSeeksAndReportsItsLength)
 
 }  // namespace
 }  // namespace audio::test
+
+namespace audio::test {
+namespace {
+
+// A DSF file of `seconds` of DSD64 stereo noise, written byte by byte: no
+// encoder for it ships with the system.
+std::vector<uint8_t> tinyDsf(double seconds)
+{
+    const uint32_t rate = 2822400, block = 4096, chans = 2;
+    const uint64_t bytesPerChannel = (uint64_t(rate * seconds) / 8 + block - 1) / block * block;
+    const uint64_t samples = bytesPerChannel * 8;
+    std::vector<uint8_t> out;
+    auto le = [&](uint64_t v, int n) {
+        for (int i = 0; i < n; ++i) out.push_back(uint8_t(v >> (8 * i)));
+    };
+    auto tag = [&](const char* s) {
+        for (int i = 0; i < 4; ++i) out.push_back(uint8_t(s[i]));
+    };
+    const uint64_t dataSize = 12 + bytesPerChannel * chans;
+    tag("DSD "), le(28, 8), le(28 + 52 + dataSize, 8), le(0, 8);
+    tag("fmt "), le(52, 8), le(1, 4), le(0, 4), le(2, 4), le(chans, 4), le(rate, 4), le(1, 4);
+    le(samples, 8), le(block, 4), le(0, 4);
+    tag("data"), le(dataSize, 8);
+    uint32_t seed = 12345;
+    for (uint64_t b = 0; b < bytesPerChannel / block; ++b)
+        for (uint32_t c = 0; c < chans; ++c)
+            for (uint32_t i = 0; i < block; ++i) {
+                seed = seed * 1103515245u + 12345u;
+                out.push_back(uint8_t(seed >> 24));
+            }
+    return out;
+}
+
+TEST(DsdFiles, PlaySeekAndReportTheirLength)
+{
+    TempDir dir;
+    writeFile(dir.file("a.dsf"), tinyDsf(1.0));
+    Offline o(88200);
+    Handle h = 0;
+    EXPECT_EQ(openLikePlayer(o.e, dir.file("a.dsf"), h), "DSD");
+    ASSERT_NE(h, 0u);
+    ChannelInfo info;
+    ASSERT_TRUE(o.e.ChannelGetInfo(h, info));
+    EXPECT_EQ(info.chans, 2u);
+    // Whole 4096-byte blocks per channel: 87 of them, 2,850,816 one-bit samples.
+    QWord before = o.e.ChannelGetLength(h, POS_BYTE);
+    EXPECT_NEAR(o.e.ChannelBytes2Seconds(h, before), 2850816.0 / 2822400, 0.001);
+    ASSERT_TRUE(o.e.ChannelPlay(h, false));
+    o.renderToEnd(h, 3 * 88200);
+    EXPECT_EQ(o.e.ChannelIsActive(h), ACTIVE_STOPPED);
+    EXPECT_EQ(o.e.ChannelGetPosition(h, POS_BYTE), o.e.ChannelGetLength(h, POS_BYTE));
+    ASSERT_TRUE(o.e.ChannelSetPosition(h, o.e.ChannelSeconds2Bytes(h, 0.5), POS_BYTE));
+    EXPECT_NEAR(o.e.ChannelBytes2Seconds(h, o.e.ChannelGetPosition(h, POS_BYTE)), 0.5, 0.001);
+}
+
+}  // namespace
+}  // namespace audio::test

@@ -1,5 +1,6 @@
 // orvelin-tags: the tag library's command-line face.
 #include "tags/cli/dump.h"
+#include "tags/cli/edit.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -11,20 +12,36 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: orvelin-tags dump [--native] FILE...\n"
+    "       orvelin-tags set FILE NAME=VALUE...\n"
+    "       orvelin-tags remove FILE [--type NAME]\n"
+    "       orvelin-tags add-picture FILE IMAGE [--type N] [--description TEXT]\n"
     "\n"
-    "  dump      print one JSON object per file and line: the entries, pictures,\n"
-    "            stream properties and audio format the tag library finds\n"
-    "  --native  also list the items of every tag format found, as that format\n"
-    "            names them\n"
-    "  set, remove  writing and removing tags: not available yet, this version\n"
-    "            only reads them\n"
+    "  dump         print one JSON object per file and line: the entries, pictures,\n"
+    "               stream properties and audio format the tag library finds\n"
+    "    --native   also list the items of every tag format found, as that format\n"
+    "               names them\n"
+    "  set          set each field (an empty VALUE deletes it) and save the file's\n"
+    "               tags\n"
+    "  remove       remove every tag, or only NAME: ID3v1, ID3v2, APEv2, FLAC\n"
+    "  add-picture  add IMAGE as a picture of type N (default 3, front cover)\n"
     "\n"
-    "Exit status: 0 when every file loaded, 1 when some did not, 2 on a usage error.\n";
+    "Exit status: 0 on success, 1 when a file could not be read or written,\n"
+    "2 on a usage error.\n";
 
-int UsageError(const char* message) {
-    std::fprintf(stderr, "orvelin-tags: %s\n\n%s", message, kUsage);
+}  // namespace
+
+namespace tags::cli {
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "orvelin-tags: %s\n\n%s", message.c_str(), kUsage);
     return 2;
 }
+
+}  // namespace tags::cli
+
+namespace {
+
+using tags::cli::UsageError;
 
 int Dump(const std::vector<std::string>& args) {
     bool native = false, options = true;
@@ -32,7 +49,7 @@ int Dump(const std::vector<std::string>& args) {
     for (const std::string& a : args) {
         if (options && a == "--") options = false;
         else if (options && a == "--native") native = true;
-        else if (options && a.size() > 1 && a[0] == '-') return UsageError(("unknown option " + a).c_str());
+        else if (options && a.size() > 1 && a[0] == '-') return UsageError("unknown option " + a);
         else files.push_back(a);
     }
     if (files.empty()) return UsageError("dump needs at least one file");
@@ -57,8 +74,9 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    if (command == "set" || command == "remove")
-        return UsageError(("'" + command + "' is not available yet: this version only reads tags").c_str());
+    if (command == "set") return tags::cli::SetCommand(args);
+    if (command == "remove") return tags::cli::RemoveCommand(args);
+    if (command == "add-picture") return tags::cli::AddPictureCommand(args);
     if (command.empty()) return UsageError("no command given");
     return UsageError(("unknown command '" + command + "'").c_str());
 }

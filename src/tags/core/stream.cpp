@@ -59,7 +59,8 @@ std::unique_ptr<TFileStream> TFileStream::Open(const std::string& path, TFileMod
     int flags = O_CLOEXEC;
     switch (mode) {
     case TFileMode::fmOpenRead: flags |= O_RDONLY; break;
-    case TFileMode::fmOpenReadWrite: flags |= O_RDWR; break;
+    case TFileMode::fmOpenReadWrite:
+    case TFileMode::fmOpenReadWriteShared: flags |= O_RDWR; break;
     case TFileMode::fmCreate: flags |= O_RDWR | O_CREAT; break;
     }
     int fd = ::open(path.c_str(), flags, 0644);
@@ -70,7 +71,7 @@ std::unique_ptr<TFileStream> TFileStream::Open(const std::string& path, TFileMod
         errno = EISDIR;
         return nullptr;
     }
-    int lock = mode == TFileMode::fmOpenRead ? LOCK_SH : LOCK_EX;
+    int lock = mode == TFileMode::fmOpenRead || mode == TFileMode::fmOpenReadWriteShared ? LOCK_SH : LOCK_EX;
     if (::flock(fd, lock | LOCK_NB) != 0) {
         int err = errno;
         ::close(fd);

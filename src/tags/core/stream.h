@@ -44,6 +44,9 @@ public:
 enum class TFileMode {
     fmOpenRead,       // others may read but not write (shared advisory lock)
     fmOpenReadWrite,  // exclusive access (exclusive advisory lock)
+    // Read-write while others keep reading (shared advisory lock): enough to
+    // overwrite bytes in place while another program plays the file.
+    fmOpenReadWriteShared,
     fmCreate,         // created or truncated, exclusive access
 };
 

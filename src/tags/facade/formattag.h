@@ -14,6 +14,7 @@
 namespace tags {
 
 class TTag;
+class TTags;
 
 struct TFormatLoadOptions {
     // Read through a TBufferedStream (FLAC, ID3v2 and MP4 honour it).
@@ -23,6 +24,9 @@ struct TFormatLoadOptions {
     bool ApplyParseOptions = false;
     bool ParseAudioAttributes = true;
     bool ParseCoverArts = true;
+    // A file load's file, already open for reading: adapters read it instead
+    // of opening the file again. Null for stream loads.
+    TStream* OpenFile = nullptr;
 };
 
 // One unified entry or picture as a format's converter produces it.
@@ -44,6 +48,11 @@ struct TUnifiedPicture {
 
 struct TUnifiedTags {
     std::vector<TUnifiedEntry> Entries;  // in the format's item order
+    // Further names whose entries this format replaces (ID3v1's track
+    // number also stands for "TRACK").
+    std::vector<std::string> AlsoReplaces;
+    // "DISCNUMBER" values of the form "n/total" are split like track numbers.
+    bool SplitsDiscNumbers = false;
     // The format holds pictures, whether or not they were converted.
     bool HasPictures = false;
     std::vector<TUnifiedPicture> Pictures;
@@ -69,8 +78,12 @@ public:
     // every frame after a load.
     virtual int LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) = 0;
     virtual int LoadFromStream(TStream& stream, const TFormatLoadOptions& options) = 0;
+    // The stream holds the whole file; buffered writes go through a
+    // TBufferedStream where the format supports it.
     virtual int SaveToFile(const std::string& fileName) = 0;
-    virtual int SaveToStream(TStream& stream) = 0;
+    virtual int SaveToStream(TStream& stream, bool buffered) = 0;
+    // Removes this format's tag from a file without loading it.
+    virtual int RemoveFromFile(const std::string& fileName) { (void)fileName; return trUnknownError; }
     // False when source is not of the same format.
     virtual bool Assign(const TFormatTag& source) = 0;
     virtual int64_t Count() const = 0;    // native items
@@ -82,6 +95,9 @@ public:
     // Removes the native counterparts of an entry the caller deletes, so
     // that a later save does not bring it back.
     virtual void DeleteEntry(const TTag& entry) { (void)entry; }
+    // The converter back: brings the native items in line with the facade's
+    // entries and pictures before a save.
+    virtual void Prepare(const TTags& tags) { (void)tags; }
     virtual std::vector<TNativeItem> NativeItems() const { return {}; }
     // Index into NativeItems(); false when out of range or not supported.
     virtual bool DeleteNativeItem(size_t index) { (void)index; return false; }
@@ -112,7 +128,7 @@ public:
     int LoadFromFile(const std::string&, const TFormatLoadOptions&) override { return trUnknownError; }
     int LoadFromStream(TStream&, const TFormatLoadOptions&) override { return trUnknownError; }
     int SaveToFile(const std::string&) override { return trUnknownError; }
-    int SaveToStream(TStream&) override { return trUnknownError; }
+    int SaveToStream(TStream&, bool) override { return trUnknownError; }
     bool Assign(const TFormatTag& source) override;
     int64_t Count() const override { return 0; }
     int64_t TagSize() const override { return 0; }

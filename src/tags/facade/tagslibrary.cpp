@@ -3,6 +3,7 @@
 #include "common/files.h"
 #include "common/text.h"
 #include "tags/core/readmemorystream.h"
+#include "tags/facade/formatadapters.h"
 #include "tags/facade/ownedlist.h"
 
 #include <utility>
@@ -40,7 +41,7 @@ TTags::TTags(TFormatFactory factory) : FFactory(std::move(factory)) {
     OggVorbisAndOpusTag = make(ttOpusVorbis);
     WAVTag = make(ttWAV);
     WMATag = make(ttWMA);
-    ID3v2FramesContext = ID3v2Tag.get();
+    ID3v2FramesContext = ID3v2();
     detail::ResetList(Tags, kTagsCapacity);
     detail::ResetList(CoverArts, kCoverArtsCapacity);
 }
@@ -60,6 +61,19 @@ TFormatTag* TTags::FormatTag(TTagType type) const {
     default: return nullptr;
     }
 }
+
+namespace {
+template <typename Adapter>
+auto* Unit(const std::unique_ptr<TFormatTag>& tag) {
+    auto* a = dynamic_cast<Adapter*>(tag.get());
+    return a ? &a->Tag : nullptr;
+}
+}  // namespace
+
+TID3v1Tag* TTags::ID3v1() const { return Unit<TID3v1FormatTag>(ID3v1Tag); }
+TID3v2Tag* TTags::ID3v2() const { return Unit<TID3v2FormatTag>(ID3v2Tag); }
+TAPEv2Tag* TTags::APEv2() const { return Unit<TAPEv2FormatTag>(APEv2Tag); }
+TFlacTag* TTags::Flac() const { return Unit<TFlacFormatTag>(FlacTag); }
 
 bool TTags::AnyFormatLoaded() const {
     for (TTagType type : kFormatLoadOrder)
@@ -82,13 +96,17 @@ int TTags::LoadFromFile(const std::string& fileName) {
     options.ApplyParseOptions = true;
     options.ParseAudioAttributes = ParseAudioAttributes;
     options.ParseCoverArts = ParseCoverArts;
+    options.OpenFile = hold.get();
     for (TTagType type : kFormatLoadOrder) {
         if (type == ttWMA) continue;
         options.Buffered = type == ttFlac;
-        Guarded([&] { FormatTag(type)->LoadFromFile(fileName, options); });
+        Guarded([&] {
+            if (hold->SetPosition(0)) FormatTag(type)->LoadFromFile(fileName, options);
+        });
     }
     // The other readers know the file better; WMA is the last guess.
     options.Buffered = false;
+    options.OpenFile = nullptr;
     if (!ID3v2Tag->Loaded() && !WAVTag->Loaded() && GetAudioFormat(*hold) == afUnknown)
         Guarded([&] { WMATag->LoadFromFile(fileName, options); });
 
@@ -183,22 +201,52 @@ void TTags::LoadAPEv2Tags() { LoadFormatTags(*APEv2Tag, false); }
 void TTags::LoadFlacTags() { LoadFormatTags(*FlacTag, false); }
 void TTags::LoadOggVorbisAndOpusTags() { LoadFormatTags(*OggVorbisAndOpusTag, false); }
 void TTags::LoadID3v1Tags() { LoadFormatTags(*ID3v1Tag, true); }
-void TTags::LoadID3v2Tags() { LoadFormatTags(*ID3v2Tag, true); }
+void TTags::LoadID3v2Tags() {
+    // Stream caches of another program, never shown as entries.
+    if (TID3v2Frames* frames = ID3v2(); frames && !OnlyParseCoverArts)
+        for (const char* id : {"SESC", "SEFC", "SEBR"}) ClearAllID3v2FramesByID(*frames, id);
+    LoadFormatTags(*ID3v2Tag, true);
+}
 void TTags::LoadMP4Tags() { LoadFormatTags(*MP4Tag, true); }
 void TTags::LoadWAVTags() { LoadFormatTags(*WAVTag, true); }
 void TTags::LoadWMATags() { LoadFormatTags(*WMATag, true); }
 
 // The rules every converter shares: names this format supplies replace
-// those of lower priorities, its pictures replace all earlier ones.
+// those of lower priorities, its pictures replace all earlier ones, and
+// "n/total" track (and, where the format says so, disc) numbers become a
+// number and a total.
 void TTags::LoadFormatTags(TFormatTag& tag, bool setsLoaded) {
     TUnifiedTags unified;
     Guarded([&] { tag.GetUnifiedTags(unified, ParseCoverArts); });
-    if (!OnlyParseCoverArts) {
-        for (const TUnifiedEntry& e : unified.Entries) {
-            if (!e.ReplacesExisting) continue;
-            for (size_t i = Tags.size(); i-- > 0;)
-                if (SameName(Tags[i]->Name, e.Name)) Remove(static_cast<int>(i));
+    struct Split {
+        TUnifiedEntry entry;
+        bool total;  // replaces the first existing entry of its name only
+    };
+    std::vector<Split> entries;
+    std::vector<std::string> replaced = unified.AlsoReplaces;
+    for (TUnifiedEntry& e : unified.Entries) {
+        if (e.ReplacesExisting) replaced.push_back(e.Name);
+        std::string upper = common::toUpper(e.Name);
+        bool track = upper == "TRACKNUMBER" || upper == "TRACK";
+        bool disc = unified.SplitsDiscNumbers && (upper == "DISCNUMBER" || upper == "DISC");
+        size_t slash = e.Value.find('/');
+        if ((!track && !disc) || slash == std::string::npos) {
+            entries.push_back({std::move(e), false});
+            continue;
         }
+        TUnifiedEntry number = e, total = e;
+        number.Name = track ? "TRACKNUMBER" : "DISCNUMBER";
+        number.Value = e.Value.substr(0, slash);
+        total.Name = track ? "TOTALTRACKS" : "TOTALDISCS";
+        total.Value = e.Value.substr(slash + 1);
+        if (e.ReplacesExisting) replaced.push_back(number.Name);
+        entries.push_back({std::move(number), false});
+        entries.push_back({std::move(total), true});
+    }
+    if (!OnlyParseCoverArts) {
+        for (const std::string& name : replaced)
+            for (size_t i = Tags.size(); i-- > 0;)
+                if (SameName(Tags[i]->Name, name)) Remove(static_cast<int>(i));
     }
     if (unified.HasPictures || !unified.Pictures.empty()) {
         DeleteAllCoverArts();
@@ -206,12 +254,23 @@ void TTags::LoadFormatTags(TFormatTag& tag, bool setsLoaded) {
             for (TUnifiedPicture& p : unified.Pictures) AddPicture(std::move(p));
     }
     if (!OnlyParseCoverArts) {
-        for (TUnifiedEntry& e : unified.Entries) {
-            TTag* t = Add(e.Name);
-            t->Value = std::move(e.Value);
-            t->Language = std::move(e.Language);
-            t->Description = std::move(e.Description);
-            t->ExtTagType = e.ExtTagType;
+        std::vector<std::pair<std::string, std::string>> totals;
+        for (Split& s : entries) {
+            // A total the format also stores on its own (ID3v2 writes it
+            // to TXXX as well) is shown once.
+            bool repeated = false;
+            for (const auto& [name, value] : totals)
+                repeated = repeated || (SameName(name, s.entry.Name) && value == s.entry.Value);
+            if (repeated) continue;
+            if (s.total) {
+                Remove(Exists(s.entry.Name));
+                totals.emplace_back(s.entry.Name, s.entry.Value);
+            }
+            TTag* t = Add(s.entry.Name);
+            t->Value = std::move(s.entry.Value);
+            t->Language = std::move(s.entry.Language);
+            t->Description = std::move(s.entry.Description);
+            t->ExtTagType = s.entry.ExtTagType;
         }
     }
     if (setsLoaded) Loaded = true;
@@ -388,30 +447,56 @@ TCoverArt* TTags::AddPicture(TUnifiedPicture&& p) {
     return c;
 }
 
-bool TTags::AppendCoverArts(TFormatTag& tag) {
-    TUnifiedTags unified;
-    Guarded([&] { tag.GetUnifiedTags(unified, true); });
+bool TTags::AppendCoverArts(TUnifiedTags& unified) {
     for (TUnifiedPicture& p : unified.Pictures) AddPicture(std::move(p));
     return !unified.Pictures.empty();
 }
 
-bool TTags::LoadAPEv2CoverArts(TFormatTag& fromAPEv2Tag) { return AppendCoverArts(fromAPEv2Tag); }
-bool TTags::LoadFlacCoverArts(TFormatTag& fromFlacTag) { return AppendCoverArts(fromFlacTag); }
+bool TTags::AppendCoverArts(TFormatTag& tag) {
+    TUnifiedTags unified;
+    Guarded([&] { tag.GetUnifiedTags(unified, true); });
+    return AppendCoverArts(unified);
+}
+
+bool TTags::LoadAPEv2CoverArts(TAPEv2Tag& fromAPEv2Tag) {
+    TUnifiedTags unified;
+    Guarded([&] { TAPEv2FormatTag::Convert(fromAPEv2Tag, unified, true); });
+    return AppendCoverArts(unified);
+}
+
+bool TTags::LoadFlacCoverArts(TFlacTag& fromFlacTag) {
+    TUnifiedTags unified;
+    Guarded([&] { TFlacFormatTag::Convert(fromFlacTag, unified, true); });
+    return AppendCoverArts(unified);
+}
+
+bool TTags::LoadID3v2CoverArts(TID3v2Tag& fromID3v2Tag) {
+    TUnifiedTags unified;
+    Guarded([&] { TID3v2FormatTag::Convert(fromID3v2Tag, unified, true); });
+    return AppendCoverArts(unified);
+}
+
 bool TTags::LoadOggVorbisAndOpusCoverArts(TFormatTag& fromOggTag) { return AppendCoverArts(fromOggTag); }
-bool TTags::LoadID3v2CoverArts(TFormatTag& fromID3v2Tag) { return AppendCoverArts(fromID3v2Tag); }
 bool TTags::LoadMP4CoverArts(TFormatTag& fromMP4Tag) { return AppendCoverArts(fromMP4Tag); }
 bool TTags::LoadWMACoverArts(TFormatTag& fromWMATag) { return AppendCoverArts(fromWMATag); }
 
 // --- Native frames -----------------------------------------------------------
 
-bool TTags::ClearAllID3v2FramesByID(TFormatTag& id3v2Tag, const std::string& frameID) {
-    return DeleteNativeItemsIf(id3v2Tag, [&](const TNativeItem& item) { return item.Id == frameID; }) > 0;
+bool TTags::ClearAllID3v2FramesByID(TID3v2Frames& id3v2Tag, const std::string& frameID) {
+    bool any = false;
+    while (id3v2Tag.DeleteFrame(std::string_view(frameID))) any = true;
+    return any;
 }
 
-bool TTags::ClearAllID3v2FramesTXXXByDescription(TFormatTag& id3v2Tag, const std::string& description) {
-    return DeleteNativeItemsIf(id3v2Tag, [&](const TNativeItem& item) {
-               return item.Id == "TXXX" && common::equalsNoCase(item.Description, description);
-           }) > 0;
+bool TTags::ClearAllID3v2FramesTXXXByDescription(TID3v2Frames& id3v2Tag, const std::string& description) {
+    bool any = false;
+    for (int64_t i = id3v2Tag.FrameCount(); i-- > 0;) {
+        if (id3v2Tag.Frame(i)->IDString() != "TXXX") continue;
+        std::string d;
+        id3v2Tag.GetUserDefinedTextInformation(i, d);
+        if (common::equalsNoCase(d, description)) any = id3v2Tag.DeleteFrame(i) || any;
+    }
+    return any;
 }
 
 void TTags::ReSetAlreadyParsedState() {

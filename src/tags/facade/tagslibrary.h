@@ -13,11 +13,18 @@
 #include "tags/facade/tagtypes.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace tags {
+
+class TAPEv2Tag;
+class TFlacTag;
+class TID3v1Tag;
+class TID3v2Frames;
+class TID3v2Tag;
 
 class TTags {
 public:
@@ -52,13 +59,20 @@ public:
     bool ParseCoverArts = kTagsLibraryDefaults.ParseCoverArts;
     std::shared_ptr<void> User1, User2;  // free for callers, released with the object
     bool PreserveFileDateTime = kTagsLibraryDefaults.PreserveFileDateTime;
-    // The frame list frame-level callers address; carried, not used here.
-    TFormatTag* ID3v2FramesContext = nullptr;
+    // The frame list frame-level callers address (the ID3v2 tag, or a
+    // chapter's sub-frames); carried, not used here.
+    TID3v2Frames* ID3v2FramesContext = nullptr;
     bool ID3v2WriteUTF8Text = kTagsLibraryDefaults.ID3v2WriteUTF8Text;
     bool OnlyParseCoverArts = kTagsLibraryDefaults.OnlyParseCoverArts;
 
     // The object of one of the eight formats; null for other types.
     TFormatTag* FormatTag(TTagType type) const;
+    // The units' own objects, for callers that drive a format directly; null
+    // when the facade was given objects of its own.
+    TID3v1Tag* ID3v1() const;
+    TID3v2Tag* ID3v2() const;
+    TAPEv2Tag* APEv2() const;
+    TFlacTag* Flac() const;
 
     // --- Loading: each returns a result code (TTagsResult) ---------------
     int LoadFromFile(const std::string& fileName);
@@ -112,20 +126,54 @@ public:
     bool DeleteCoverArt(int index);
     void DeleteAllCoverArts();
     // Append the pictures of a separately loaded format object; true if any.
-    bool LoadAPEv2CoverArts(TFormatTag& fromAPEv2Tag);
-    bool LoadFlacCoverArts(TFormatTag& fromFlacTag);
+    bool LoadAPEv2CoverArts(TAPEv2Tag& fromAPEv2Tag);
+    bool LoadFlacCoverArts(TFlacTag& fromFlacTag);
     bool LoadOggVorbisAndOpusCoverArts(TFormatTag& fromOggTag);
-    bool LoadID3v2CoverArts(TFormatTag& fromID3v2Tag);
+    bool LoadID3v2CoverArts(TID3v2Tag& fromID3v2Tag);
     bool LoadMP4CoverArts(TFormatTag& fromMP4Tag);
     bool LoadWMACoverArts(TFormatTag& fromWMATag);
 
     // --- Native frames ----------------------------------------------------
-    static bool ClearAllID3v2FramesByID(TFormatTag& id3v2Tag, const std::string& frameID);
-    static bool ClearAllID3v2FramesTXXXByDescription(TFormatTag& id3v2Tag, const std::string& description);
+    static bool ClearAllID3v2FramesByID(TID3v2Frames& id3v2Tag, const std::string& frameID);
+    static bool ClearAllID3v2FramesTXXXByDescription(TID3v2Frames& id3v2Tag, const std::string& description);
 
     void ReSetAlreadyParsedState();
     // Bytes taken by the loaded tags together.
     int64_t GetSize() const;
+
+    // --- Saving: each returns a result code (TTagsResult) ----------------
+    // ttAutomatic writes the formats the file was loaded with, else the one
+    // its content or extension calls for. PreserveFileDateTime keeps the
+    // file's modification time.
+    int SaveToFile(const std::string& fileName, TTagType tagType);
+    // The stream holds the whole file.
+    int SaveToStream(TStream& stream, bool buffered, TTagType tagType);
+    // Bring one format object in line with the entries and pictures.
+    void PrepareAPEv2Tag();
+    void PrepareFlacTag();
+    void PrepareOggVorbisAndOpusTag();
+    void PrepareID3v1Tag();
+    void PrepareID3v2Tag();
+    void PrepareMP4Tag();
+    void PrepareWAVTag();
+    void PrepareWMATag();
+    // Prepare, then save into stream (from its start) when given, else into
+    // the file. Results are the format's own codes.
+    int SaveAPEv2Tag(const std::string& fileName, TStream* stream = nullptr);
+    int SaveFlacTag(const std::string& fileName, TStream* stream = nullptr, bool buffered = true);
+    int SaveOggVorbisAndOpusTag(const std::string& fileName, TStream* stream = nullptr);
+    int SaveID3v1Tag(const std::string& fileName, TStream* stream = nullptr);
+    int SaveID3v2Tag(const std::string& fileName, TStream* stream = nullptr, bool buffered = true);
+    int SaveMP4Tag(const std::string& fileName, TStream* stream = nullptr, bool buffered = true);
+    int SaveWAVTag(const std::string& fileName, TStream* stream = nullptr);
+    int SaveWMATag(const std::string& fileName, TStream* stream = nullptr);
+
+    // --- Copying and merging ---------------------------------------------
+    // False if copying failed half-way.
+    bool Assign(const TTags& source, bool coverArtsToo);
+    // True if any picture was copied; without append the own ones go first.
+    bool AssignCoverArts(const TTags& source, bool append);
+    void MergeTags(const TTags& source, TTagsMergeMode mergeMode, bool coverArtsToo, bool coverArtsAppend);
 
 private:
     template <typename Load>
@@ -133,11 +181,21 @@ private:
     void LoadStreamProperties(TStream* stream, const std::string& fileName, const std::string& extension);
     void LoadFormatTags(TFormatTag& tag, bool setsLoaded);
     bool AppendCoverArts(TFormatTag& tag);
+    bool AppendCoverArts(TUnifiedTags& unified);
     TCoverArt* AddPicture(TUnifiedPicture&& picture);
     bool AnyFormatLoaded() const;
+    int SaveFormat(TTagType type, const std::string& fileName, TStream* stream, bool buffered);
+    bool SaveByContent(int audioFormat, const std::function<bool(TTagType)>& save, bool forFile);
 
     TFormatFactory FFactory;
 };
+
+// Removes tags from a file without loading it: one format, or with
+// ttAutomatic every format (always 0).
+int RemoveTag(const std::string& fileName, TTagType tagType);
+
+// A format object's result code as the facade's (TTagsResult).
+int TranslateResult(TTagType format, int code);
 
 // Classifies a file by its content (TAudioFormat); 0 when the file cannot be
 // opened or nothing matches.

@@ -72,6 +72,12 @@ enum TTagsResult : int32_t {
     trUnknownError = 0xFFFF,
 };
 
+enum TTagsMergeMode : int32_t {
+    tlmmClearAll = 0,
+    tlmmReplace = 1,
+    tlmmKeepOriginal = 2,
+};
+
 // Never fails: unknown codes give "Unknown error code.".
 std::string ErrorCodeToText(int code);
 

@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/files.h"
 #include "tags/core/bufferedstream.h"
 #include "tags/core/bytes.h"
+#include "tags/core/replacefile.h"
 #include "tags/flac/flactaglibrary.h"
 
 namespace tags {
@@ -57,14 +57,6 @@ bool RenumberInPlace(TStream& s, int64_t pos, uint32_t serial, uint32_t next) {
         if (!s.SetPosition(start) || !page.SaveToStream(s)) return false;
     }
 }
-
-// Removes the temporary file on every way out except a successful rename.
-struct TempFileGuard {
-    std::string path;
-    ~TempFileGuard() {
-        if (!path.empty()) ::unlink(path.c_str());
-    }
-};
 
 }  // namespace
 
@@ -255,18 +247,9 @@ int TFlacTag::SaveFile(const std::string& FilePath, bool Buffered) {
     } else {
         auto source = TFileStream::Open(Path, TFileMode::fmOpenReadWrite);
         if (!source) return flacCannotLock;
-        TempFileGuard temp{common::siblingTempPath(Path)};
-        auto destination = TFileStream::Open(temp.path, TFileMode::fmCreate);
-        if (!destination) return flacTempFile;
-        bool ok = WriteRewrite(*source, *destination, plan) && destination->Good();
-        destination.reset();
-        if (!ok) return flacTempFile;
-        // The new file takes the place of the old one: same owner (where we
-        // may set it) and permissions.
-        [[maybe_unused]] int owned = ::chown(temp.path.c_str(), st.st_uid, st.st_gid);
-        ::chmod(temp.path.c_str(), st.st_mode & 07777);
-        if (::rename(temp.path.c_str(), Path.c_str()) != 0) return flacTempFile;
-        temp.path.clear();
+        int replaced = ReplaceFileThroughTemp(
+            Path, [&](TFileStream& destination) { return WriteRewrite(*source, destination, plan) ? 0 : -1; });
+        if (replaced != 0) return flacTempFile;
     }
     if (PreserveFileDateTime) ::utimensat(AT_FDCWD, Path.c_str(), times, 0);
     return flacSuccess;

@@ -1,6 +1,6 @@
 #include "tags/id3v1/filetail.h"
 
-#include "common/files.h"
+#include "tags/core/replacefile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -87,37 +87,17 @@ void restoreTimes(const std::string& path, const struct stat& st) {
     ::utimensat(AT_FDCWD, path.c_str(), times, 0);
 }
 
-bool syncFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
 // Writes head bytes of source followed by tail into a new file beside target
 // and renames it over target.
 bool replaceThroughTemp(const std::string& target, TStream* source, int64_t head, const std::string& tail,
                         const struct stat* original, bool preserveTime) {
-    std::string tmp = common::siblingTempPath(target);
-    bool ok = false;
-    {
-        auto out = TFileStream::Open(tmp, TFileMode::fmCreate);
-        if (!out) return false;
-        ok = true;
-        if (head > 0) ok = source && source->SetPosition(0) && out->CopyFrom(*source, head) == head;
-        ok = ok && out->WriteBuffer(tail.data(), static_cast<int64_t>(tail.size())) && out->Good();
-    }
-    ok = ok && syncFile(tmp);
-    if (ok && original) {
-        ::chmod(tmp.c_str(), original->st_mode & 07777);
-        // Best effort: only root may give the file back to another owner.
-        [[maybe_unused]] int owned = ::chown(tmp.c_str(), original->st_uid, original->st_gid);
-        if (preserveTime) restoreTimes(tmp, *original);
-    }
-    ok = ok && ::rename(tmp.c_str(), target.c_str()) == 0;
-    if (!ok) ::unlink(tmp.c_str());
-    return ok;
+    int result = ReplaceFileThroughTemp(target, [&](TFileStream& out) {
+        bool ok = true;
+        if (head > 0) ok = source && source->SetPosition(0) && out.CopyFrom(*source, head) == head;
+        return ok && out.WriteBuffer(tail.data(), static_cast<int64_t>(tail.size())) ? 0 : -1;
+    });
+    if (result == 0 && original && preserveTime) restoreTimes(target, *original);
+    return result == 0;
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "common/files.h"
 #include "tags/core/bufferedstream.h"
+#include "tags/core/replacefile.h"
 #include "tags/id3v2/id3v2bytes.h"
 #include "tags/id3v2/id3v2container.h"
 #include "tags/id3v2/id3v2library.h"
@@ -22,63 +23,9 @@ using namespace id3v2;
 
 namespace {
 
-// Read-write access that lets others keep reading but keeps other writers
-// out (a shared advisory lock): enough for overwriting a tag in place while
-// another program plays the file.
-class SharedWriteStream final : public TStream {
-public:
-    static std::unique_ptr<SharedWriteStream> Open(const std::string& path) {
-        int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-        if (fd < 0) return nullptr;
-        if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
-            ::close(fd);
-            return nullptr;
-        }
-        return std::unique_ptr<SharedWriteStream>(new SharedWriteStream(fd));
-    }
-    ~SharedWriteStream() override { ::close(fd_); }
-
-    int64_t Read(void* buffer, int64_t count) override {
-        int64_t done = 0;
-        while (done < count) {
-            ssize_t n = ::read(fd_, static_cast<char*>(buffer) + done, size_t(count - done));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            done += n;
-        }
-        return done;
-    }
-    int64_t Write(const void* buffer, int64_t count) override {
-        int64_t done = 0;
-        while (done < count) {
-            ssize_t n = ::write(fd_, static_cast<const char*>(buffer) + done, size_t(count - done));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                good_ = false;
-                break;
-            }
-            done += n;
-        }
-        return done;
-    }
-    int64_t Seek(int64_t offset, TSeekOrigin origin) override {
-        int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET : origin == TSeekOrigin::soCurrent ? SEEK_CUR : SEEK_END;
-        off_t r = ::lseek(fd_, off_t(offset), whence);
-        return r < 0 ? -1 : int64_t(r);
-    }
-    bool SetSize(int64_t) override { return false; }  // in-place saves never resize
-    bool Good() const { return good_; }
-
-private:
-    explicit SharedWriteStream(int fd) : fd_(fd) {}
-    int fd_;
-    bool good_ = true;
-};
-
 bool StreamGood(TStream& s) {
-    if (auto* f = dynamic_cast<TFileStream*>(&s)) return f->Good();
-    if (auto* f = dynamic_cast<SharedWriteStream*>(&s)) return f->Good();
-    return true;
+    auto* f = dynamic_cast<TFileStream*>(&s);
+    return !f || f->Good();
 }
 
 // Restores the file's modification time when the scope ends, however it ends.
@@ -118,22 +65,15 @@ std::string ResolvedPath(const std::string& path) {
 // beside target and renames it over target. Target is untouched on failure.
 int ReplaceFile(const std::string& target, TStream& source, int64_t from,
                 const std::function<int(TStream&)>& head) {
-    const std::string tmp = common::siblingTempPath(target);
-    auto out = TFileStream::Open(tmp, TFileMode::fmCreate);
-    if (!out) return ID3V2LIBRARY_ERROR_WRITING_FILE;
-    struct stat st{};
-    if (::stat(target.c_str(), &st) == 0) ::chmod(tmp.c_str(), st.st_mode & 07777);
-    int rc = head(*out);
-    if (rc == ID3V2LIBRARY_SUCCESS) {
+    int rc = ReplaceFileThroughTemp(target, [&](TFileStream& out) {
+        int r = head(out);
+        if (r != ID3V2LIBRARY_SUCCESS) return r;
         int64_t count = source.Size() - from;
-        if (count > 0 && (!source.SetPosition(from) || out->CopyFrom(source, count) != count))
-            rc = ID3V2LIBRARY_ERROR_WRITING_FILE;
-        if (!out->Good()) rc = ID3V2LIBRARY_ERROR_WRITING_FILE;
-    }
-    out.reset();
-    if (rc == ID3V2LIBRARY_SUCCESS && ::rename(tmp.c_str(), target.c_str()) != 0) rc = ID3V2LIBRARY_ERROR_WRITING_FILE;
-    if (rc != ID3V2LIBRARY_SUCCESS) ::unlink(tmp.c_str());
-    return rc;
+        if (count > 0 && (!source.SetPosition(from) || out.CopyFrom(source, count) != count))
+            return ID3V2LIBRARY_ERROR_WRITING_FILE;
+        return ID3V2LIBRARY_SUCCESS;
+    });
+    return rc < 0 ? ID3V2LIBRARY_ERROR_WRITING_FILE : rc;
 }
 
 }  // namespace
@@ -200,7 +140,7 @@ int TID3v2Tag::SaveToFile(const std::string& FileName, bool Buffered) {
     if (exists) {
         file = TFileStream::Open(target, TFileMode::fmOpenReadWrite);
         if (!file) {
-            file = SharedWriteStream::Open(target);
+            file = TFileStream::Open(target, TFileMode::fmOpenReadWriteShared);
             exclusive = false;
         }
     } else {

@@ -14,8 +14,15 @@ TEST(OrvelinTags, UsageErrors) {
     for (const Case& c : {Case{{}, "no command"}, Case{{"dump"}, "at least one file"},
                           Case{{"dump", "--bogus", "x"}, "unknown option --bogus"},
                           Case{{"frobnicate"}, "unknown command"},
-                          Case{{"set", "f.mp3", "TITLE=x"}, "'set' is not available yet"},
-                          Case{{"remove", "f.mp3"}, "'remove' is not available yet"}}) {
+                          Case{{"set", "f.mp3"}, "set needs a file and at least one NAME=VALUE"},
+                          Case{{"set", "f.mp3", "TITLE"}, "'TITLE' is not NAME=VALUE"},
+                          Case{{"set", "f.mp3", "=x"}, "'=x' is not NAME=VALUE"},
+                          Case{{"remove"}, "remove needs exactly one file"},
+                          Case{{"remove", "f.mp3", "--type", "Lyrics9"}, "unknown tag type 'Lyrics9'"},
+                          Case{{"remove", "f.mp3", "--type"}, "--type needs a value"},
+                          Case{{"add-picture", "f.mp3"}, "add-picture needs a file and an image"},
+                          Case{{"add-picture", "f.mp3", "i.png", "--type", "21"}, "picture type from 0 to 20"},
+                          Case{{"add-picture", "f.mp3", "i.png", "--size", "2"}, "unknown option --size"}}) {
         RunResult r = RunTool(dir, c.args);
         EXPECT_EQ(r.status, 2) << c.says;
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
@@ -72,4 +79,39 @@ TEST(OrvelinTags, DumpsEveryTrackOfTheBundledSampleFolder) {
     RunResult q = QueryJsonLines(dir, r.out, "os.path.basename(d['file']), d['result'], d['format']");
     ASSERT_EQ(q.status, 0) << q.err;
     EXPECT_EQ(q.out, expected);
+}
+
+TEST(OrvelinTags, SetRemoveAndAddPictureEditTheFile) {
+    TempDir dir;
+    std::string audio = "\xFF\xFB\x90\x00" + std::string(2000, '\x55');
+    std::string mp3 = dir.Write("a.mp3", audio);
+    std::string png = dir.Write("cover.png", "\x89PNG\r\n\x1A\n" + std::string(30, 'p'));
+    std::string text = dir.Write("notes.txt", "not an image");
+
+    RunResult set = RunTool(dir, {"set", mp3, "ARTIST=Someone", "TITLE=A=B", "ALBUM="});
+    ASSERT_EQ(set.status, 0) << set.err;
+    RunResult pic = RunTool(dir, {"add-picture", mp3, png, "--type", "4", "--description", "back side"});
+    ASSERT_EQ(pic.status, 0) << pic.err;
+    RunResult dump = RunTool(dir, {"dump", mp3});
+    RunResult q = QueryJsonLines(dir, dump.out,
+                                 "[e['name'] + '=' + e['value'] for e in d['entries']], "
+                                 "[(p['type'], p['mime'], p['description'], p['size']) for p in d['pictures']]");
+    ASSERT_EQ(q.status, 0) << q.err;
+    EXPECT_EQ(q.out, "['ARTIST=Someone', 'TITLE=A=B']|[(4, 'image/png', 'back side', 38)]\n");
+
+    RunResult bad = RunTool(dir, {"add-picture", mp3, text});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("not a JPEG, PNG, GIF, BMP or TIFF image"), std::string::npos) << bad.err;
+    RunResult missing = RunTool(dir, {"set", dir.path + "/missing.mp3", "TITLE=x"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("missing.mp3: Error opening file."), std::string::npos) << missing.err;
+
+    RunResult removed = RunTool(dir, {"remove", mp3, "--type", "id3v2"});
+    ASSERT_EQ(removed.status, 0) << removed.err;
+    EXPECT_EQ(ReadAll(mp3), audio);
+    RunResult again = RunTool(dir, {"remove", mp3});
+    EXPECT_EQ(again.status, 0) << again.err;
+    RunResult gone = RunTool(dir, {"remove", dir.path + "/missing.mp3"});
+    EXPECT_EQ(gone.status, 1);
+    EXPECT_NE(gone.err.find("Specified file not found."), std::string::npos) << gone.err;
 }

@@ -30,6 +30,9 @@ public:
     std::vector<std::string> loadedFiles;
     std::vector<std::string> deletedEntries;  // "Name=Value"
     bool wroteToStream = false;
+    std::vector<std::string> saves;  // "file:NAME" or "stream" (buffered: "stream+b")
+    int prepares = 0;
+    int saveResult = 0;  // what every save returns, in this format's own codes
 
     // The loaded state.
     std::vector<TNativeItem> items;
@@ -55,8 +58,15 @@ public:
         stream.Seek(-1, TSeekOrigin::soCurrent);
         return Load(options);
     }
-    int SaveToFile(const std::string&) override { return 0; }
-    int SaveToStream(TStream&) override { return 0; }
+    int SaveToFile(const std::string& fileName) override {
+        saves.push_back("file:" + fileName.substr(fileName.rfind('/') + 1));
+        return saveResult;
+    }
+    int SaveToStream(TStream&, bool buffered) override {
+        saves.push_back(buffered ? "stream+b" : "stream");
+        return saveResult;
+    }
+    void Prepare(const TTags&) override { ++prepares; }
     bool Assign(const TFormatTag&) override { return false; }
     int64_t Count() const override { return static_cast<int64_t>(items.size()); }
     int64_t TagSize() const override { return tagSize; }

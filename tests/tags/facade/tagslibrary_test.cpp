@@ -1,7 +1,9 @@
 #include "tags/facade/tagslibrary.h"
 
 #include "tags/facade/fakeformattag.h"
+#include "tags/facade/entrylines.h"
 #include "tags/facade/testfiles.h"
+#include "tags/id3v2/id3v2library.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,13 +13,6 @@ using namespace tags::testing;
 using ::testing::ElementsAre;
 
 namespace {
-
-// "NAME=value" for every entry, in list order.
-std::vector<std::string> Entries(const TTags& t) {
-    std::vector<std::string> out;
-    for (const auto& e : t.Tags) out.push_back(e->Name + "=" + e->Value);
-    return out;
-}
 
 struct FacadeTest : ::testing::Test {
     Fakes fakes;
@@ -196,18 +191,24 @@ TEST_F(FacadeTest, FileLoadsHandOverTheOptionsAndTryWMALast) {
     EXPECT_TRUE(fakes[ttID3v2].loadedFiles.empty());
 }
 
-TEST(Facade, WithoutFormatUnitsEveryFileLoadsEmpty) {
+TEST(Facade, FormatsWithoutAUnitNeverLoad) {
     TempDir dir;
-    std::string f = dir.Write("x.mp3", "ID3\3\0\0\0\0\0\x0ATIT2...");
+    std::string f = dir.Write("x.m4a", std::string("\0\0\0\x18" "ftypM4A \0\0\0\0M4A mp42", 24));
     TTags tags;
     EXPECT_EQ(tags.LoadFromFile(f), trSuccess);
     EXPECT_FALSE(tags.Loaded);
-    EXPECT_EQ(tags.GetText("TITLE"), "");
     EXPECT_EQ(tags.GetSize(), 0);
     for (TTagType type : kFormatLoadOrder) EXPECT_FALSE(tags.FormatTag(type)->Loaded());
     EXPECT_EQ(tags.FormatTag(ttMP4Xtra), nullptr);
     EXPECT_STREQ(tags.OggVorbisAndOpusTag->FormatName(), "Ogg");
-    EXPECT_EQ(tags.ID3v2FramesContext, tags.ID3v2Tag.get());
+    ASSERT_NE(tags.ID3v2(), nullptr);
+    EXPECT_EQ(tags.ID3v2FramesContext, tags.ID3v2());
+
+    // Objects given by the caller are not the units'.
+    Fakes fakes;
+    TTags faked(fakes.Factory());
+    EXPECT_EQ(faked.ID3v2(), nullptr);
+    EXPECT_EQ(faked.ID3v2FramesContext, nullptr);
 }
 
 // --- Editing ---------------------------------------------------------------------
@@ -322,16 +323,19 @@ TEST(Tag, AssignCopiesTheTextFieldsOnly) {
 
 // --- Native frames, sizes and stream properties ----------------------------------
 
-TEST_F(FacadeTest, ClearingID3v2FramesByIdentifierOrDescription) {
-    FakeFormatTag& id3 = fakes[ttID3v2];
-    id3.items = {{"TXXX", "1", "Mood"}, {"TIT2", "t"}, {"TXXX", "2", "MOOD"}, {"TXXX", "3", "Other"}};
+TEST(Facade, ClearingID3v2FramesByIdentifierOrDescription) {
+    TID3v2Tag id3;
+    for (const char* d : {"Mood", "MOOD", "Other"}) id3.SetUserDefinedTextInformation(id3.AddFrame("TXXX"), d, "x");
+    id3.SetText("TIT2", "t");
     EXPECT_TRUE(TTags::ClearAllID3v2FramesTXXXByDescription(id3, "mood"));
-    ASSERT_EQ(id3.items.size(), 2u);
-    EXPECT_EQ(id3.items[1].Description, "Other");
+    ASSERT_EQ(id3.FrameCount(), 2);
+    std::string description;
+    id3.GetUserDefinedTextInformation(0, description);
+    EXPECT_EQ(description, "Other");
     EXPECT_FALSE(TTags::ClearAllID3v2FramesByID(id3, "TPE1"));
     EXPECT_TRUE(TTags::ClearAllID3v2FramesByID(id3, "TXXX"));
-    ASSERT_EQ(id3.items.size(), 1u);
-    EXPECT_EQ(id3.items[0].Id, "TIT2");
+    ASSERT_EQ(id3.FrameCount(), 1);
+    EXPECT_EQ(id3.Frame(0)->IDString(), "TIT2");
 }
 
 TEST_F(FacadeTest, SizeCountsLoadedTagsOnly) {

@@ -1,0 +1,131 @@
+// APEv2 in the facade: item names are the entry names.
+#include "tags/facade/formatadapters.h"
+
+#include "common/text.h"
+#include "tags/facade/tagslibrary.h"
+
+namespace tags {
+
+namespace {
+
+bool IsListName(const std::string& name) {
+    return common::equalsNoCase(name, "TIPL") || common::equalsNoCase(name, "TMCL");
+}
+
+bool IsBinaryValue(const std::string& value) { return value.rfind("BINARY", 0) == 0; }
+
+TAPEv2List PairsOf(const std::vector<std::string>& items) {
+    TAPEv2List pairs;
+    for (const std::string& item : items) {
+        size_t eq = item.find('=');
+        pairs.emplace_back(item.substr(0, eq), eq == std::string::npos ? "" : item.substr(eq + 1));
+    }
+    return pairs;
+}
+
+// "n" or "n/total" for the item that holds both numbers.
+std::string Joined(const TTags& tags, const char* number, const char* total) {
+    if (tags.Exists(total) < 0) return tags.GetText(number);
+    std::string n = tags.GetText(number);
+    return (n.empty() ? "0" : n) + "/" + tags.GetText(total);
+}
+
+}  // namespace
+
+int TAPEv2FormatTag::LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) {
+    if (!options.OpenFile) return Tag.LoadFromFile(fileName);
+    int result = Tag.LoadFromStream(*options.OpenFile);
+    if (result == APEV2_SUCCESS || result == APEV2_ERROR_UNSUPPORTED_VERSION) Tag.FileName = fileName;
+    return result;
+}
+
+int TAPEv2FormatTag::LoadFromStream(TStream& stream, const TFormatLoadOptions&) { return Tag.LoadFromStream(stream); }
+
+int TAPEv2FormatTag::RemoveFromFile(const std::string& fileName) { return RemoveAPEv2TagFromFile(fileName, false); }
+
+bool TAPEv2FormatTag::Assign(const TFormatTag& source) {
+    auto* s = dynamic_cast<const TAPEv2FormatTag*>(&source);
+    return s && Tag.Assign(s->Tag);
+}
+
+void TAPEv2FormatTag::Convert(TAPEv2Tag& tag, TUnifiedTags& out, bool parseCoverArts) {
+    for (int i = 0; i < tag.Count(); ++i) {
+        TAPEv2Frame& frame = *tag.Frames[static_cast<size_t>(i)];
+        if (frame.IsCoverArt()) {
+            out.HasPictures = true;
+            if (!parseCoverArts) continue;
+            TUnifiedPicture p;
+            TMemoryStream image;
+            TAPEv2PictureFormat format = pfUnknown;
+            if (!tag.GetCoverArtFromFrame(i, image, format, p.Description)) continue;
+            p.Name = frame.Name;
+            p.Data = std::move(image.Bytes());
+            p.CoverType = PictureTypeFromText(frame.Name);
+            static const char* const kMIME[] = {"", "image/jpeg", "image/png", "image/bmp", "image/gif"};
+            static const TTagPictureFormat kFormat[] = {tpfUnknown, tpfJPEG, tpfPNG, tpfBMP, tpfGIF};
+            p.MIMEType = kMIME[format];
+            p.PictureFormat = kFormat[format];
+            out.Pictures.push_back(std::move(p));
+        } else if (frame.Format != ffBinary) {
+            if (IsListName(frame.Name)) {
+                TAPEv2List pairs;
+                frame.GetList(pairs);
+                std::vector<std::string> items;
+                for (const auto& [n, v] : pairs) items.push_back(n + "=" + v);
+                out.Entries.push_back({frame.Name, ListToLines(items)});
+            } else {
+                out.Entries.push_back({frame.Name, frame.GetText()});
+            }
+        }
+    }
+}
+
+void TAPEv2FormatTag::DeleteEntry(const TTag& entry) {
+    for (int i = Tag.Count(); i-- > 0;) {
+        TAPEv2Frame& frame = *Tag.Frames[static_cast<size_t>(i)];
+        if (frame.Format != ffBinary && ItemMatchesEntry(frame.Name, frame.GetText(), entry)) Tag.DeleteFrame(i);
+    }
+}
+
+void TAPEv2FormatTag::Prepare(const TTags& tags) {
+    Tag.UpperCaseFieldNamesToWrite = tags.UpperCaseFieldNamesToWrite;
+    for (const auto& e : tags.Tags) {
+        if (IsBinaryValue(e->Value)) continue;
+        for (int i = Tag.Count(); i-- > 0;)
+            if (common::equalsNoCase(Tag.Frames[static_cast<size_t>(i)]->Name, e->Name)) Tag.DeleteFrame(i);
+    }
+    for (const auto& e : tags.Tags) {
+        const std::string name = common::toUpper(e->Name);
+        if (IsBinaryValue(e->Value) || name == "TRACKNUMBER" || name == "TOTALTRACKS" || name == "DISCNUMBER" ||
+            name == "TOTALDISCS")
+            continue;
+        if (IsListName(name)) {
+            std::vector<std::string> items;
+            e->GetList(items);
+            Tag.AddFrame(e->Name)->SetList(PairsOf(items));
+        } else {
+            Tag.AddTextFrame(e->Name, e->Value);
+        }
+    }
+    // Track and disc numbers live in one item each, with their totals.
+    if (tags.Exists("TRACKNUMBER") >= 0) Tag.SetText("TRACK", Joined(tags, "TRACKNUMBER", "TOTALTRACKS"));
+    if (tags.Exists("DISCNUMBER") >= 0) Tag.SetText("DISCNUMBER", Joined(tags, "DISCNUMBER", "TOTALDISCS"));
+
+    Tag.DeleteAllCoverArts();
+    for (const auto& c : tags.CoverArts) {
+        TMemoryStream image(c->Stream.Bytes());
+        Tag.AddCoverArtFrame("Cover Art (Front)", image, c->Description);
+    }
+}
+
+std::vector<TNativeItem> TAPEv2FormatTag::NativeItems() const {
+    std::vector<TNativeItem> items;
+    for (const auto& frame : Tag.Frames) {
+        // GetText only marks the item as read.
+        std::string value = frame->Format == ffBinary ? "" : const_cast<TAPEv2Frame&>(*frame).GetText();
+        items.push_back({frame->Name, value});
+    }
+    return items;
+}
+
+}  // namespace tags

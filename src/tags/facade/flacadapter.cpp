@@ -1,0 +1,130 @@
+// FLAC and Ogg FLAC in the facade: Vorbis comment names are the entry names,
+// PICTURE blocks the pictures.
+#include "tags/facade/formatadapters.h"
+
+#include "common/text.h"
+#include "tags/facade/tagslibrary.h"
+
+namespace tags {
+
+namespace {
+
+bool IsListName(const std::string& name) {
+    return common::equalsNoCase(name, "TIPL") || common::equalsNoCase(name, "TMCL");
+}
+
+}  // namespace
+
+TFlacFormatTag::TFlacFormatTag() { Tag.PaddingSizeToWrite = kTagsLibraryDefaults.PaddingToWrite; }
+
+int TFlacFormatTag::LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) {
+    if (!options.OpenFile) return Tag.LoadFromFile(fileName, options.Buffered);
+    int result = Tag.LoadFromStream(*options.OpenFile, options.Buffered);
+    Tag.FileName = fileName;
+    return result;
+}
+
+int TFlacFormatTag::LoadFromStream(TStream& stream, const TFormatLoadOptions& options) {
+    return Tag.LoadFromStream(stream, options.Buffered);
+}
+
+int TFlacFormatTag::RemoveFromFile(const std::string& fileName) {
+    return RemoveFlacTagFromFile(fileName, kTagsLibraryDefaults.PaddingToWrite, false);
+}
+
+bool TFlacFormatTag::Assign(const TFormatTag& source) {
+    auto* s = dynamic_cast<const TFlacFormatTag*>(&source);
+    if (!s) return false;
+    Tag.Assign(s->Tag);
+    return true;
+}
+
+void TFlacFormatTag::Convert(TFlacTag& tag, TUnifiedTags& out, bool parseCoverArts) {
+    for (const auto& c : tag.Tags) {
+        if (c->Format != vcfText) continue;
+        if (IsListName(c->Name)) {
+            std::vector<std::string> items;
+            c->GetList(items);
+            out.Entries.push_back({c->Name, ListToLines(items)});
+        } else {
+            out.Entries.push_back({c->Name, c->GetText()});
+        }
+    }
+    out.HasPictures = tag.CoverArtCount() > 0;
+    if (!parseCoverArts) return;
+    for (int i = 0; i < tag.CoverArtCount(); ++i) {
+        TMemoryStream image;
+        TFlacTagCoverArtInfo info;
+        if (!tag.GetCoverArt(i, image, info)) continue;
+        TUnifiedPicture p;
+        p.Name = "Cover art " + std::to_string(i + 1);
+        p.Data = std::move(image.Bytes());
+        p.Description = info.Description;
+        p.MIMEType = info.MIMEType;
+        p.CoverType = info.PictureType;
+        p.Width = info.Width;
+        p.Height = info.Height;
+        p.ColorDepth = info.ColorDepth;
+        p.NoOfColors = info.NoOfColors;
+        out.Pictures.push_back(std::move(p));
+    }
+}
+
+void TFlacFormatTag::DeleteEntry(const TTag& entry) {
+    for (int i = Tag.Count(); i-- > 0;) {
+        TVorbisComment& c = *Tag.Tags[static_cast<size_t>(i)];
+        if (c.Format == vcfText && ItemMatchesEntry(c.Name, c.GetText(), entry)) Tag.DeleteFrame(i);
+    }
+}
+
+void TFlacFormatTag::Prepare(const TTags& tags) {
+    Tag.UpperCaseFieldNamesToWrite = tags.UpperCaseFieldNamesToWrite;
+    for (const auto& e : tags.Tags)
+        for (int i = Tag.Count(); i-- > 0;)
+            if (common::equalsNoCase(Tag.Tags[static_cast<size_t>(i)]->Name, e->Name)) Tag.DeleteFrame(i);
+    for (const auto& e : tags.Tags) {
+        if (IsListName(e->Name)) {
+            std::vector<std::string> items;
+            e->GetList(items);
+            Tag.AddTag(e->Name)->SetList(items);
+        } else {
+            Tag.AddTextTag(e->Name, e->Value);
+        }
+    }
+
+    Tag.DeleteAllCoverArts();
+    for (const auto& c : tags.CoverArts) {
+        const std::string& data = c->Stream.Bytes();
+        TFlacTagCoverArtInfo info;
+        info.PictureType = c->CoverType;
+        info.MIMEType = MIMETypeToWrite(c->MIMEType, c->PictureFormat, data);
+        info.Description = c->Description;
+        info.Width = c->Width;
+        info.Height = c->Height;
+        info.ColorDepth = c->ColorDepth;
+        info.NoOfColors = c->NoOfColors;
+        info.SizeOfPictureData = static_cast<uint32_t>(data.size());
+        TMemoryStream image(data);
+        Tag.SetCoverArt(Tag.AddMetaDataCoverArt(nullptr, 0), image, info);
+    }
+}
+
+std::vector<TNativeItem> TFlacFormatTag::NativeItems() const {
+    std::vector<TNativeItem> items;
+    // GetText only marks the field as read.
+    for (const auto& c : Tag.Tags) items.push_back({c->Name, const_cast<TVorbisComment&>(*c).GetText()});
+    return items;
+}
+
+TAudioAttributes TFlacFormatTag::AudioAttributes() const {
+    TAudioAttributes a;
+    a.Channels = Tag.FChannels;
+    a.SamplesPerSec = Tag.FSampleRate;
+    a.BitsPerSample = Tag.FBitsPerSample;
+    a.SampleCount = Tag.FSamples;
+    a.BitRate = Tag.FBitrate;
+    a.PlayTime = Tag.Playtime();
+    return a;
+}
+
+}  // namespace tags

@@ -1,0 +1,123 @@
+// The adapters that wire the ID3v1, ID3v2, APEv2 and FLAC units into the
+// facade. Each owns the unit's object (public, for callers that drive the
+// format directly) and holds that format's converters both ways.
+#pragma once
+
+#include "tags/apev2/apev2library.h"
+#include "tags/facade/formattag.h"
+#include "tags/flac/flactaglibrary.h"
+#include "tags/id3v1/id3v1library.h"
+#include "tags/id3v2/id3v2library.h"
+
+namespace tags {
+
+class TID3v1FormatTag final : public TFormatTag {
+public:
+    TID3v1Tag Tag;
+
+    const char* FormatName() const override { return "ID3v1"; }
+    void Clear() override { Tag.Clear(); }
+    bool Loaded() const override { return Tag.Loaded; }
+    int LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) override;
+    int LoadFromStream(TStream& stream, const TFormatLoadOptions& options) override;
+    int SaveToFile(const std::string& fileName) override;
+    int SaveToStream(TStream& stream, bool buffered) override;
+    int RemoveFromFile(const std::string& fileName) override;
+    bool Assign(const TFormatTag& source) override;
+    int64_t Count() const override;
+    int64_t TagSize() const override { return 128; }
+    void GetUnifiedTags(TUnifiedTags& out, bool parseCoverArts) override;
+    void DeleteEntry(const TTag& entry) override;
+    void Prepare(const TTags& tags) override;
+    std::vector<TNativeItem> NativeItems() const override;
+    bool DeleteNativeItem(size_t index) override;
+};
+
+class TID3v2FormatTag final : public TFormatTag {
+public:
+    TID3v2FormatTag();
+    TID3v2Tag Tag;
+
+    const char* FormatName() const override { return "ID3v2"; }
+    void Clear() override { Tag.Clear(); }
+    bool Loaded() const override { return Tag.Loaded; }
+    int LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) override;
+    int LoadFromStream(TStream& stream, const TFormatLoadOptions& options) override;
+    int SaveToFile(const std::string& fileName) override;
+    int SaveToStream(TStream& stream, bool buffered) override;
+    int RemoveFromFile(const std::string& fileName) override;
+    bool Assign(const TFormatTag& source) override;
+    int64_t Count() const override { return Tag.FrameCount(); }
+    int64_t TagSize() const override;
+    void GetUnifiedTags(TUnifiedTags& out, bool parseCoverArts) override { Convert(Tag, out, parseCoverArts); }
+    void DeleteEntry(const TTag& entry) override;
+    void Prepare(const TTags& tags) override;
+    std::vector<TNativeItem> NativeItems() const override;
+    bool DeleteNativeItem(size_t index) override { return Tag.DeleteFrame(static_cast<int64_t>(index)); }
+    TAudioAttributes AudioAttributes() const override;
+
+    static void Convert(const TID3v2Tag& tag, TUnifiedTags& out, bool parseCoverArts);
+};
+
+class TAPEv2FormatTag final : public TFormatTag {
+public:
+    TAPEv2Tag Tag;
+
+    const char* FormatName() const override { return "APEv2"; }
+    void Clear() override { Tag.Clear(); }
+    bool Loaded() const override { return Tag.Loaded; }
+    int LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) override;
+    int LoadFromStream(TStream& stream, const TFormatLoadOptions& options) override;
+    int SaveToFile(const std::string& fileName) override { return Tag.SaveToFile(fileName); }
+    int SaveToStream(TStream& stream, bool) override { return Tag.SaveToStream(stream); }
+    int RemoveFromFile(const std::string& fileName) override;
+    bool Assign(const TFormatTag& source) override;
+    int64_t Count() const override { return Tag.Count(); }
+    int64_t TagSize() const override { return Tag.CalculateTagSize(); }
+    void GetUnifiedTags(TUnifiedTags& out, bool parseCoverArts) override { Convert(Tag, out, parseCoverArts); }
+    void DeleteEntry(const TTag& entry) override;
+    void Prepare(const TTags& tags) override;
+    std::vector<TNativeItem> NativeItems() const override;
+    bool DeleteNativeItem(size_t index) override { return Tag.DeleteFrame(static_cast<int>(index)); }
+
+    static void Convert(TAPEv2Tag& tag, TUnifiedTags& out, bool parseCoverArts);
+};
+
+class TFlacFormatTag final : public TFormatTag {
+public:
+    TFlacFormatTag();
+    TFlacTag Tag;
+
+    const char* FormatName() const override { return "FLAC"; }
+    void Clear() override { Tag.Clear(); }
+    bool Loaded() const override { return Tag.Loaded; }
+    int LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) override;
+    int LoadFromStream(TStream& stream, const TFormatLoadOptions& options) override;
+    int SaveToFile(const std::string& fileName) override { return Tag.SaveToFile(fileName, true); }
+    int SaveToStream(TStream& stream, bool buffered) override { return Tag.SaveToStream(stream, buffered); }
+    int RemoveFromFile(const std::string& fileName) override;
+    bool Assign(const TFormatTag& source) override;
+    int64_t Count() const override { return Tag.Count(); }
+    int64_t TagSize() const override { return Tag.CalculateTagSize(true); }
+    void GetUnifiedTags(TUnifiedTags& out, bool parseCoverArts) override { Convert(Tag, out, parseCoverArts); }
+    void DeleteEntry(const TTag& entry) override;
+    void Prepare(const TTags& tags) override;
+    std::vector<TNativeItem> NativeItems() const override;
+    bool DeleteNativeItem(size_t index) override { return Tag.DeleteFrame(static_cast<int>(index)); }
+    TAudioAttributes AudioAttributes() const override;
+
+    static void Convert(TFlacTag& tag, TUnifiedTags& out, bool parseCoverArts);
+};
+
+// Shared by the converters: a list value ("role=person" items) as the
+// facade holds it, lines each ended by CR LF.
+std::string ListToLines(const std::vector<std::string>& items);
+// Whether a native item (name, text) is a counterpart of the entry being
+// deleted: same name and text ignoring case, or the "n/total" item a split
+// track or disc number came from.
+bool ItemMatchesEntry(const std::string& itemName, const std::string& itemValue, const TTag& entry);
+// The MIME type a picture is written with: its own, else the one of its
+// format, detected from the bytes when unknown; TIFF gets none.
+std::string MIMETypeToWrite(const std::string& mimeType, TTagPictureFormat format, const std::string& data);
+
+}  // namespace tags

@@ -1,0 +1,197 @@
+// orvelin-tags set and add-picture on files made by Debian's encoders, read
+// back by independent tools (mutagen, ffprobe, metaflac, flac), and a save
+// that runs out of room.
+#include "tags/cli/cli_test.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace tags::testing;
+
+namespace {
+
+RunResult Must(const TempDir& dir, const std::string& command) {
+    RunResult r = RunCommand(dir, command);
+    EXPECT_EQ(r.status, 0) << command << "\n" << r.err;
+    return r;
+}
+
+// mutagen belongs to the system interpreter, not to the first python3 on PATH.
+std::string Mutagen(const TempDir& dir, const std::string& script, const std::string& file) {
+    std::string path = dir.Write(".mutagen.py", "import sys, mutagen\n" + script + "\n");
+    return Must(dir, "PYTHONIOENCODING=utf-8 /usr/bin/python3 " + ShellQuote(path) + " " + ShellQuote(file)).out;
+}
+
+std::string FFprobeTags(const TempDir& dir, const std::string& file) {
+    return Must(dir, "ffprobe -v error -show_entries format_tags -of default=noprint_wrappers=1 " + ShellQuote(file))
+        .out;
+}
+
+std::string Tone(const TempDir& dir, const std::string& name, const std::string& codecArgs) {
+    std::string path = dir.path + "/" + name;
+    Must(dir, "ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=1 " + codecArgs +
+                  " -metadata title=Old -metadata artist=Old " + ShellQuote(path));
+    return path;
+}
+
+// The bytes after the ID3v2 tag at the start of an MP3.
+std::string MP3Payload(const std::string& bytes) {
+    if (bytes.rfind("ID3", 0) != 0 || bytes.size() < 10) return bytes;
+    auto b = [&](size_t i) { return static_cast<size_t>(static_cast<unsigned char>(bytes[i])); };
+    size_t size = 10 + (b(6) << 21 | b(7) << 14 | b(8) << 7 | b(9)) + ((bytes[5] & 0x10) ? 10 : 0);
+    return bytes.substr(size);
+}
+
+// The audio frames after a native FLAC stream's metadata blocks.
+std::string FlacPayload(const std::string& bytes) {
+    size_t pos = 4;
+    auto b = [&](size_t i) { return static_cast<size_t>(static_cast<unsigned char>(bytes[i])); };
+    for (bool last = false; !last && pos + 4 <= bytes.size();) {
+        last = b(pos) & 0x80;
+        pos += 4 + (b(pos + 1) << 16 | b(pos + 2) << 8 | b(pos + 3));
+    }
+    return bytes.substr(pos);
+}
+
+const std::vector<std::string> kFields = {"ARTIST=Ann Artist", "TITLE=Новая песня", "ALBUM=First Album",
+                                          "YEAR=2004", "GENRE=Jazz", "COMMENT=Says hi", "TRACKNUMBER=3/12"};
+
+std::vector<std::string> SetArgs(const std::string& file) {
+    std::vector<std::string> args = {"set", file};
+    args.insert(args.end(), kFields.begin(), kFields.end());
+    return args;
+}
+
+std::string WritePNG(const TempDir& dir) {
+    std::string png = dir.path + "/cover.png";
+    Must(dir, "ffmpeg -nostdin -v error -y -f lavfi -i color=c=red:s=8x8 -frames:v 1 " + ShellQuote(png));
+    return png;
+}
+
+}  // namespace
+
+TEST(SetInterop, IndependentReadersSeeWhatSetWroteIntoAnMP3) {
+    TempDir dir;
+    for (const char* version : {"3", "4"}) {
+        std::string mp3 = Tone(dir, std::string("v") + version + ".mp3",
+                               std::string("-c:a libmp3lame -id3v2_version ") + version + " -write_id3v1 1");
+        std::string payload = MP3Payload(ReadAll(mp3));
+        payload.resize(payload.size() - 128);  // the ID3v1 tag at the end
+        std::string png = WritePNG(dir);
+
+        RunResult set = RunTool(dir, SetArgs(mp3));
+        ASSERT_EQ(set.status, 0) << set.err;
+        RunResult pic = RunTool(dir, {"add-picture", mp3, png, "--description", "front"});
+        ASSERT_EQ(pic.status, 0) << pic.err;
+
+        std::string bytes = ReadAll(mp3);
+        EXPECT_EQ(MP3Payload(bytes).substr(0, payload.size()), payload) << "the audio changed";
+        EXPECT_EQ(bytes.substr(bytes.size() - 128, 3), "TAG");
+
+        std::string seen = Mutagen(dir,
+                                   "from mutagen.id3 import ID3\n"
+                                   "t = ID3(sys.argv[1])\n"
+                                   "for k in ('TPE1', 'TIT2', 'TALB', 'TDRC', 'TCON', 'TRCK'): print(k, t[k].text[0])\n"
+                                   "print('COMM', t.getall('COMM')[0].text[0])\n"
+                                   "a = t.getall('APIC')[0]\n"
+                                   "print('APIC', int(a.type), a.mime, a.desc, len(a.data))",
+                                   mp3);
+        EXPECT_EQ(seen, "TPE1 Ann Artist\nTIT2 Новая песня\nTALB First Album\nTDRC 2004\nTCON Jazz\nTRCK 3/12\n"
+                        "COMM Says hi\nAPIC 3 image/png front " +
+                            std::to_string(ReadAll(png).size()) + "\n")
+            << "ID3v2." << version;
+        std::string probed = FFprobeTags(dir, mp3);
+        for (const char* line : {"TAG:artist=Ann Artist\n", "TAG:title=Новая песня\n", "TAG:album=First Album\n",
+                                 "TAG:genre=Jazz\n", "TAG:track=3/12\n", "TAG:date=2004\n", "TAG:comment=Says hi\n"})
+            EXPECT_NE(probed.find(line), std::string::npos) << line << probed;
+        // The ID3v1 tag was rewritten too.
+        std::string v1 = Mutagen(dir,
+                                 "from mutagen.id3 import ParseID3v1\n"
+                                 "d = open(sys.argv[1], 'rb').read()[-128:]\n"
+                                 "f = ParseID3v1(d)\n"
+                                 "print(f['TPE1'].text[0], f['TRCK'].text[0], f['TCON'].genres[0])",
+                                 mp3);
+        EXPECT_EQ(v1, "Ann Artist 3 Jazz\n");
+    }
+}
+
+TEST(SetInterop, TheYearOfAnID3v24TagIsItsRecordingDate) {
+    TempDir dir;
+    std::string mp3 = dir.path + "/dated.mp3";
+    Must(dir, "ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=1 -c:a libmp3lame "
+              "-id3v2_version 4 -metadata date=1999-02-03 " + ShellQuote(mp3));
+    auto tdrc = [&] {
+        return Mutagen(dir,
+                       "from mutagen.id3 import ID3\n"
+                       "t = ID3(sys.argv[1])\n"
+                       "print(t['TDRC'].text[0] if 'TDRC' in t else '-', 'TYER' in t)",
+                       mp3);
+    };
+    EXPECT_NE(RunTool(dir, {"dump", mp3}).out.find("{\"name\":\"YEAR\",\"value\":\"1999\""), std::string::npos);
+
+    // Another change keeps the full date; a new year replaces it.
+    ASSERT_EQ(RunTool(dir, {"set", mp3, "ALBUM=Later"}).status, 0);
+    EXPECT_EQ(tdrc(), "1999-02-03 False\n");
+    ASSERT_EQ(RunTool(dir, {"set", mp3, "YEAR=2004"}).status, 0);
+    EXPECT_EQ(tdrc(), "2004 False\n");
+    EXPECT_NE(FFprobeTags(dir, mp3).find("TAG:date=2004\n"), std::string::npos);
+}
+
+TEST(SetInterop, IndependentReadersSeeWhatSetWroteIntoAFlac) {
+    TempDir dir;
+    std::string flac = Tone(dir, "a.flac", "-c:a flac");
+    std::string payload = FlacPayload(ReadAll(flac));
+    std::string png = WritePNG(dir);
+
+    RunResult set = RunTool(dir, SetArgs(flac));
+    ASSERT_EQ(set.status, 0) << set.err;
+    RunResult pic = RunTool(dir, {"add-picture", flac, png, "--type", "4"});
+    ASSERT_EQ(pic.status, 0) << pic.err;
+    EXPECT_EQ(FlacPayload(ReadAll(flac)), payload) << "the audio changed";
+    Must(dir, "flac -s -t " + ShellQuote(flac));
+
+    // The second load split the track number; FLAC keeps the two fields.
+    std::string tags = Must(dir, "metaflac --export-tags-to=- " + ShellQuote(flac)).out;
+    std::vector<std::string> fields(kFields.begin(), kFields.end() - 1);
+    fields.insert(fields.end(), {"TRACKNUMBER=3", "TOTALTRACKS=12"});
+    for (const std::string& field : fields)
+        EXPECT_NE(tags.find(field + "\n"), std::string::npos) << field << "\n" << tags;
+    EXPECT_EQ(tags.find("TITLE=Old"), std::string::npos);
+    std::string picture = Must(dir, "metaflac --list --block-type=PICTURE " + ShellQuote(flac)).out;
+    EXPECT_NE(picture.find("type: 4"), std::string::npos) << picture;
+    EXPECT_NE(picture.find("MIME type: image/png"), std::string::npos) << picture;
+    Must(dir, "metaflac --export-picture-to=" + ShellQuote(dir.path + "/out.png") + " " + ShellQuote(flac));
+    EXPECT_EQ(ReadAll(dir.path + "/out.png"), ReadAll(png));
+
+    std::string seen = Mutagen(
+        dir, "f = mutagen.File(sys.argv[1])\nprint(f['artist'][0], f['tracknumber'][0], f['totaltracks'][0])", flac);
+    EXPECT_EQ(seen, "Ann Artist 3 12\n");
+    std::string probed = FFprobeTags(dir, flac);
+    EXPECT_NE(probed.find("TAG:ALBUM=First Album\n"), std::string::npos) << probed;
+
+    // An empty value deletes the field.
+    ASSERT_EQ(RunTool(dir, {"set", flac, "ALBUM="}).status, 0);
+    EXPECT_EQ(Must(dir, "metaflac --show-tag=ALBUM " + ShellQuote(flac)).out, "");
+}
+
+TEST(SetInterop, ASaveThatRunsOutOfRoomLeavesTheFileAsItWas) {
+    TempDir dir;
+    std::string mp3 = Tone(dir, "a.mp3", "-c:a libmp3lame -id3v2_version 3");
+    std::string flac = Tone(dir, "a.flac", "-c:a flac");
+    std::string comment = "COMMENT=" + std::string(20000, 'c');  // too large for any padding
+    for (const std::string& file : {mp3, flac}) {
+        std::string before = ReadAll(file);
+        ASSERT_GT(before.size(), 8 * 1024u);
+        // Writes past 8 KiB fail as on a full disk (EFBIG instead of ENOSPC).
+        std::string tool = ShellQuote(ORVELIN_BINARY_DIR "/src/tags/cli/orvelin-tags");
+        RunResult r = RunCommand(dir, "bash -c " + ShellQuote("trap '' XFSZ; ulimit -f 8; exec " + tool + " set " +
+                                                            ShellQuote(file) + " " + ShellQuote(comment)));
+        EXPECT_EQ(r.status, 1) << file << r.err;
+        EXPECT_NE(r.err.find("Error"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadAll(file), before) << file;
+    }
+    size_t files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path)) files += e.path().filename().string()[0] != '.';
+    EXPECT_EQ(files, 2u) << "a temporary file was left behind";
+}
