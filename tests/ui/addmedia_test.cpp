@@ -147,10 +147,32 @@ TEST_F(Adding, ADropTakesFoldersAndMediaInOrderAndOnlyTheFirstPlaylist) {
     EXPECT_FALSE(common::fileExists(env.playlistDir() + "Second.m3u8"));
 }
 
+// Files from the real encoder, one ffmpeg run: (file, its output options).
+bool encode(const std::vector<std::pair<std::string, std::string>>& outputs) {
+    std::string cmd = "ffmpeg -nostdin -v error -y -f lavfi -i sine=d=1.5";
+    for (const auto& [file, options] : outputs) cmd += " -map 0 " + options + " '" + file + "'";
+    return std::system(cmd.c_str()) == 0;
+}
+
+TEST_F(Adding, TitlesComeFromTheTagsOfRealFiles) {
+    std::string m = env.dir.path + "music/";
+    common::makeDirectories(m);
+    ASSERT_TRUE(encode({{m + "1 tagless.mp3", "-map_metadata -1 -id3v2_version 0"},
+                        {m + "2 title.mp3", "-metadata title='Only Title'"},
+                        {m + "3 artist.flac", "-metadata artist='Only Artist'"},
+                        {m + "4 both.mp3", "-metadata artist=Band -metadata title=Song -id3v2_version 3"},
+                        {m + "5 both.flac", "-metadata ARTIST=Band -metadata TITLE='Other Song'"}}));
+    f->addfolderLoad(m);
+    settle();
+    EXPECT_EQ(column(1), (std::vector<std::string>{"1 tagless", "Only Title", "Only Artist - ", "Band - Song",
+                                                   "Band - Other Song"}));
+    EXPECT_EQ(column(2), std::vector<std::string>(5, "0:01"));
+}
+
 TEST_F(Adding, ADroppedLinkIsTitledByItsNameUntilTheScan) {
     std::string mp3 = env.dir.path + "music/Real Name.mp3";
     common::makeDirectories(env.dir.path + "music");
-    ASSERT_EQ(std::system(("ffmpeg -v error -y -f lavfi -i sine=d=1.5 -c:a libmp3lame '" + mp3 + "'").c_str()), 0);
+    ASSERT_TRUE(encode({{mp3, "-metadata artist=Band -metadata title=Linked"}}));
     std::string link = env.dir.path + "My Favourite.mp3", entry = env.dir.path + "Shortcut.desktop";
     ASSERT_EQ(::symlink(mp3.c_str(), link.c_str()), 0);
     env.dir.file("Shortcut.desktop", "[Desktop Entry]\nType=Link\nURL=file://" + mp3 + "\n");
@@ -159,9 +181,8 @@ TEST_F(Adding, ADroppedLinkIsTitledByItsNameUntilTheScan) {
     f->OnDropFiles({link, entry, dangling});
     EXPECT_EQ(testenv::rowsOf(f->StringGrid1), (Rows{{"", "My Favourite", "0:00", mp3}, {"", "Shortcut", "0:00", mp3}}));
     settle();
-    // Without tags the scan titles the file itself.
     EXPECT_EQ(testenv::rowsOf(f->StringGrid1),
-              (Rows{{"0001", "Real Name", "0:01", mp3}, {"0002", "Real Name", "0:01", mp3}}));
+              (Rows{{"0001", "Band - Linked", "0:01", mp3}, {"0002", "Band - Linked", "0:01", mp3}}));
 }
 
 TEST_F(Adding, RereadingKeepsStreamsAndMeasuresEveryFileAgain) {
