@@ -1,11 +1,11 @@
 #include "player/addmedia.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 
 #include "common/text.h"
 #include "player/m3u.h"
+#include "player/workerlink.h"
 #include "tags/facade/tagslibrary.h"
 
 namespace player {
@@ -54,16 +54,12 @@ void TMediaScan::Start() {
 }
 
 void TMediaScan::Stop() {
-    shared_->stop = true;
-    shared_->cancelled = true;
+    shared_->Cancel();
     for (auto& t : threads_)
         if (t.joinable()) t.join();
 }
 
 void TMediaScan::Execute() {
-    using clock = std::chrono::steady_clock;
-    constexpr size_t kBatchItems = 256;
-    constexpr auto kBatchTime = std::chrono::milliseconds(40);
     auto shared = shared_;
     // This thread's own facade: the formats are read without pictures or
     // stream properties, which the title does not need.
@@ -73,13 +69,13 @@ void TMediaScan::Execute() {
     tags.ParseWavPackAudioAttributes = tags.ParseMusePackAudioAttributes = tags.ParseMonkeyAudioAttributes = false;
 
     std::vector<TScanItem> batch;
-    auto last = clock::now();
+    TBatchClock clock(256);
     auto flush = [&] {
         auto posted = std::make_shared<std::vector<TScanItem>>(std::move(batch));
         batch.clear();
-        last = clock::now();
-        ui_.post([shared, posted] {
-            if (!shared->cancelled && shared->onItems) shared->onItems(*posted);
+        clock.Sent();
+        PostUnlessCancelled(ui_, shared, [shared, posted] {
+            if (shared->onItems) shared->onItems(*posted);
         });
     };
     for (;;) {
@@ -108,13 +104,13 @@ void TMediaScan::Execute() {
             item.duration = LengthText(known->seconds);
         }
         batch.push_back(std::move(item));
-        if (batch.size() >= kBatchItems || clock::now() - last >= kBatchTime) flush();
+        if (clock.Due(batch.size())) flush();
     }
     if (!batch.empty()) flush();
     // The last worker out tells that the scan is complete, after every batch.
     if (shared->running.fetch_sub(1) == 1)
-        ui_.post([shared] {
-            if (!shared->cancelled && shared->onDone) shared->onDone();
+        PostUnlessCancelled(ui_, shared, [shared] {
+            if (shared->onDone) shared->onDone();
         });
 }
 

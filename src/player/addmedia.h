@@ -11,6 +11,7 @@
 
 #include "audio/engine.h"
 #include "player/scancache.h"
+#include "player/workerlink.h"
 #include "ui/kit/dispatcher.h"
 
 namespace tags {
@@ -61,12 +62,10 @@ public:
     int Decoded() const { return shared_->decoded.load(); }
 
 private:
-    struct TShared {
-        std::atomic<bool> stop{false};
+    struct TShared : TWorkerLink {
         std::atomic<size_t> next{0};
         std::atomic<int> decoded{0};
         std::atomic<unsigned> running{0};
-        bool cancelled = false;  // UI thread only
         OnItems onItems;
         OnDone onDone;
     };

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <set>
 #include <utility>
@@ -12,6 +11,7 @@
 #include "common/text.h"
 #include "player/m3u.h"
 #include "player/mediafiles.h"
+#include "player/workerlink.h"
 
 namespace player {
 
@@ -89,9 +89,7 @@ std::vector<std::string> NewRowCells(const std::string& location, const std::str
 
 // --- AddFolderThread ----------------------------------------------------------
 
-struct AddFolderThread::TShared {
-    std::atomic<bool> stop{false};
-    bool cancelled = false;  // UI thread only
+struct AddFolderThread::TShared : TWorkerLink {
     OnBatch onBatch;
     OnDone onDone;
 };
@@ -111,43 +109,35 @@ void AddFolderThread::Start() {
 }
 
 void AddFolderThread::Stop() {
-    shared_->stop = true;
-    shared_->cancelled = true;
+    shared_->Cancel();
     if (thread_.joinable()) thread_.join();
 }
 
 void AddFolderThread::Execute() {
-    using clock = std::chrono::steady_clock;
-    // Batches are large enough that the UI thread is not flooded with posts
-    // and frequent enough that the status bar moves.
-    constexpr size_t kBatchFiles = 512;
-    constexpr auto kBatchTime = std::chrono::milliseconds(40);
     auto shared = shared_;
     TBatch batch;
-    auto last = clock::now();
+    TBatchClock clock(512);
     auto flush = [&] {
         auto posted = std::make_shared<TBatch>(std::move(batch));
         batch = TBatch{};
-        last = clock::now();
-        ui_.post([shared, posted] {
-            if (!shared->cancelled && shared->onBatch) shared->onBatch(*posted);
+        clock.Sent();
+        PostUnlessCancelled(ui_, shared, [shared, posted] {
+            if (shared->onBatch) shared->onBatch(*posted);
         });
     };
-    auto due = [&] { return batch.files.size() >= kBatchFiles || clock::now() - last >= kBatchTime; };
     TSearchEvents events;
     events.onProgress = [&](const std::string& text) {
         batch.progress = text;
-        if (due()) flush();
+        if (clock.Due(batch.files.size())) flush();
     };
     events.onFile = [&](std::string path) {
         batch.files.push_back(std::move(path));
-        if (due()) flush();
+        if (clock.Due(batch.files.size())) flush();
     };
-    bool finished = SearchFolder(folder_, masks_, subfolders_, events, &shared->stop);
-    if (!finished) return;
+    if (!SearchFolder(folder_, masks_, subfolders_, events, &shared->stop)) return;
     if (!batch.files.empty() || !batch.progress.empty()) flush();
-    ui_.post([shared] {
-        if (!shared->cancelled && shared->onDone) shared->onDone();
+    PostUnlessCancelled(ui_, shared, [shared] {
+        if (shared->onDone) shared->onDone();
     });
 }
 

@@ -23,14 +23,4 @@ void TScanCache::Store(const std::string& path, const TFileStamp& stamp, TEntry 
     map_[path] = TStamped{stamp, std::move(entry)};
 }
 
-size_t TScanCache::Size() const {
-    std::lock_guard lock(mutex_);
-    return map_.size();
-}
-
-void TScanCache::Clear() {
-    std::lock_guard lock(mutex_);
-    map_.clear();
-}
-
 }  // namespace player

@@ -33,8 +33,6 @@ public:
     };
     std::optional<TEntry> Find(const std::string& path, const TFileStamp& stamp) const;
     void Store(const std::string& path, const TFileStamp& stamp, TEntry entry);
-    size_t Size() const;
-    void Clear();
 
 private:
     struct TStamped {

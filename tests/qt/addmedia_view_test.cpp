@@ -11,28 +11,12 @@
 
 #include "player/mediafixtures.h"
 #include "qt/services.h"
-#include "qt/windowbuilder.h"
-#include "ui/testenv.h"
+#include "qt/shownwindow.h"
 
 namespace {
 
-struct AddView : ::testing::Test {
-    testenv::Env env;
-    std::unique_ptr<testenv::Session> run;
-    std::optional<orvelin::qt::WindowBuilder> builder;
-    ui::TForm1* f = nullptr;
-
-    void SetUp() override {
-        run = std::make_unique<testenv::Session>(env);
-        run->program.OnFormsCreated = [this](ui::TProgram& p) {
-            builder.emplace(*p.Form1);
-            builder->build();
-        };
-        ASSERT_EQ(run->start(), ui::TProgram::TStartResult::Run);
-        f = &run->form();
-        f->Show();
-        QApplication::processEvents();
-    }
+struct AddView : testenv::ShownWindow {
+    void SetUp() override { start(); }
     void TearDown() override {
         if (f) f->Close();
     }
@@ -53,7 +37,7 @@ TEST_F(AddView, DroppedFilesBecomeRows) {
     ASSERT_EQ(f->StringGrid1.RowCount(), 2);
     EXPECT_EQ(f->StringGrid1.Cell(3, 0), a);
     EXPECT_EQ(f->StringGrid1.Cell(3, 1), b);
-    EXPECT_EQ(builder->widgetAs<QTableView>(f->StringGrid1)->model()->rowCount(), 2);
+    EXPECT_EQ(grid()->model()->rowCount(), 2);
 }
 
 TEST_F(AddView, AddKeysWorkWithTheirMenusClosed) {
@@ -68,7 +52,7 @@ TEST_F(AddView, AddKeysWorkWithTheirMenusClosed) {
 }
 
 TEST_F(AddView, TheGridsContextMenuHoldsTheAddItems) {
-    auto* view = builder->widgetAs<QTableView>(f->StringGrid1);
+    auto* view = grid();
     ASSERT_NE(view, nullptr);
     QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), view->viewport()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(view->viewport(), &click);
