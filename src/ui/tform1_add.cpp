@@ -253,6 +253,7 @@ struct TDrop {
     std::vector<std::string> names;
     size_t next = 0;
     bool imported = false;  // only the first playlist of a drop is read
+    bool chooserFresh = false;  // the chooser was listed once for this drop
     std::function<void()> finish;
 };
 }  // namespace
@@ -268,10 +269,15 @@ void TForm1::FormDropFiles(const std::vector<std::string>& names) {
         *walk = [this, drop, weakWalk = std::weak_ptr<std::function<void()>>(walk)] {
             const std::string playlists = Paths().PortablePathM3U();
             auto ensurePlaylist = [&] {
-                if (!common::fileExists(playlists + "default.m3u")) MenuAddFolderPlayList();
-                std::string current = ComboBox_Playlist.Text();
-                UpdatePlayList();
-                ComboBox_Playlist.SelectIndex(player::IndexOfPlaylist(ComboBox_Playlist, current));
+                bool made = !common::fileExists(playlists + "default.m3u");
+                if (made) MenuAddFolderPlayList();
+                if (made || !drop->chooserFresh) {
+                    std::string current = ComboBox_Playlist.Text();
+                    UpdatePlayList();
+                    ComboBox_Playlist.SelectIndex(player::IndexOfPlaylist(ComboBox_Playlist, current));
+                    drop->chooserFresh = true;
+                }
+                // Rows added without a chosen playlist would be saved nowhere.
                 if (ComboBox_Playlist.Text().empty()) MenuAddFolderPlayList();
             };
             StringGrid1.BeginUpdate();
@@ -367,6 +373,7 @@ void TForm1::startScan() {
     std::vector<std::string> locations;
     locations.reserve(size_t(StringGrid1.RowCount()));
     for (int r = 0; r < StringGrid1.RowCount(); ++r) locations.push_back(StringGrid1.Cell(player::colLocation, r));
+    // The workers report rows by number: no edit or switch may move them meanwhile.
     setPlaylistBusy(true);
     a.scanned = 0;
     player::TMediaScan::TOptions options;
