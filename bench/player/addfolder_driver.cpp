@@ -1,6 +1,6 @@
 // Adds a folder to the main window's playlist the way the program does (the
 // search and the tag and length scan on their workers, the UI thread applying
-// what they find) with a real engine, then adds a second folder to the
+// what they find) with the program's engine, then adds a second folder to the
 // playlist that holds the first. Prints key=value figures for
 // addfolder_bench.py:
 //   seconds, cpu_seconds (all threads), rows, titled (an "artist - title" from the tags), timed (a
@@ -62,17 +62,13 @@ int main(int argc, char** argv) {
     system.tempDir = home;
     common::makeDirectories(system.exeDir);
 
-    audio::Engine engine;
-    engine.Init(audio::DEVICE_OFFLINE, 44100, audio::UNICODE);
-    for (const audio::AddOnInfo& a : engine.AddOns()) engine.PluginLoad(a.name, audio::UNICODE);
-
     ui::TestApplication t;
     std::set<std::string> held;
     platform::FakeSingleInstance instance(held);
     ui::TProgram program(t.app, system, instance, {});
+    program.AudioDevice = audio::DEVICE_OFFLINE;  // the program's engine, with every family, and no sound card
     if (program.Start() != ui::TProgram::TStartResult::Run) return 1;
     ui::TForm1& f = *program.Form1;
-    f.MediaEngine = &engine;
 
     double longestMs = 0;
     auto start = clock_type::now();

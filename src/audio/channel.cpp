@@ -90,7 +90,7 @@ void Channel::feederLoop()
         lock.lock();
         if (!produced && !quit_) {
             // The timeout covers a wake-up lost between produce() and the wait.
-            feedCv_.wait_for(lock, std::chrono::milliseconds(20), [this] { return quit_ || wake_; });
+            feedCv_.wait_for(lock, std::chrono::milliseconds(100), [this] { return quit_ || wake_; });
             wake_ = false;
         }
     }
@@ -109,8 +109,17 @@ bool Channel::produce()
             target = std::min(target, std::max(maxBlockOut_, static_cast<size_t>(bufferSec_ * setup_.devRate)));
         }
         target = std::max(target, prebufFrames_);
-        if (capFrames_ - fill_ < maxBlockOut_ || fill_ >= target)
+        // Decoding a file in bursts from half full wakes the decoder a few
+        // times a second instead of once per device period. Network sources
+        // keep their buffer full against the network's jitter.
+        wakeBelow_ = src_->isNet() ? SIZE_MAX : target / 2;
+        if (capFrames_ - fill_ < maxBlockOut_ || fill_ >= target) {
+            refilling_ = false;
             return false;
+        }
+        if (!refilling_ && fill_ > wakeBelow_)
+            return false;
+        refilling_ = true;
     }
     const int chans = static_cast<int>(src_->info().chans);
     size_t n = src_->read(block_.data(), kBlock);
@@ -189,6 +198,7 @@ void Channel::mix(float* out, size_t frames, double t0, double t1, bool pull)
         return;
     const int chans = static_cast<int>(src_->info().chans);
     size_t done = 0;
+    bool feed = true;
     while (done < frames) {
         if (pull) {
             bool more = true;
@@ -240,6 +250,7 @@ void Channel::mix(float* out, size_t frames, double t0, double t1, bool pull)
         }
         fill_ -= take;
         done += take;
+        feed = fill_ <= wakeBelow_;
         // Map what was consumed back to source frames through the segments.
         size_t left = take;
         while (left > 0 && !segments_.empty()) {
@@ -255,7 +266,7 @@ void Channel::mix(float* out, size_t frames, double t0, double t1, bool pull)
         if (!pull)
             break;
     }
-    if (!pull)
+    if (!pull && feed)
         wakeFeeder();
 }
 

@@ -161,6 +161,8 @@ private:
     size_t targetFrames_ = 0, prebufFrames_ = 0, maxBlockOut_ = 0;
     std::deque<Segment> segments_;
     bool ringEof_ = false;
+    bool refilling_ = false;  // a file source tops up from half full to full in one go
+    size_t wakeBelow_ = SIZE_MAX;  // the mixer wakes the decoder at this fill or below
 
     // attrMu_: volume, pan, buffer length and their slides.
     std::mutex attrMu_;

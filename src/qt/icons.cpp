@@ -15,7 +15,12 @@ namespace {
 using B = ui::TForm1;
 
 void drawGlyph(QPainter& p, int index) {
-    const QColor ink = QApplication::palette().color(QPalette::ButtonText);
+    QColor ink = QApplication::palette().color(QPalette::ButtonText);
+    // A mode that is off shows its picture faded.
+    if (index == B::biRandomOff || index == B::biRepeatOff) {
+        ink.setAlpha(80);
+        index = index == B::biRandomOff ? B::biRandom : B::biRepeat;
+    }
     p.setPen(QPen(ink, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(ink);
     auto poly = [&](std::initializer_list<QPointF> pts) { p.drawPolygon(QPolygonF(QList<QPointF>(pts))); };

@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "app/paths.h"
-#include "audio/engine.h"
 #include "platform/buildinfo.h"
 #include "platform/linux/linuxsystem.h"
 #include "qt/icons.h"
@@ -27,10 +26,12 @@ std::string loadDisplayFont() {
 
 int main(int argc, char** argv) {
     const char* grabTo = nullptr;  // developer aid: save a picture of the main window and quit
+    bool playAtStart = false;      // starts the selected row once the window shows
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         args.emplace_back(argv[i]);
         if (std::strcmp(argv[i], "--grab") == 0 && i + 1 < argc) grabTo = argv[i + 1];
+        if (std::strcmp(argv[i], "--play") == 0) playAtStart = true;
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("%s %s\n", platform::buildinfo::kProductName, platform::buildinfo::kFileVersion);
             return 0;
@@ -54,12 +55,6 @@ int main(int argc, char** argv) {
     orvelin::qt::QtFormHost host;
     ui::TApplication application(dispatcher, dialogs, host);
 
-    // The tag scan measures lengths on an engine of its own: the offline
-    // device needs no sound card, and every decoder family is loaded.
-    audio::Engine measuring;
-    measuring.Init(audio::DEVICE_OFFLINE, 44100, audio::UNICODE);
-    for (const audio::AddOnInfo& addOn : measuring.AddOns()) measuring.PluginLoad(addOn.name, audio::UNICODE);
-
     ui::TProgram program(application, system, instance, args);
     std::optional<orvelin::qt::WindowBuilder> window1;
     program.OnFormsCreated = [&](ui::TProgram& p) {
@@ -67,14 +62,16 @@ int main(int argc, char** argv) {
         window1->build();
         host.add(*p.Form1, *window1);
         p.Form1->Hooks.LoadDisplayFont = loadDisplayFont;
-        p.Form1->MediaEngine = &measuring;
         p.Form1->FontApply();
     };
-    if (program.Start() != ui::TProgram::TStartResult::Run) return 0;
+    ui::TProgram::TStartResult started = program.Start();
+    if (started == ui::TProgram::TStartResult::AudioFailed) return 1;
+    if (started != ui::TProgram::TStartResult::Run) return 0;
     ui::TForm1& form1 = *program.Form1;
 
     orvelin::qt::closeOnTerminationSignals(&qapp, [&form1] { form1.Close(); });
     form1.Show();
+    if (playAtStart) QTimer::singleShot(0, &qapp, [&form1] { form1.MenuPlaySG(); });
     if (grabTo) {
         QTimer::singleShot(500, &qapp, [&] {
             window1->window()->grab().save(QString::fromLocal8Bit(grabTo));

@@ -5,6 +5,7 @@
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFrame>
@@ -27,6 +28,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include "qt/alignlayout.h"
@@ -511,6 +513,11 @@ QWidget* WindowBuilder::buildControl(TControl& c, QWidget* parent) {
         watch(m.TickMarks, s, [s](const bool& on) { s->setTickPosition(on ? QSlider::TicksBelow : QSlider::NoTicks); });
         watch(m.Frequency, s, [s](const int& f) { s->setTickInterval(f); });
         QObject::connect(s, &QSlider::valueChanged, s, [&m](int v) { m.Position.set(v); });
+        // A bar's hint follows its value (a time, a percentage) and shows at
+        // the mouse while the mouse rests on the bar.
+        watch(m.Hint, s, [s](const std::string& h) {
+            if (s->underMouse() && !h.empty()) QToolTip::showText(QCursor::pos(), toQ(h), s);
+        });
         w = s;
         break;
     }
@@ -792,10 +799,13 @@ void WindowBuilder::bindTimers() {
         auto& m = *static_cast<TTimer*>(comp);
         auto* t = new QTimer(window_);
         t->setObjectName(toQ(m.Name()));
+        // A timer without a handler (set before the window is built) would
+        // only wake the event loop, 40 times a second for the spectrum's.
         auto sync = [t, &m] {
             t->setInterval(m.Interval());
-            if (m.Enabled() && !t->isActive()) t->start();
-            if (!m.Enabled() && t->isActive()) t->stop();
+            bool run = m.Enabled() && static_cast<bool>(m.OnTimer);
+            if (run && !t->isActive()) t->start();
+            if (!run && t->isActive()) t->stop();
         };
         watch(m.Interval, t, [sync](const int&) { sync(); });
         watch(m.Enabled, t, [sync](const bool&) { sync(); });

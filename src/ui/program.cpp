@@ -16,9 +16,16 @@ TProgram::TStartResult TProgram::Start() {
     common::setLegacyCodePage(system_.LegacyCodePage());
     app_.Title.set("Orvelin");
 
-    Form1 = std::make_unique<TForm1>(app_, system_);
+    Audio = std::make_unique<audio::Engine>();
+    Form1 = std::make_unique<TForm1>(app_, system_, *Audio);
     Form1->ParamStr = args_;
     Form1->FormCreate();
+    Form2 = std::make_unique<TForm2>(app_, *Audio, *Form1);
+    Form1->Form2 = Form2.get();
+    Form1->Hooks.LoadNastr2 = [this] { Form2->LoadNastr2(); };
+    Form1->Hooks.SaveNastr2 = [this] { Form2->SaveNastr2(); };
+    Form1->Hooks.RandomTrack = [this] { return Form2->RandomTrack.Checked(); };
+    if (!Form2->FormCreate(AudioDevice)) return TStartResult::AudioFailed;
     if (OnFormsCreated) OnFormsCreated(*this);
 
     Form1->GlobLoadNastr();

@@ -7,15 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "audio/engine.h"
 #include "platform/system.h"
 #include "ui/kit/form.h"
 #include "ui/tform1.h"
+#include "ui/tform2.h"
 
 namespace ui {
 
 class TProgram {
 public:
-    enum class TStartResult { Run, AnotherInstance, Unsupported };
+    enum class TStartResult { Run, AnotherInstance, Unsupported, AudioFailed };
 
     // args: the command line without the program itself.
     TProgram(TApplication& app, platform::System& system, platform::SingleInstance& instance,
@@ -36,7 +38,14 @@ public:
     // that a port with a minimum version has its place and its message.
     bool IsSupportedSystem() const { return true; }
 
+    // The output the settings window starts the engine on: the system's
+    // default, or the silent device for tests.
+    int AudioDevice = audio::DEVICE_DEFAULT;
+
+    // Declared first, so that it outlives the windows that use it.
+    std::unique_ptr<audio::Engine> Audio;
     std::unique_ptr<TForm1> Form1;
+    std::unique_ptr<TForm2> Form2;
 
 private:
     TApplication& app_;

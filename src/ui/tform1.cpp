@@ -3,10 +3,18 @@
 #include <algorithm>
 
 #include "player/playlistgrid.h"
+#include "tags/facade/tagslibrary.h"
 
 namespace ui {
 
-TForm1::TForm1(TApplication& app, platform::System& system) : TForm(app, "Form1"), system_(system) {
+TForm1::TForm1(TApplication& app, platform::System& system)
+    : TForm1(app, system, std::make_unique<audio::Engine>(), nullptr) {}
+
+TForm1::TForm1(TApplication& app, platform::System& system, audio::Engine& engine)
+    : TForm1(app, system, nullptr, &engine) {}
+
+TForm1::TForm1(TApplication& app, platform::System& system, std::unique_ptr<audio::Engine> own, audio::Engine* engine)
+    : TForm(app, "Form1"), ownEngine_(std::move(own)), engine_(engine ? *engine : *ownEngine_), system_(system) {
     Caption.set("Orvelin");
     layOut();
     buildMenus();
@@ -23,6 +31,7 @@ TForm1::TForm1(TApplication& app, platform::System& system) : TForm(app, "Form1"
     UpdateListPLMenu.OnClick = [this] { UpdatePlayList(); };
     DelPLMenu.OnClick = [this] { DeletePlayList(); };
     SavePLMenu.OnClick = [this] { SavePLMenuClick(); };
+    bindTransport();
 }
 
 TForm1::~TForm1() = default;
@@ -132,7 +141,7 @@ void TForm1::layOut() {
     };
     for (const auto& t : transport) {
         t.button->Align.set(TAlign::alLeft);
-        t.button->Width.set(28);
+        t.button->Width.set(24);  // leaves the time display room for " 00:00:00" in its display font
         t.button->Hint.set(t.hint);
         t.button->ImageIndex.set(t.image);
     }

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -15,17 +16,38 @@
 #include "ui/kit/grid.h"
 #include "ui/kit/menu.h"
 
+namespace tags {
+class TTags;
+}
+
 namespace ui {
+
+class TForm2;
+
+enum class TTaskbarProgress { tpsNone, tpsIndeterminate, tpsNormal, tpsError, tpsPaused };
+enum class TTaskbarOverlay { toNone, toPlay, toPause };
+
+// What the desktop's task bar shows for the player: progress and an overlay.
+struct TTaskbarModel {
+    Property<TTaskbarProgress> ProgressState{TTaskbarProgress::tpsNone};
+    Property<int> ProgressValue{0}, ProgressMax{100};
+    Property<TTaskbarOverlay> Overlay{TTaskbarOverlay::toNone};
+    Property<std::string> NextHint;  // the next button's hint
+};
 
 class TForm1 : public TForm {
 public:
+    // Without an engine of its own the window plays nothing (models of the
+    // other windows' tests).
     TForm1(TApplication& app, platform::System& system);
+    TForm1(TApplication& app, platform::System& system, audio::Engine& engine);
     ~TForm1() override;
 
     // Pictures of the 20 x 20 button image list, by index.
     enum ButtonImage {
         biStop = 1, biNext = 2, biPrevious = 3, biPause = 4, biDelete = 5, biPlaylists = 6, biRandom = 7,
-        biRepeat = 8, biSoundOff = 9, biSound = 10, biMore = 11, biSettings = 15, biSort = 18, biAdd = 19, biPlay = 20,
+        biRepeat = 8, biSoundOff = 9, biSound = 10, biRandomOff = 11, biRepeatOff = 12, biMore = 14, biSettings = 15,
+        biSort = 18, biAdd = 19, biPlay = 20,
     };
 
     // Top strip: the title line and the main menu button.
@@ -208,13 +230,40 @@ public:
     struct THooks {
         std::function<void()> LoadNastr2, SaveNastr2;  // the settings window's own keys
         std::function<bool()> RandomTrack;             // its random-order box (else the stored key)
-        std::function<void()> RandomSongSG;            // rebuild the random order
-        std::function<void()> UpdateNextTrackHints;
         // Adds a folder's media, subfolders included, to the current playlist.
         std::function<void(const std::string& folder)> addfolderLoad;
         // Loads the time display's font; its family, or empty when it failed.
         std::function<std::string()> LoadDisplayFont;
+        // Playback's calls into the radio, the cover, the spectrum and the
+        // notification window; each does nothing until its window fills it.
+        std::function<bool(const std::string& location)> UrlReachable;  // an HTTP URL that answers
+        std::function<void()> Radio;                                     // plays the current row as a stream
+        std::function<void()> ListCoverArts;
+        std::function<void()> ResetSpectrumPeaks;
+        std::function<void()> ShowNotification, CloseNotification;
+        std::function<bool()> TagEditorShowing;
     } Hooks;
+
+    // The settings window, once it exists: playback reads its options.
+    TForm2* Form2 = nullptr;
+    TTaskbarModel Taskbar1;
+
+    // Playback state (tform1_transport*.cpp).
+    enum TChannelType { ctUnknown, ctStream, ctMusic, ctSample };
+    audio::Handle CurrentChannel = 0;
+    TChannelType ChannelType = ctUnknown;
+    std::string CurrentFile;
+    int PlayState = 0;  // 0 stopped, 1 playing, 2 paused
+    // False while the program moves the seek bar, so that only the user's moves seek.
+    bool SeekArmed = true;
+    bool SoundMuted = false;
+    std::string ScrollTitle;
+    std::string TagArtist, TagTitle, TagAlbum, TagYear, TagGenre;  // of the playing file
+    std::string StreamTitle, StationName;                           // of the playing radio stream
+
+    audio::Engine& Engine() { return engine_; }
+    // The tag facade that describes the playing file.
+    tags::TTags& PlayingTags();
 
     // Start-up and shutdown (tform1_startup.cpp).
     void FormCreate();
@@ -251,8 +300,6 @@ public:
     bool Adding() const;
     // Ends what adding runs now, keeping the rows found so far (shutdown).
     void StopAdding();
-    // Measures lengths in the tag scan; without one every duration is "0:00".
-    audio::Engine* MediaEngine = nullptr;
     // Opens the URL window to add a stream, once that window exists.
     std::function<void()> OnAddURL;
     // Files the last tag scan measured afresh rather than from what it knew.
@@ -286,7 +333,39 @@ public:
     // Column 1 takes the width that columns 0 and 2 and the scroll bar leave.
     void FormResize();
 
+    // Playback (tform1_transport.cpp).
+    // Opens a file as the current channel and starts it; false when no
+    // creator takes it or it has 8-bit samples.
+    bool OpenChannel(const std::string& file);
+    void audioPlay();
+    void PlayMusicSG();
+    void MenuPlaySG();
+    void PauseMusic();
+    void StopMusic();
+    void NextFileSG();
+    void PreviousFile();
+    void Timer_PlayTimer();
+    // 0 stopped, 1 playing, 2 stalled, 3 paused.
+    uint32_t ChannelActivity();
+    int64_t ChannelLengthMs();
+    int64_t ChannelPositionMs();
+    void SeekToMs(int64_t ms);
+    // The audio engine's part of the shutdown.
+    void ReleaseAudio();
+
+    // The transport's controls (tform1_transport_controls.cpp).
+    void barSeekChange();
+    void barVolumeChange();
+    void balanceBarChange();
+    void SoundButtonClick();
+    void RandomButtonClick();
+    void RepeatButtonClick();
+    void StatusBarTimeClick();
+    void FormShortCut(uint16_t key, TShiftState shift, bool& handled);
+    void TechnicalLabels();
+
 private:
+    TForm1(TApplication& app, platform::System& system, std::unique_ptr<audio::Engine> own, audio::Engine* engine);
     void layOut();
     void buildMenus();
     // Reads a playlist file into the grid and drops its dead rows.
@@ -294,7 +373,36 @@ private:
     // The chooser and the playlist panel, off while an operation runs.
     void setPlaylistBusy(bool busy);
     void runCommandLine();
+    void bindTransport();
+    void afterStart();
+    void popNotification();  // closes and shows the notification window again, when enabled
+    void startStream(int row);
+    void showTaskbarProgress();
+    void showTitle();
+    void setPlayingRowTitle(const std::string& title);
+    void clearCover();
+    void listCover();
+    void appendHistory(int row);
+    void applyEqualizerSetting();
+    void moveSeekBar(int position);  // a move of the program's, which does not seek
+    void showPlayProgress();
+    bool isStream(const std::string& location);
+    bool setting(TCheckBox TForm2::*box) const;
+    void trackBarMouseDown(TTrackBar& bar, TMouseButton button, int x);
+    void trackBarMouseWheel(TTrackBar& bar, int delta);
 
+    std::unique_ptr<audio::Engine> ownEngine_;  // only when none was handed in
+    audio::Engine& engine_;
+    std::unique_ptr<tags::TTags> playingTags_;
+    struct TTechTexts {
+        std::string size, rate, kbps;  // "3 MB", "44.1 kHz", "320 kbps"
+    };
+    TTechTexts techTexts();
+    std::mt19937 random_{std::random_device{}()};
+    int playingRow_ = -1;          // the row whose file CurrentFile is
+    std::string playingLocation_;  // that row's location when it started (a stream's URL, too)
+    bool startKeyPauses_ = true;  // the start key's toggle: the first press pauses
+    TTrackBar* dragBar_ = nullptr;  // the bar the left button holds, while it drags
     platform::System& system_;
     std::unique_ptr<app::TPaths> paths_;
     bool commandLineDone_ = false;

@@ -379,7 +379,7 @@ void TForm1::startScan() {
     player::TMediaScan::TOptions options;
     options.useCache = a.scans.front().useCache;
     a.scan = std::make_unique<player::TMediaScan>(
-        Application().dispatcher(), MediaEngine, a.cache, std::move(locations), options,
+        Application().dispatcher(), &Engine(), a.cache, std::move(locations), options,
         [this](std::vector<player::TScanItem>& items) {
             TAdding& a = *adding_;
             StringGrid1.BeginUpdate();

@@ -158,12 +158,4 @@ void TForm1::RefreshStatistics() {
     StatusBarInfo.SetPanelText(2, player::DurationText(totals));
 }
 
-void TForm1::RandomSongSG() {
-    if (Hooks.RandomSongSG) Hooks.RandomSongSG();
-}
-
-void TForm1::UpdateNextTrackHints() {
-    if (Hooks.UpdateNextTrackHints) Hooks.UpdateNextTrackHints();
-}
-
 }  // namespace ui

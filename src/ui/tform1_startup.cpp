@@ -144,6 +144,7 @@ void TForm1::FormClose() {
         SaveSong();
         SaveSongRandom();
         if (std::string file = CurrentPlaylistFile(); !file.empty()) SaveList(file);
+        ReleaseAudio();
     } catch (...) {
     }
 }

@@ -309,28 +309,30 @@ TEST(Streams, NoSoundDeviceAdvancesInRealTime)
     EXPECT_TRUE(e.Free());
 }
 
-// SDL's disk driver records what the device callback produced: the mix with
-// volume applied, faster than real time.
-TEST(Streams, DiskDriverCapturesTheMix)
+// Plays a file on SDL's disk driver, which records what the device callback
+// produced, faster than real time (delayMs per device buffer), until it ends.
+// Returns the stereo mix; bufferMs 0 keeps the engine's buffer length.
+std::vector<float> captureOnDiskDriver(TempDir& dir, const std::string& file, const char* delayMs, uint32_t bufferMs,
+                                       float volume)
 {
-    TempDir dir;
-    writeWav(dir.file("a.wav"), 44100, 2, 16, 22050,
-             [](int64_t n, int) { return 0.8 * std::sin(2 * M_PI * 1000 * n / 44100.0); });
     const char* was = std::getenv("SDL_AUDIODRIVER");
     std::string previous = was ? was : "";
     ::setenv("SDL_AUDIODRIVER", "disk", 1);
     ::setenv("SDL_DISKAUDIOFILE", dir.file("out.raw").c_str(), 1);
-    ::setenv("SDL_DISKAUDIODELAY", "5", 1);  // about four times real time
+    ::setenv("SDL_DISKAUDIODELAY", delayMs, 1);
     {
         Engine e;
-        ASSERT_TRUE(e.Init(DEVICE_DEFAULT, 44100, 0)) << Engine::ErrorGetCode();
+        EXPECT_TRUE(e.Init(DEVICE_DEFAULT, 44100, 0)) << Engine::ErrorGetCode();
         DeviceInfo info;
-        ASSERT_TRUE(e.GetDeviceInfo(1, info));
+        EXPECT_TRUE(e.GetDeviceInfo(1, info));
         EXPECT_EQ(info.driver, "disk");
-        Handle h = e.StreamCreateFile(dir.file("a.wav"), 0, 0, 0);
-        ASSERT_TRUE(e.ChannelSetAttribute(h, ATTRIB_VOL, 0.5f));
-        ASSERT_TRUE(e.ChannelPlay(h, false));
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        if (bufferMs) {
+            EXPECT_TRUE(e.SetConfig(CONFIG_BUFFER, bufferMs));
+        }
+        Handle h = e.StreamCreateFile(file, 0, 0, 0);
+        EXPECT_TRUE(e.ChannelSetAttribute(h, ATTRIB_VOL, volume));
+        EXPECT_TRUE(e.ChannelPlay(h, false));
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(4);
         while (e.ChannelIsActive(h) == ACTIVE_PLAYING && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         EXPECT_EQ(e.ChannelIsActive(h), ACTIVE_STOPPED);
@@ -344,6 +346,16 @@ TEST(Streams, DiskDriverCapturesTheMix)
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
     std::vector<float> mix(bytes.size() / 4);
     std::memcpy(mix.data(), bytes.data(), mix.size() * 4);
+    return mix;
+}
+
+// The mix with volume applied.
+TEST(Streams, DiskDriverCapturesTheMix)
+{
+    TempDir dir;
+    writeWav(dir.file("a.wav"), 44100, 2, 16, 22050,
+             [](int64_t n, int) { return 0.8 * std::sin(2 * M_PI * 1000 * n / 44100.0); });
+    std::vector<float> mix = captureOnDiskDriver(dir, dir.file("a.wav"), "5", 0, 0.5f);  // about four times real time
     // All of the file reached the device once, at half volume. (A loaded
     // machine may starve the decoder at this speed; gaps are silence and not counted.)
     size_t sounding = 0;
@@ -357,6 +369,32 @@ TEST(Streams, DiskDriverCapturesTheMix)
     EXPECT_NEAR(peak, 0.4f, 0.002f);
     EXPECT_LE(sounding, 22050u);
     EXPECT_GE(sounding, 21800u);
+}
+
+// A file longer than the channel's buffer: the decoder tops it up in bursts
+// while the device plays, and every frame arrives once, in order.
+TEST(Streams, DiskDriverCapturesALongFileWithoutGaps)
+{
+    TempDir dir;
+    const int64_t frames = 2 * 44100;
+    writeWav(dir.file("a.wav"), 44100, 2, 16, frames,
+             [](int64_t n, int) { return 0.5 * std::sin(2 * M_PI * 1000 * n / 44100.0); });
+    std::vector<float> mix = captureOnDiskDriver(dir, dir.file("a.wav"), "10", 500, 1.0f);  // about twice real time
+    // The sine is exactly 0 only every 441 frames, so a longer silence is a gap.
+    size_t first = mix.size(), last = 0, longestSilence = 0, silence = 0;
+    for (size_t i = 0; i < mix.size() / 2; ++i) {
+        if (mix[2 * i] != 0.0f) {
+            first = std::min(first, i);
+            last = i;
+            longestSilence = std::max(longestSilence, silence);
+            silence = 0;
+        } else if (first < mix.size()) {
+            ++silence;
+        }
+    }
+    ASSERT_LT(first, last);
+    EXPECT_NEAR(static_cast<double>(last - first), static_cast<double>(frames), 2.0);
+    EXPECT_LE(longestSilence, 1u);
 }
 
 }  // namespace

@@ -19,7 +19,6 @@ namespace {
 
 struct Adding : ::testing::Test {
     Env env;
-    testenv::TestEngine engine;
     std::unique_ptr<Session> run;
     ui::TForm1* f = nullptr;
 
@@ -27,7 +26,6 @@ struct Adding : ::testing::Test {
         run = std::make_unique<Session>(env);
         ASSERT_EQ(run->start(), ui::TProgram::TStartResult::Run);
         f = &run->form();
-        f->MediaEngine = &engine.e;
     }
     ui::ScriptedDialogs& dialogs() { return run->t.dialogs; }
     // Lets the workers finish and the UI thread apply what they found.

@@ -142,6 +142,7 @@ TEST(Startup, ListFilesAndTheSettingsWindowHooks) {
     {
         Session run(env);
         run.program.OnFormsCreated = [&](TProgram& p) {
+            p.Form1->Hooks.RandomTrack = [] { return true; };
             p.Form1->Hooks.LoadNastr2 = [&] { calls.push_back("LoadNastr2"); };
             p.Form1->Hooks.SaveNastr2 = [&] { calls.push_back("SaveNastr2"); };
         };
@@ -149,7 +150,9 @@ TEST(Startup, ListFilesAndTheSettingsWindowHooks) {
         ASSERT_EQ(run.start(), TProgram::TStartResult::Run);
         ui::TForm1& f = run.form();
         EXPECT_EQ(f.MemoPlayHistory, std::vector<std::string>{"2"});
-        EXPECT_EQ(f.MemoRandomSong, (std::vector<std::string>{"3", "1"}));  // the template's RandomTrack=1
+        // Random play is on, so loading the (empty) playlist rebuilt the order before the file was read.
+        EXPECT_TRUE(f.MemoRandomSong.empty());
+        EXPECT_EQ(app::LoadLines(env.userDir() + "Config/randomsong.ini"), std::vector<std::string>{});
         f.MemoPlayHistory.push_back("1");
         f.Close();
     }
@@ -157,8 +160,12 @@ TEST(Startup, ListFilesAndTheSettingsWindowHooks) {
     EXPECT_EQ(app::LoadLines(env.userDir() + "Config/song.ini"), (std::vector<std::string>{"2", "1"}));
     EXPECT_EQ(common::readFile(env.userDir() + "Config/song.ini").value().substr(0, 2), "\xFF\xFE");
 
+    // With random play off a stored order is not loaded.
+    env.dir.file("config/Orvelin Project/Orvelin/Config/randomsong.ini", "3\r\n1\r\n");
+    app::TMemIniFile ini(env.settingsFile());
+    ini.WriteBool("Option", "RandomTrack", false);
+    ASSERT_TRUE(ini.UpdateFile());
     Session run(env);
-    run.program.OnFormsCreated = [](TProgram& p) { p.Form1->Hooks.RandomTrack = [] { return false; }; };
     ASSERT_EQ(run.start(), TProgram::TStartResult::Run);
     EXPECT_TRUE(run.form().MemoRandomSong.empty());
 }

@@ -38,7 +38,9 @@ struct Session {
     platform::FakeSingleInstance instance;
     ui::TProgram program;
     Session(Env& env, std::vector<std::string> args = {})
-        : instance(env.held), program(t.app, env.system, instance, std::move(args)) {}
+        : instance(env.held), program(t.app, env.system, instance, std::move(args)) {
+        program.AudioDevice = audio::DEVICE_NOSOUND;
+    }
     ui::TProgram::TStartResult start() { return program.Start(); }
     ui::TForm1& form() { return *program.Form1; }
 };
