@@ -215,6 +215,7 @@ public:
     std::map<Handle, Handle> plugins_of;  // channel → the add-on that decodes it
     std::map<Handle, AddOn> plugins;      // loaded add-ons
     std::set<AddOn> coreFamilies;         // families StreamCreateFile takes as well
+    mutable std::mutex familiesMu;        // coreFamilies, which the length queries read on any thread
     std::map<size_t, std::unique_ptr<detail::Fft>> ffts;
 
     // mixMu protects mixList, which the mixer walks.
@@ -261,6 +262,7 @@ bool Engine::Free()
     while (!d->channels.empty())
         d->erase(d->channels.begin()->first);
     d->plugins.clear();
+    std::lock_guard lock(d->familiesMu);
     d->coreFamilies.clear();
     d->initialized = false;
     return ok();
@@ -330,14 +332,12 @@ bool Engine::GetDeviceInfo(int device, DeviceInfo& info) const
     return fail(ERROR_DEVICE, false);
 }
 
-Handle Engine::StreamCreateFile(const std::string& path, QWord offset, QWord length, uint32_t flags)
+namespace {
+detail::MediaOpen coreOpen(const std::string& path, std::set<AddOn> extra)
 {
     detail::MediaOpen how;
     how.url = path;
-    how.offset = offset;
-    how.length = length;
-    std::set<AddOn> extra = d->coreFamilies;
-    how.accepts = [extra](const std::string& dm, const std::string& codec) {
+    how.accepts = [extra = std::move(extra)](const std::string& dm, const std::string& codec) {
         if (detail::coreAccepts(dm, codec))
             return true;
         for (AddOn a : extra)
@@ -345,7 +345,51 @@ Handle Engine::StreamCreateFile(const std::string& path, QWord offset, QWord len
                 return true;
         return false;
     };
+    return how;
+}
+}  // namespace
+
+Handle Engine::StreamCreateFile(const std::string& path, QWord offset, QWord length, uint32_t flags)
+{
+    std::unique_lock lock(d->familiesMu);
+    detail::MediaOpen how = coreOpen(path, d->coreFamilies);
+    lock.unlock();
+    how.offset = offset;
+    how.length = length;
     return d->openMedia(std::move(how), flags, 0);
+}
+
+bool Engine::StreamFileLength(const std::string& path, double& seconds)
+{
+    seconds = -1;
+    if (!d->initialized)
+        return fail(ERROR_INIT, false);
+    std::unique_lock lock(d->familiesMu);
+    detail::MediaOpen how = coreOpen(path, d->coreFamilies);
+    lock.unlock();
+    how.lengthOnly = true;
+    int err = ERROR_UNKNOWN;
+    auto src = detail::MediaSource::open(how, err);
+    if (!src)
+        return fail(err, false);
+    if (src->length() >= 0)
+        seconds = static_cast<double>(src->length()) / src->info().rate;
+    return ok();
+}
+
+bool Engine::MusicFileLength(const std::string& path, uint32_t freq, double& seconds)
+{
+    seconds = -1;
+    if (!d->initialized)
+        return fail(ERROR_INIT, false);
+    uint32_t rate = freq >= 8000 && freq <= 192000 ? freq : d->devRate;
+    int err = ERROR_UNKNOWN;
+    auto src = detail::ModuleSource::open(path, 0, 0, rate, false, true, err);
+    if (!src)
+        return fail(err, false);
+    if (src->length() >= 0)
+        seconds = static_cast<double>(src->length()) / src->info().rate;
+    return ok();
 }
 
 Handle Engine::AddOnStreamCreateFile(AddOn family, const std::string& path, QWord offset, QWord length,
@@ -450,6 +494,7 @@ Handle Engine::PluginLoad(const std::string& name, uint32_t /*flags*/)
             return fail(ERROR_ALREADY, Handle{0});
     Handle h = d->next++;
     d->plugins[h] = f->id;
+    std::lock_guard lock(d->familiesMu);
     d->coreFamilies.insert(f->id);
     lastError = ERROR_OK;
     return h;
@@ -460,7 +505,10 @@ bool Engine::PluginFree(Handle plugin)
     auto it = d->plugins.find(plugin);
     if (it == d->plugins.end())
         return fail(ERROR_HANDLE, false);
-    d->coreFamilies.erase(it->second);
+    {
+        std::lock_guard lock(d->familiesMu);
+        d->coreFamilies.erase(it->second);
+    }
     d->plugins.erase(it);
     return ok();
 }

@@ -89,6 +89,14 @@ public:
                                  uint32_t flags);
     Handle MusicLoad(const std::string& path, QWord offset, QWord length, uint32_t flags, uint32_t freq);
     Handle StreamCreateURL(const std::string& url, uint32_t offset, uint32_t flags);
+    // The length in seconds that StreamCreateFile(path, 0, 0, flags) or
+    // MusicLoad(path, 0, 0, MUSIC_PRESCAN, freq) would report, found without
+    // making a channel: false, with the reason in ErrorGetCode, when that
+    // creator refuses the file; seconds is -1 when the length is unknown.
+    // Unlike every other call these two may run on any thread, several at
+    // once, between Init and Free.
+    bool StreamFileLength(const std::string& path, double& seconds);
+    bool MusicFileLength(const std::string& path, uint32_t freq, double& seconds);
     bool StreamFree(Handle h);
     bool MusicFree(Handle h);
     bool SampleFree(Handle h);  // there are no samples: always ERROR_HANDLE

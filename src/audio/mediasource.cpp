@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 
 #include "audio/constants.h"
@@ -53,6 +54,38 @@ uint32_t ctypeOf(const std::string& demuxer, const AVCodecParameters* cp)
         return CTYPE_STREAM_WAV | (cp->codec_tag & 0xFFFF);
     }
     return CTYPE_STREAM;
+}
+
+// An MPEG audio frame header: sync, a layer, a bit rate and a sample rate.
+bool mpegAudioHeader(const unsigned char* b)
+{
+    return b[0] == 0xFF && (b[1] & 0xE0) == 0xE0 && (b[1] & 0x06) != 0 && (b[1] & 0x18) != 0x08 &&
+           (b[2] & 0xF0) != 0xF0 && (b[2] & 0xF0) != 0 && (b[2] & 0x0C) != 0x0C;
+}
+
+// The demuxer that a local file's first bytes leave no doubt about, if any.
+std::string sniffedDemuxer(const std::string& path)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return {};
+    unsigned char b[12] = {};
+    size_t n = std::fread(b, 1, sizeof b, f);
+    bool id3 = n >= 10 && std::memcmp(b, "ID3", 3) == 0 && b[3] <= 4 && !((b[6] | b[7] | b[8] | b[9]) & 0x80);
+    if (id3) {
+        long size = 10 + ((long{b[6]} << 21) | (long{b[7]} << 14) | (long{b[8]} << 7) | b[9]) + (b[5] & 0x10 ? 10 : 0);
+        n = std::fseek(f, size, SEEK_SET) == 0 ? std::fread(b, 1, sizeof b, f) : 0;
+    }
+    std::fclose(f);
+    if (n >= 4 && std::memcmp(b, "fLaC", 4) == 0)
+        return "flac";
+    if (id3)
+        return n >= 4 && mpegAudioHeader(b) ? "mp3" : "";
+    if (n >= 12 && std::memcmp(b, "RIFF", 4) == 0 && std::memcmp(b + 8, "WAVE", 4) == 0)
+        return "wav";
+    if (n >= 5 && std::memcmp(b, "OggS", 5) == 0)
+        return "ogg";
+    return {};
 }
 
 }  // namespace
@@ -219,27 +252,43 @@ struct MediaSource::Impl {
             return -1;
         // Raw streams (ADTS, AC-3) get packet durations from the parser only after this.
         avformat_find_stream_info(c, nullptr);
-        int64_t dur = 0, skipped = 0;
-        bool any = false;
+        PacketTally tally;
         AVPacket* p = av_packet_alloc();
         while (av_read_frame(c, p) >= 0) {
-            if (p->stream_index == si) {
-                any = true;
-                dur += p->duration;
-                size_t n = 0;
-                const uint8_t* sd = av_packet_get_side_data(p, AV_PKT_DATA_SKIP_SAMPLES, &n);
-                if (sd && n >= 8)
-                    skipped += static_cast<int64_t>(AV_RL32(sd)) + AV_RL32(sd + 4);
-            }
+            tally.add(p, si);
             av_packet_unref(p);
         }
         AVRational tb = si < static_cast<int>(c->nb_streams) ? c->streams[si]->time_base : st->time_base;
         av_packet_free(&p);
         avformat_close_input(&c);
-        if (!any || dur <= 0)
-            return -1;
-        return av_rescale_q(dur, tb, AVRational{1, srcRate}) - skipped;
+        return tally.frames(tb, srcRate);
     }
+
+    // What a packet scan adds up: durations, and the encoder delay and
+    // padding that the skip side data of gapless MP3 carries.
+    struct PacketTally {
+        int64_t dur = 0, skipped = 0;
+        bool any = false;
+        void add(const AVPacket* p, int stream)
+        {
+            if (p->stream_index != stream)
+                return;
+            any = true;
+            dur += p->duration;
+            size_t n = 0;
+            const uint8_t* sd = av_packet_get_side_data(p, AV_PKT_DATA_SKIP_SAMPLES, &n);
+            if (sd && n >= 8)
+                skipped += static_cast<int64_t>(AV_RL32(sd)) + AV_RL32(sd + 4);
+        }
+        int64_t frames(AVRational tb, int rate) const
+        {
+            if (!any || dur <= 0)
+                return -1;
+            return av_rescale_q(dur, tb, AVRational{1, rate}) - skipped;
+        }
+    };
+    // Counts the packets decodeMore reads, for a length-only open.
+    PacketTally* tally = nullptr;
 };
 
 MediaSource::MediaSource() : p_(std::make_unique<Impl>()) {}
@@ -247,6 +296,13 @@ MediaSource::~MediaSource() = default;
 
 std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
 {
+    if (how.lengthOnly && !how.net && !how.offset && !how.length && how.demuxer.empty()) {
+        MediaOpen direct = how;
+        direct.demuxer = sniffedDemuxer(how.url);
+        if (!direct.demuxer.empty())
+            if (auto s = open(direct, error))
+                return s;
+    }
     std::unique_ptr<MediaSource> s(new MediaSource);
     Impl& p = *s->p_;
     s->net_ = how.net;
@@ -283,7 +339,8 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
             av_dict_set_int(&opts, "rw_timeout", int64_t{how.readTimeoutMs} * 1000, 0);
         p.deadline = nowMs() + std::max<uint32_t>(how.connectTimeoutMs, 100);
     }
-    int r = avformat_open_input(&p.fc, url.c_str(), nullptr, &opts);
+    const AVInputFormat* format = how.demuxer.empty() ? nullptr : av_find_input_format(how.demuxer.c_str());
+    int r = avformat_open_input(&p.fc, url.c_str(), format, &opts);
     av_dict_free(&opts);
     if (r < 0) {
         bool timedOut = r == AVERROR_EXIT && !(how.abort && how.abort->load());
@@ -314,7 +371,11 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
         error = ERROR_FORMAT;
         return nullptr;
     }
-    if (!probed && avformat_find_stream_info(p.fc, nullptr) < 0 && how.net) {
+    // A length-only look at FLAC needs no stream search: its STREAMINFO holds
+    // the rate, the channels and the length, and the search would only decode
+    // a frame to learn the sample format.
+    bool described = how.lengthOnly && demuxer == "flac" && p.st->duration != AV_NOPTS_VALUE && p.st->duration > 0;
+    if (!probed && !described && avformat_find_stream_info(p.fc, nullptr) < 0 && how.net) {
         error = ERROR_FORMAT;
         return nullptr;
     }
@@ -373,20 +434,48 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
 
     // Length: the container's figure where it is exact; a packet scan where it
     // is only estimated from the bit rate. EOF corrects it in any case.
-    int64_t len = -1;
     bool estimated = p.fc->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
-    if (!how.net && (estimated || demuxer == "mp3"))
-        len = p.scanLength(url);
-    if (len < 0 && p.st->duration != AV_NOPTS_VALUE && p.st->duration > 0) {
-        len = av_rescale_q(p.st->duration, p.st->time_base, AVRational{1, p.srcRate});
-        if (cp->codec_id == AV_CODEC_ID_OPUS)
-            len -= cp->initial_padding;
+    bool scan = !how.net && (estimated || demuxer == "mp3");
+    auto setLength = [&](int64_t len) {
+        if (len < 0 && p.st->duration != AV_NOPTS_VALUE && p.st->duration > 0) {
+            len = av_rescale_q(p.st->duration, p.st->time_base, AVRational{1, p.srcRate});
+            if (cp->codec_id == AV_CODEC_ID_OPUS)
+                len -= cp->initial_padding;
+        }
+        if (len < 0 && p.fc->duration != AV_NOPTS_VALUE && p.fc->duration > 0 && !how.net)
+            len = av_rescale_q(p.fc->duration, AV_TIME_BASE_Q, AVRational{1, p.srcRate});
+        if (len >= 0 && dsd)
+            len = av_rescale(len, p.outRate, p.srcRate);
+        s->length_ = len < 0 ? -1 : std::max<int64_t>(0, len);
+    };
+    if (how.lengthOnly) {
+        // The same checks and the same figure as below, from one pass over the file.
+        Impl::PacketTally tally;
+        p.tally = &tally;
+        if (!scan) {
+            setLength(-1);
+            if (demuxer.rfind("mov,mp4", 0) == 0 && s->length_ > 0)
+                p.clampTo = s->length_;
+        }
+        while (p.pendFrames() == 0 && !p.eof)
+            s->decodeMore();
+        p.tally = nullptr;
+        if (p.pendFrames() == 0 && p.errors > 0) {
+            error = ERROR_FORMAT;
+            return nullptr;
+        }
+        if (scan) {
+            if (!p.inputEof)
+                while (av_read_frame(p.fc, p.pkt) >= 0) {
+                    tally.add(p.pkt, p.si);
+                    av_packet_unref(p.pkt);
+                }
+            setLength(tally.frames(p.st->time_base, p.srcRate));
+        }
+        error = ERROR_OK;
+        return s;
     }
-    if (len < 0 && p.fc->duration != AV_NOPTS_VALUE && p.fc->duration > 0 && !how.net)
-        len = av_rescale_q(p.fc->duration, AV_TIME_BASE_Q, AVRational{1, p.srcRate});
-    if (len >= 0 && dsd)
-        len = av_rescale(len, p.outRate, p.srcRate);
-    s->length_ = len < 0 ? -1 : std::max<int64_t>(0, len);
+    setLength(scan ? p.scanLength(url) : -1);
     if (demuxer.rfind("mov,mp4", 0) == 0 && s->length_ > 0)
         p.clampTo = s->length_;
 
@@ -521,6 +610,8 @@ bool MediaSource::decodeMore()
             avcodec_send_packet(p.dec, nullptr);
             continue;
         }
+        if (p.tally)
+            p.tally->add(p.pkt, p.si);
         if (p.pkt->stream_index == p.si) {
             if (p.firstPacketPos < 0)
                 p.firstPacketPos = p.pkt->pos;

@@ -18,6 +18,15 @@ struct MediaOpen {
     const std::atomic<bool>* abort = nullptr;  // makes a blocked network call return
     // Decides whether the opened container and codec belong to the creator.
     std::function<bool(const std::string& demuxer, const std::string& codec)> accepts;
+    // Only the length is wanted: a packet scan reads on in the one open
+    // context instead of opening the file again, and nothing is kept for
+    // decoding. The result is the same source, fit only for length(). A file
+    // whose first bytes name its container beyond doubt (fLaC, RIFF WAVE,
+    // OggS, an ID3v2 tag before fLaC or an MPEG audio frame) opens with that
+    // demuxer instead of asking every demuxer, which costs more than the rest
+    // of the open; when that fails it is asked the usual way.
+    bool lengthOnly = false;
+    std::string demuxer;  // open with this demuxer instead of probing
 };
 
 // Files and network streams through the general-purpose demuxers and decoders.

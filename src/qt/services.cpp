@@ -59,7 +59,11 @@ QString toQtFilter(const std::string& filter) {
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString masks = parts[i + 1];
         masks.replace(';', ' ');
-        out << QStringLiteral("%1 (%2)").arg(parts[i], masks);
+        // Qt adds the patterns itself; a description that lists its own would show them twice.
+        QString description = parts[i].trimmed();
+        if (description.endsWith(')') && description.contains('('))
+            description = description.left(description.lastIndexOf('(')).trimmed();
+        out << QStringLiteral("%1 (%2)").arg(description, masks);
     }
     return out.join(QStringLiteral(";;"));
 }

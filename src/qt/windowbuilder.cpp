@@ -239,15 +239,16 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
-        if (e->type() != QEvent::KeyPress || !form_.KeyPreview() || !form_.OnShortCut) return false;
+        if (e->type() != QEvent::KeyPress) return false;
         auto* w = qobject_cast<QWidget*>(watched);
         if (!w || w->window() != window_) return false;
         auto* ke = static_cast<QKeyEvent*>(e);
         uint16_t key = keyCodeFromQt(ke->key());
         if (!key) return false;
         bool handled = false;
-        form_.OnShortCut(key, shiftFromQt(ke->modifiers()), handled);
-        return handled;
+        if (form_.KeyPreview() && form_.OnShortCut) form_.OnShortCut(key, shiftFromQt(ke->modifiers()), handled);
+        // Then the menus' shortcuts, which work while their menu is closed.
+        return handled || form_.DispatchShortCut(key, shiftFromQt(ke->modifiers()));
     }
 
 private:
@@ -373,6 +374,16 @@ void WindowBuilder::bindCommon(TControl& c, QWidget* w) {
     if (auto* wc = dynamic_cast<TWinControl*>(&c)) {
         watch(wc->Focused, w, [w](const bool& on) {
             if (on && !w->hasFocus()) w->setFocus(Qt::OtherFocusReason);
+        });
+    }
+    if (c.PopupMenu) {
+        // A scroll area reports the position on its viewport.
+        auto* area = qobject_cast<QAbstractScrollArea*>(w);
+        QWidget* surface = area ? area->viewport() : w;
+        w->setContextMenuPolicy(Qt::CustomContextMenu);
+        QObject::connect(w, &QWidget::customContextMenuRequested, w, [surface, &c](const QPoint& at) {
+            QPoint screen = surface->mapToGlobal(at);
+            c.PopupMenu->Popup(screen.x(), screen.y());
         });
     }
     bool clickable = c.Kind() == TControlKind::Label || c.Kind() == TControlKind::Image ||

@@ -18,6 +18,7 @@ TForm1::TForm1(TApplication& app, platform::System& system, std::unique_ptr<audi
     Caption.set("Orvelin");
     layOut();
     buildMenus();
+    bindAdding();
     OnResize = [this] { FormResize(); };
     // The grid learns its new width only after the window has been laid out.
     StringGrid1.Width.observe([this](const int&) { FormResize(); });

@@ -165,6 +165,21 @@ public:
     TMenuItem ManagerPLMenu{this, "ManagerPLMenu", "Управление плейлистами"};
     TOpenDialog OpenDialogPlaylist{this, "OpenDialogPlaylist", "Плейлист|*.m3u;*.m3u8"};
 
+    // Adding media: the add menu above SpeedButtonAddToPL, the grid's context
+    // menu with the same items under AddMenu, and the "Разное" menu.
+    TPopupMenu PopupMenuAdd{this, "PopupMenuAdd"};
+    TMenuItem AddFileMenu1{this, "AddFileMenu1", "Добавить файлы"};
+    TMenuItem AddFolderMenu1{this, "AddFolderMenu1", "Добавить папку"};
+    TMenuItem AddURLMenu1{this, "AddURLMenu1", "Добавить URL"};
+    TPopupMenu PopupMenuPlayList{this, "PopupMenuPlayList"};
+    TMenuItem AddMenu{this, "AddMenu", "Добавить"};
+    TMenuItem AddFileMenu{this, "AddFileMenu", "Добавить файлы"};
+    TMenuItem AddFolderMenu{this, "AddFolderMenu", "Добавить папку"};
+    TMenuItem AddURLMenu{this, "AddURLMenu", "Добавить URL"};
+    TPopupMenu PopupMenuOther{this, "PopupMenuOther"};
+    TMenuItem MenuItemUpdateTags{this, "MenuItemUpdateTags", "Перечитать теги (медиа данные)"};
+    TOpenDialog OpenDialogFile{this, "OpenDialogFile"};
+
     // Message texts: captions of hidden items, so language files translate
     // them by name like any other caption.
     TPopupMenu PopupMenuLanguage{this, "PopupMenuLanguage"};
@@ -265,6 +280,30 @@ public:
     void TrimWorkingSet();
     bool RandomTrack();
     const app::TPaths& Paths();
+
+    // Adding media (tform1_add*.cpp). The searches and the tag scan run on
+    // worker threads; an operation ends on the UI thread once they are done.
+    void AddFileMenuClick();
+    void AddFolderMenuClick();
+    // Searches a folder, subfolders included, into the current playlist and saves it.
+    void addfolderLoad(const std::string& folder);
+    // Appends a folder's matching files to the grid, then runs done.
+    void SearchFilesAndAddToStringGrid(const std::string& folder, const std::vector<std::string>& masks,
+                                       bool subfolders, std::function<void()> done);
+    void FormDropFiles(const std::vector<std::string>& names);
+    // Statistics, renumbering, the tag scan, total time, random order, backup copy.
+    void PostProcessing(std::function<void()> done = {});
+    // The tag and length scan of every row, then done.
+    void addMedia(std::function<void()> done = {});
+    void MenuItemUpdateTagsClick();
+    // True while an add operation or a scan runs.
+    bool Adding() const;
+    // Ends what adding runs now, keeping the rows found so far (shutdown).
+    void StopAdding();
+    // Opens the URL window to add a stream, once that window exists.
+    std::function<void()> OnAddURL;
+    // Files the last tag scan measured afresh rather than from what it knew.
+    int LastScanDecoded() const;
 
     // Playlists (tform1_playlist.cpp).
     // Playlist folder + chooser text + ".m3u"; empty while no playlist is chosen.
@@ -367,6 +406,16 @@ private:
     platform::System& system_;
     std::unique_ptr<app::TPaths> paths_;
     bool commandLineDone_ = false;
+
+    // Adding media's running operations and what the scans know (tform1_add.cpp).
+    struct TAdding;
+    void bindAdding();
+    void runNextOperation();
+    bool importDroppedPlaylist(const std::string& name, const std::string& file);
+    void postProcessing(bool useCache, std::function<void()> done);
+    void scanRows(bool useCache, std::function<void()> done);
+    void startScan();
+    std::shared_ptr<TAdding> adding_;
 };
 
 }  // namespace ui

@@ -136,6 +136,8 @@ void TForm1::SaveNastr() {
 void TForm1::FormClose() {
     // A failure ends the saves silently; the window closes all the same.
     try {
+        // A search or scan still running ends here; the rows it found are saved below.
+        StopAdding();
         SearchBox1.Text.set("");
         SaveNastr();
         if (Hooks.SaveNastr2) Hooks.SaveNastr2();

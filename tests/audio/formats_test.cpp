@@ -1,8 +1,10 @@
 // Every format our decoders take, made by real encoders at test time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
+#include <thread>
 
 #include "audio/engine.h"
 #include "audio/fixtures.h"
@@ -84,6 +86,72 @@ TEST_F(Formats, EachCreatorTakesOnlyItsFamily)
     EXPECT_EQ(Engine::ErrorGetCode(), ERROR_FORMAT);
     EXPECT_EQ(o.e.AddOnStreamCreateFile(AddOn::OPUS, dir_->file("a.ogg"), 0, 0, 0), 0u);
     EXPECT_EQ(o.e.StreamCreateFile(dir_->file("a.opus"), 0, 0, 0), 0u);
+}
+
+// The length a scan of many files reads without channels, on any thread: the
+// figure the player's creators report, or the same refusal.
+TEST_F(Formats, LengthQueriesMatchTheCreators)
+{
+    ASSERT_TRUE(built_);
+    writeFile(dir_->file("noise.mp3"), std::vector<uint8_t>(3000, 0x5A));
+    writeFile(dir_->file("empty.flac"), {});
+    // Headers that promise a family the rest does not keep.
+    std::vector<uint8_t> fake = {'f', 'L', 'a', 'C'}, tagged = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 2, 0, 0, 0xFF, 0xFB, 0x90};
+    fake.resize(2000, 0x33);
+    tagged.resize(2000, 0x44);
+    writeFile(dir_->file("fake.flac"), fake);
+    writeFile(dir_->file("tagged.mp3"), tagged);
+    std::vector<std::string> files = {dir_->file("a.mod"),     dir_->file("noise.mp3"),  dir_->file("empty.flac"),
+                                      dir_->file("missing.ogg"), dir_->file("fake.flac"), dir_->file("tagged.mp3")};
+    for (const auto& f : kFormats)
+        files.push_back(dir_->file(f.file));
+
+    // What a channel reports: -1 unknown, -2 no creator takes the file.
+    auto byChannel = [](Engine& e, const std::string& path) {
+        double seconds = -2;
+        if (Handle h = e.StreamCreateFile(path, 0, 0, SAMPLE_FLOAT | UNICODE)) {
+            seconds = e.ChannelBytes2Seconds(h, e.ChannelGetLength(h, POS_BYTE));
+            e.StreamFree(h);
+        } else if (Handle m = e.MusicLoad(path, 0, 0, UNICODE | MUSIC_PRESCAN | SAMPLE_FLOAT | SAMPLE_MONO, 1)) {
+            seconds = e.ChannelBytes2Seconds(m, e.ChannelGetLength(m, POS_BYTE));
+            e.MusicFree(m);
+        }
+        return seconds;
+    };
+    auto byQuery = [](Engine& e, const std::string& path) {
+        double seconds = -2;
+        if (!e.StreamFileLength(path, seconds) && !e.MusicFileLength(path, 1, seconds))
+            seconds = -2;
+        return seconds;
+    };
+
+    Offline o;
+    for (bool addOns : {false, true}) {
+        if (addOns)
+            for (const AddOnInfo& a : o.e.AddOns())
+                o.e.PluginLoad(a.name, 0);
+        std::vector<double> expected;
+        for (const auto& path : files) {
+            expected.push_back(byChannel(o.e, path));
+            EXPECT_EQ(byQuery(o.e, path), expected.back()) << path << (addOns ? " with add-ons" : " core only");
+        }
+        auto at = [&](const char* name) {
+            return expected[size_t(std::find(files.begin(), files.end(), dir_->file(name)) - files.begin())];
+        };
+        EXPECT_NEAR(at("a.mod"), 0.96, 0.01);  // tracker music, by its prescan
+        EXPECT_NEAR(at("x.mp3"), 1.3, 0.06);   // measured by the packet scan
+        EXPECT_EQ(at("noise.mp3"), -2);
+        EXPECT_EQ(at("missing.ogg"), -2);
+        EXPECT_EQ(at("a.flac") > 1, addOns);
+        // Two threads at once, each over every file.
+        std::vector<double> got[2];
+        std::thread a([&] { for (const auto& path : files) got[0].push_back(byQuery(o.e, path)); });
+        std::thread b([&] { for (const auto& path : files) got[1].push_back(byQuery(o.e, path)); });
+        a.join();
+        b.join();
+        EXPECT_EQ(got[0], expected);
+        EXPECT_EQ(got[1], expected);
+    }
 }
 
 // The frame offset at which `part` best matches `whole` around `expected`.

@@ -5,32 +5,11 @@
 #include <QScrollBar>
 #include <QTableView>
 
-#include "qt/windowbuilder.h"
-#include "ui/testenv.h"
+#include "qt/shownwindow.h"
 
 namespace {
 
-// The real start-up on the fake machine, with the front end built where the
-// program builds it.
-struct Shown : ::testing::Test {
-    testenv::Env env;
-    std::unique_ptr<testenv::Session> run;
-    std::optional<orvelin::qt::WindowBuilder> builder;
-    ui::TForm1* f = nullptr;
-
-    void start() {
-        run = std::make_unique<testenv::Session>(env);
-        run->program.OnFormsCreated = [this](ui::TProgram& p) {
-            builder.emplace(*p.Form1);
-            builder->build();
-        };
-        ASSERT_EQ(run->start(), ui::TProgram::TStartResult::Run);
-        f = &run->form();
-        f->Show();
-        QApplication::processEvents();
-    }
-    QTableView* grid() { return builder->widgetAs<QTableView>(f->StringGrid1); }
-};
+using Shown = testenv::ShownWindow;
 
 TEST_F(Shown, TheStoredWindowAndTheFittedGridAppear) {
     std::vector<std::string> tracks;

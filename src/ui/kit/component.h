@@ -83,6 +83,8 @@ public:
     Property<TFont> Font;
 
     void SetBounds(int left, int top, int width, int height);
+    // The menu a right click on the control opens, if any.
+    class TPopupMenu* PopupMenu = nullptr;
 
     Event<TMouseButton, TShiftState, int, int> OnMouseDown;
     Event<TMouseButton, TShiftState, int, int> OnMouseUp;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/text.h"
+#include "ui/kit/menu.h"
 
 namespace ui {
 
@@ -30,6 +31,20 @@ TComponent* TForm::FindComponent(std::string_view name) const {
     auto it = std::find_if(components_.begin(), components_.end(),
                            [&](TComponent* c) { return common::equalsNoCase(c->Name(), name); });
     return it == components_.end() ? nullptr : *it;
+}
+
+bool TForm::DispatchShortCut(uint16_t key, TShiftState shift) {
+    TShortCut wanted = TShortCut(key & 0xFF) | (shift & ssShift ? scShift : 0) | (shift & ssCtrl ? scCtrl : 0) |
+                       (shift & ssAlt ? scAlt : 0);
+    if ((key & 0xFF) == 0) return false;
+    for (TComponent* c : components_) {
+        if (c->Kind() != TControlKind::MenuItem) continue;
+        auto* item = static_cast<TMenuItem*>(c);
+        if (item->ShortCut() != wanted || !item->Enabled() || !item->Visible()) continue;
+        item->Click();
+        return true;
+    }
+    return false;
 }
 
 void TForm::Show() {

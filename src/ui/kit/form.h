@@ -96,6 +96,10 @@ public:
     Event<> OnActivate;
     // Keys before any control sees them; set handled to stop them there.
     Event<uint16_t, TShiftState, bool&> OnShortCut;
+    // A key that OnShortCut left: clicks the first enabled, visible menu item
+    // of the form with that shortcut, as menus do while their window has the
+    // focus. False when no item has it.
+    bool DispatchShortCut(uint16_t key, TShiftState shift);
     Event<const std::vector<std::string>&> OnDropFiles;
 
 private:
