@@ -14,9 +14,12 @@ namespace player {
 
 namespace {
 
-constexpr const char* kExtensions[] = {".mp3", ".mp2", ".mp1", ".wav", ".ogg", ".mo3", ".it",  ".xm",  ".s3m",
-                                       ".mtm", ".mod", ".umx", ".wma", ".wm",  ".ofr", ".ofs", ".flac", ".wv",
-                                       ".aac", ".mp4", ".ac3", ".alac", ".ape", ".mpc", ".spx", ".tta"};
+// The classic 26, then Opus and MPEG-4 audio: the engine plays both, and a
+// file the player plays but cannot add would only puzzle its user.
+constexpr const char* kExtensions[] = {".mp3", ".mp2", ".mp1", ".wav", ".ogg", ".mo3", ".it",   ".xm",
+                                       ".s3m", ".mtm", ".mod", ".umx", ".wma", ".wm",  ".ofr",  ".ofs",
+                                       ".flac", ".wv", ".aac", ".mp4", ".ac3", ".alac", ".ape", ".mpc",
+                                       ".spx", ".tta", ".opus", ".m4a"};
 
 bool hasExtension(std::string_view path, std::initializer_list<std::string_view> exts) {
     std::string ext = common::extractFileExt(path);
@@ -157,7 +160,9 @@ std::string MediaFileFilter() {
            "|Monkeys Audio Audio Files (*.ape)|*.ape"
            "|Musepack Audio Files (*.mpc)|*.mpc"
            "|Speex Audio Files (*.spx)|*.spx"
-           "|True Audio Files (*.tta)|*.tta";
+           "|True Audio Files (*.tta)|*.tta"
+           "|Opus Audio Files (*.opus)|*.opus"
+           "|MPEG-4 Audio Files (*.m4a)|*.m4a";
 }
 
 std::optional<std::string> ResolveShortcut(const std::string& path) {

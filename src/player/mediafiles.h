@@ -10,9 +10,9 @@
 
 namespace player {
 
-// The 26 media extensions, with their dot, in the order of the masks.
+// The media extensions, with their dot, in the order of the masks.
 const std::vector<std::string>& MediaExtensions();
-// "*.mp3" ... "*.tta": the folder search's masks.
+// "*.mp3" ... "*.m4a": the folder search's masks.
 const std::vector<std::string>& MediaMasks();
 // By extension, ignoring case.
 bool IsMediaFile(std::string_view path);

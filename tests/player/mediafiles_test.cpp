@@ -10,14 +10,15 @@
 namespace {
 
 TEST(MediaFiles, ExtensionsAndMasksIgnoreCase) {
-    EXPECT_EQ(player::MediaExtensions().size(), 26u);
+    EXPECT_EQ(player::MediaExtensions().size(), 28u);
     EXPECT_EQ(player::MediaMasks().front(), "*.mp3");
-    EXPECT_EQ(player::MediaMasks().back(), "*.tta");
+    EXPECT_EQ(player::MediaMasks().back(), "*.m4a");
     struct Case {
         const char* name;
         bool media, playlist;
     } cases[] = {
         {"/m/a.MP3", true, false},   {"/m/a.flac", true, false}, {"/m/a.Wm", true, false},
+        {"/m/a.opus", true, false},  {"/m/a.M4A", true, false},
         {"/m/a.m3u8", false, true},  {"/m/a.M3U", false, true},  {"/m/a.mp3.txt", false, false},
         {"/m/mp3", false, false},    {"/m.mp3/cover.jpg", false, false}, {"/m/a.lnk", false, false},
     };
@@ -47,7 +48,7 @@ TEST(MediaFiles, DialogFilterListsEveryFamilyAfterAllFormats) {
         if (bar == std::string::npos) break;
         at = bar + 1;
     }
-    ASSERT_EQ(parts.size(), 32u);
+    ASSERT_EQ(parts.size(), 36u);
     EXPECT_EQ(parts[0], "Все форматы");
     std::string all;
     for (const auto& m : player::MediaMasks()) all += (all.empty() ? "" : ";") + m;
@@ -57,6 +58,7 @@ TEST(MediaFiles, DialogFilterListsEveryFamilyAfterAllFormats) {
     EXPECT_EQ(parts[18], "FAAD Audio Files (.aac;*.mp4)");
     EXPECT_EQ(parts[19], "*.aac;*.mp4");  // its caption's ".aac" would match no AAC file
     EXPECT_EQ(parts[30], "True Audio Files (*.tta)");
+    EXPECT_EQ(parts[34], "MPEG-4 Audio Files (*.m4a)");
     // Every family's patterns together are the first entry's (ogg and wav swap places).
     std::vector<std::string> seen;
     for (size_t i = 3; i < parts.size(); i += 2)
