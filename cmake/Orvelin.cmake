@@ -62,3 +62,14 @@ function(orvelin_add_fuzzer name)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   set_property(GLOBAL APPEND PROPERTY ORVELIN_FUZZERS "${name}=${ARG_CORPUS}")
 endfunction()
+
+# Adds every folder below the current one that has a CMakeLists.txt: units,
+# test folders and fuzz folders join their parent by existing.
+function(orvelin_add_subfolders)
+  file(GLOB children LIST_DIRECTORIES true "${CMAKE_CURRENT_SOURCE_DIR}/*")
+  foreach(dir IN LISTS children)
+    if(EXISTS "${dir}/CMakeLists.txt")
+      add_subdirectory("${dir}")
+    endif()
+  endforeach()
+endfunction()
