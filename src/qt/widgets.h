@@ -2,7 +2,10 @@
 // expect.
 #pragma once
 
+#include <algorithm>
+
 #include <QLabel>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTableView>
 #include <QWidget>
@@ -58,6 +61,19 @@ protected:
 
 private:
     ui::TTrackBar& model_;
+};
+
+// A vertical scroll bar no thinner than a given width.
+class ScrollBarAtLeast : public QScrollBar {
+public:
+    ScrollBarAtLeast(int width, QWidget* parent) : QScrollBar(Qt::Vertical, parent), width_(width) {}
+    QSize sizeHint() const override {
+        QSize s = QScrollBar::sizeHint();
+        return {std::max(s.width(), width_), s.height()};
+    }
+
+private:
+    int width_;
 };
 
 // A grid view that scrolls one row per wheel notch and hands keys to the model.

@@ -617,6 +617,9 @@ QWidget* WindowBuilder::buildControl(TControl& c, QWidget* parent) {
         v->setSelectionMode(QAbstractItemView::SingleSelection);
         v->setEditTriggers(QAbstractItemView::NoEditTriggers);
         v->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        // Column widths leave 20 pixels for the scroll bar and the frame, so
+        // that the location column starts under the bar; Qt's bar is thinner.
+        v->setVerticalScrollBar(new ScrollBarAtLeast(20 - 2 * v->frameWidth(), v));
         v->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         v->setWordWrap(false);
         v->setShowGrid(false);

@@ -34,6 +34,8 @@ TEST_F(Shown, TheStoredWindowAndTheFittedGridAppear) {
     EXPECT_EQ(view->columnWidth(0), widest + 5);
     QApplication::processEvents();
     EXPECT_EQ(view->columnWidth(1), view->width() - view->columnWidth(0) - view->columnWidth(2) - 20);
+    // The location column starts under the scroll bar, out of sight.
+    EXPECT_GE(view->columnViewportPosition(3), view->viewport()->width());
 
     f->StringGrid1.SetTopRow(100);
     EXPECT_EQ(view->verticalScrollBar()->value(), 100);
