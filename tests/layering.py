@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Fails when a header below src/qt/ includes Qt, when the tag library includes
-a third-party header other than zlib, or when a folder includes one that lies
-above it (cmake/layers.txt lists the allowed edges)."""
+a third-party header other than zlib, or when a folder includes or links one
+that lies above it (cmake/layers.txt lists the allowed edges; the optional
+second argument is the link graph that CMake writes at configure time)."""
 import pathlib
 import re
 import sys
@@ -17,7 +18,7 @@ for line in (root / "cmake" / "layers.txt").read_text().splitlines():
     name, _, deps = line.partition(":")
     allowed[name.strip()] = set(deps.split())
 
-layers = sorted(allowed, key=len, reverse=True)  # "ui/kit" before "ui"
+layers = sorted(allowed, key=len, reverse=True)  # the longest prefix wins
 
 
 def layer_of(rel):
@@ -63,6 +64,18 @@ for path in sorted(src.rglob("*")):
                 "sys/time.h", "errno.h", "dirent.h", "sys/mman.h", "stdio.h", "string.h", "stdlib.h",
                 "limits.h", "stdint.h", "time.h"}:
             problems.append(f"{where}: the tag library uses the C++ library and zlib only")
+
+# The libraries CMake links must follow the same edges as the includes.
+if len(sys.argv) > 2:
+    for line in pathlib.Path(sys.argv[2]).read_text().splitlines():
+        name, _, deps = line.partition(":")
+        name = name.strip()
+        if name not in allowed:
+            problems.append(f"orvelin_{name}: library not listed in cmake/layers.txt")
+            continue
+        for dep in deps.split():
+            if dep != name and "*" not in allowed[name] and dep not in allowed[name]:
+                problems.append(f"orvelin_{name} links orvelin_{dep}: {name} may not use {dep}")
 
 for p in problems:
     print(p)

@@ -19,7 +19,7 @@
 #include "audio/engine.h"
 #include "common/files.h"
 #include "platform/fake/fakesystem.h"
-#include "ui/kit/fakes.h"
+#include "kit/fakes.h"
 #include "ui/program.h"
 
 namespace {

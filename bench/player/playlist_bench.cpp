@@ -15,7 +15,7 @@
 #include "common/files.h"
 #include "platform/fake/fakesystem.h"
 #include "player/m3u.h"
-#include "ui/kit/fakes.h"
+#include "kit/fakes.h"
 #include "ui/tform1.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "audio/engine.h"
 #include "player/scancache.h"
 #include "player/workerlink.h"
-#include "ui/kit/dispatcher.h"
+#include "kit/dispatcher.h"
 
 namespace tags {
 class TTags;

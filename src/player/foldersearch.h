@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "ui/kit/dispatcher.h"
-#include "ui/kit/grid.h"
+#include "kit/dispatcher.h"
+#include "kit/grid.h"
 
 namespace player {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/kit/grid.h"
+#include "kit/grid.h"
 
 namespace player {
 

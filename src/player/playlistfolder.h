@@ -5,7 +5,7 @@
 #include <ctime>
 #include <string>
 
-#include "ui/kit/controls.h"
+#include "kit/controls.h"
 
 namespace player {
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "ui/kit/grid.h"
+#include "kit/grid.h"
 
 namespace player {
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "ui/kit/dispatcher.h"
+#include "kit/dispatcher.h"
 
 namespace player {
 

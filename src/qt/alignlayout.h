@@ -6,7 +6,7 @@
 #include <QLayout>
 #include <QList>
 
-#include "ui/kit/component.h"
+#include "kit/component.h"
 
 namespace orvelin::qt {
 

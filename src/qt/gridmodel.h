@@ -4,7 +4,7 @@
 
 #include <QAbstractTableModel>
 
-#include "ui/kit/grid.h"
+#include "kit/grid.h"
 
 namespace orvelin::qt {
 

@@ -4,9 +4,9 @@
 #include <QObject>
 #include <map>
 
-#include "ui/kit/dialogs.h"
-#include "ui/kit/dispatcher.h"
-#include "ui/kit/form.h"
+#include "kit/dialogs.h"
+#include "kit/dispatcher.h"
+#include "kit/form.h"
 
 namespace orvelin::qt {
 

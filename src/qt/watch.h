@@ -5,8 +5,8 @@
 
 #include <QObject>
 
-#include "ui/kit/grid.h"
-#include "ui/kit/property.h"
+#include "kit/grid.h"
+#include "kit/property.h"
 
 namespace orvelin::qt {
 

@@ -10,8 +10,8 @@
 #include <QTableView>
 #include <QWidget>
 
-#include "ui/kit/controls.h"
-#include "ui/kit/grid.h"
+#include "kit/controls.h"
+#include "kit/grid.h"
 
 namespace orvelin::qt {
 

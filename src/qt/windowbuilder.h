@@ -6,10 +6,10 @@
 #include <QWidget>
 #include <unordered_map>
 
-#include "ui/kit/controls.h"
-#include "ui/kit/form.h"
-#include "ui/kit/grid.h"
-#include "ui/kit/menu.h"
+#include "kit/controls.h"
+#include "kit/form.h"
+#include "kit/grid.h"
+#include "kit/menu.h"
 
 class QMenu;
 

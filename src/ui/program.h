@@ -9,7 +9,7 @@
 
 #include "audio/engine.h"
 #include "platform/system.h"
-#include "ui/kit/form.h"
+#include "kit/form.h"
 #include "ui/tform1.h"
 #include "ui/tform2.h"
 

@@ -11,10 +11,10 @@
 #include "app/paths.h"
 #include "audio/engine.h"
 #include "platform/system.h"
-#include "ui/kit/controls.h"
-#include "ui/kit/form.h"
-#include "ui/kit/grid.h"
-#include "ui/kit/menu.h"
+#include "kit/controls.h"
+#include "kit/form.h"
+#include "kit/grid.h"
+#include "kit/menu.h"
 
 namespace tags {
 class TTags;

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "audio/engine.h"
-#include "ui/kit/controls.h"
-#include "ui/kit/form.h"
+#include "kit/controls.h"
+#include "kit/form.h"
 
 namespace ui {
 

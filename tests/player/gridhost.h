@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/kit/fakes.h"
-#include "ui/kit/grid.h"
+#include "kit/fakes.h"
+#include "kit/grid.h"
 
 namespace testenv {
 

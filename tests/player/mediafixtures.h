@@ -9,7 +9,7 @@
 
 #include "audio/engine.h"
 #include "common/files.h"
-#include "ui/kit/dispatcher.h"
+#include "kit/dispatcher.h"
 
 namespace testenv {
 

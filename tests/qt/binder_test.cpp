@@ -13,7 +13,7 @@
 
 #include "qt/services.h"
 #include "qt/windowbuilder.h"
-#include "ui/kit/fakes.h"
+#include "kit/fakes.h"
 #include "ui/testenv.h"
 #include "ui/tform1.h"
 

@@ -8,7 +8,7 @@
 
 #include "support/tempdir.h"
 #include "platform/fake/fakesystem.h"
-#include "ui/kit/fakes.h"
+#include "kit/fakes.h"
 #include "ui/program.h"
 
 namespace testenv {

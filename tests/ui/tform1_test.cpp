@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "ui/kit/fakes.h"
+#include "kit/fakes.h"
 #include "ui/testenv.h"
 #include "ui/tform1.h"
 

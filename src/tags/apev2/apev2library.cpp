@@ -3,7 +3,7 @@
 #include "common/files.h"
 #include "common/text.h"
 #include "tags/apev2/apev2text.h"
-#include "tags/id3v1/filetail.h"
+#include "tags/core/filetail.h"
 
 #include <algorithm>
 

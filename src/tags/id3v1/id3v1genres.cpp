@@ -1,6 +1,6 @@
 #include "tags/id3v1/id3v1library.h"
 
-#include "tags/id3v1/filetail.h"
+#include "tags/core/filetail.h"
 
 namespace tags {
 

@@ -2,7 +2,7 @@
 
 #include "common/files.h"
 #include "common/text.h"
-#include "tags/id3v1/filetail.h"
+#include "tags/core/filetail.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/kit/component.h"
+#include "kit/component.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "tags/id3v1/filetail.h"
+#include "tags/core/filetail.h"
 
 #include "tags/core/replacefile.h"
 

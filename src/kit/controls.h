@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/kit/component.h"
-#include "ui/kit/form.h"
+#include "kit/component.h"
+#include "kit/form.h"
 
 namespace ui {
 

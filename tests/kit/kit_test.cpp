@@ -2,9 +2,9 @@
 
 #include <thread>
 
-#include "ui/kit/controls.h"
-#include "ui/kit/fakes.h"
-#include "ui/kit/menu.h"
+#include "kit/controls.h"
+#include "kit/fakes.h"
+#include "kit/menu.h"
 
 using namespace ui;
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/kit/dialogs.h"
-#include "ui/kit/form.h"
+#include "kit/dialogs.h"
+#include "kit/form.h"
 
 namespace ui {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/kit/property.h"
+#include "kit/property.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "ui/kit/dispatcher.h"
+#include "kit/dispatcher.h"
 
 namespace ui {
 

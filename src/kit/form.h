@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "ui/kit/component.h"
-#include "ui/kit/dialogs.h"
-#include "ui/kit/dispatcher.h"
+#include "kit/component.h"
+#include "kit/dialogs.h"
+#include "kit/dispatcher.h"
 
 namespace ui {
 

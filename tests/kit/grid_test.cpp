@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "ui/kit/fakes.h"
-#include "ui/kit/grid.h"
+#include "kit/fakes.h"
+#include "kit/grid.h"
 
 using namespace ui;
 

@@ -1,4 +1,4 @@
-#include "ui/kit/menu.h"
+#include "kit/menu.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "ui/kit/controls.h"
+#include "kit/controls.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "ui/kit/grid.h"
+#include "kit/grid.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,9 +1,9 @@
-#include "ui/kit/form.h"
+#include "kit/form.h"
 
 #include <algorithm>
 
 #include "common/text.h"
-#include "ui/kit/menu.h"
+#include "kit/menu.h"
 
 namespace ui {
 

@@ -1,6 +1,6 @@
-#include "ui/kit/component.h"
+#include "kit/component.h"
 
-#include "ui/kit/form.h"
+#include "kit/form.h"
 
 namespace ui {
 
