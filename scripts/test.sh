@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the development
-# build (warnings are errors), the sanitizer build of the libraries and window
+# Installs what is missing, checks the formatting, builds, and runs every
+# test: the development build (warnings are errors), the sanitizer build of the libraries and window
 # models, and a short run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,6 +13,9 @@ export SDL_AUDIODRIVER=dummy
 jobs=$(nproc)
 
 step() { printf '\n== %s\n' "$*"; }
+
+step "formatting"
+bash scripts/check-format.sh
 
 step "development build"
 cmake --preset dev >/dev/null

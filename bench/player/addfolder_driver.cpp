@@ -18,8 +18,8 @@
 
 #include "audio/engine.h"
 #include "common/files.h"
-#include "platform/fake/fakesystem.h"
 #include "kit/fakes.h"
+#include "platform/fake/fakesystem.h"
 #include "ui/program.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "common/files.h"
+#include "kit/fakes.h"
 #include "platform/fake/fakesystem.h"
 #include "player/m3u.h"
-#include "kit/fakes.h"
 #include "ui/tform1.h"
 
 namespace {
@@ -102,6 +102,9 @@ int main() {
     std::printf("panels                %s | %s | %s\n", form.StatusBarInfo.PanelText(0).c_str(),
                 form.StatusBarInfo.PanelText(1).c_str(), form.StatusBarInfo.PanelText(2).c_str());
 
-    if (!std::getenv("KEEP")) { std::error_code ec; std::filesystem::remove_all(root, ec); } else std::printf("%s\n", root.c_str());
+    if (!std::getenv("KEEP")) {
+        std::error_code ec;
+        std::filesystem::remove_all(root, ec);
+    } else std::printf("%s\n", root.c_str());
     return 0;
 }

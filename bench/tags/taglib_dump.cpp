@@ -44,8 +44,8 @@ struct Line {
     }
     void Picture(const std::string& mime, int type, size_t size) {
         if (!pictures.empty()) pictures += ',';
-        pictures += "{\"mime\":" + Json(mime) + ",\"type\":" + std::to_string(type) + ",\"size\":" +
-                    std::to_string(size) + "}";
+        pictures +=
+            "{\"mime\":" + Json(mime) + ",\"type\":" + std::to_string(type) + ",\"size\":" + std::to_string(size) + "}";
     }
     void APE(TagLib::APE::Tag* tag) {
         if (!tag) return;
@@ -83,8 +83,8 @@ void Dump(const char* path) {
     }
     std::string audio;
     if (const TagLib::AudioProperties* a = ref.audioProperties())
-        audio = "\"channels\":" + std::to_string(a->channels()) + ",\"sample_rate\":" + std::to_string(a->sampleRate()) +
-                ",\"bits_per_sample\":" + std::to_string(bits) +
+        audio = "\"channels\":" + std::to_string(a->channels()) +
+                ",\"sample_rate\":" + std::to_string(a->sampleRate()) + ",\"bits_per_sample\":" + std::to_string(bits) +
                 ",\"duration\":" + std::to_string(a->lengthInMilliseconds() / 1000.0) +
                 ",\"bitrate\":" + std::to_string(a->bitrate());
     std::string out = "{\"file\":" + Json(path) + ",\"loaded\":" + (ref.isNull() ? "false" : "true") +

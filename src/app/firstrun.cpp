@@ -7,6 +7,7 @@ namespace app {
 const std::vector<std::string>& FirstRunTemplate() {
     // CheckBoxQuickUpdate appears twice on purpose: old files have it so, and
     // the first occurrence (0) is the one that counts.
+    // clang-format off
     static const std::vector<std::string> lines = {
         "[Language]", "Language=English", "", "[Option]", "PlayerWindowCenter=0", "Top=83", "Left=97",
         "ProgressBox=1", "RandomTrack=1", "TaskTrackGo=1", "AutoNext=1", "chEqualizer=1", "RepeatSong=0",
@@ -24,6 +25,7 @@ const std::vector<std::string>& FirstRunTemplate() {
         "ThemeAuto=1", "ThemeLight=0", "ThemeDark=0", "ThemeSky=0", "ThemeLuna=0", "Window=wsNormal",
         "Height=597", "Width=480", "MinWidth=240", "MinHeight=600", "CheckBoxQuickUpdate=1",
     };
+    // clang-format on
     return lines;
 }
 

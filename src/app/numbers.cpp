@@ -19,7 +19,10 @@ std::optional<int> ParseInt(std::string_view text, bool allowHex) {
         s.remove_prefix(2);
         if (s.size() > 8) return std::nullopt;
         for (char c : s) {
-            int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            int d = c >= '0' && c <= '9'   ? c - '0'
+                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                           : -1;
             if (d < 0) return std::nullopt;
             value = value * 16 + d;
         }

@@ -6,8 +6,10 @@ namespace app {
 
 TDecodedText DecodeText(std::string_view b) {
     if (b.size() >= 3 && b.substr(0, 3) == "\xEF\xBB\xBF") return {std::string(b.substr(3)), TTextEncoding::Utf8};
-    if (b.size() >= 2 && b.substr(0, 2) == "\xFF\xFE") return {common::utf16leToUtf8(b.substr(2)), TTextEncoding::Utf16LE};
-    if (b.size() >= 2 && b.substr(0, 2) == "\xFE\xFF") return {common::utf16beToUtf8(b.substr(2)), TTextEncoding::Utf16BE};
+    if (b.size() >= 2 && b.substr(0, 2) == "\xFF\xFE")
+        return {common::utf16leToUtf8(b.substr(2)), TTextEncoding::Utf16LE};
+    if (b.size() >= 2 && b.substr(0, 2) == "\xFE\xFF")
+        return {common::utf16beToUtf8(b.substr(2)), TTextEncoding::Utf16BE};
     return {common::legacyToUtf8(b), TTextEncoding::Legacy};
 }
 

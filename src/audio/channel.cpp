@@ -10,10 +10,8 @@ namespace {
 
 constexpr size_t kBlock = 2048;  // source frames decoded per step
 
-float curve(float v, bool log)
-{
-    if (!log)
-        return v;
+float curve(float v, bool log) {
+    if (!log) return v;
     // 0..1 maps onto -100..0 dB
     return v <= 0 ? 0.0f : std::pow(10.0f, (v - 1.0f) * 5.0f);
 }
@@ -22,17 +20,15 @@ float curve(float v, bool log)
 
 Channel::Channel(Handle h, Kind kind, std::unique_ptr<Source> src, uint32_t flags, const ChannelSetup& setup,
                  std::string filename, std::shared_ptr<std::atomic<bool>> abort)
-    : handle_(h), kind_(kind), setup_(setup), filename_(std::move(filename)), abort_(std::move(abort)),
-      flags_(flags), src_(std::move(src)), resampler_(src_->info().rate, setup.devRate, src_->info().chans)
-{
+    : handle_(h), kind_(kind), setup_(setup), filename_(std::move(filename)), abort_(std::move(abort)), flags_(flags),
+      src_(std::move(src)), resampler_(src_->info().rate, setup.devRate, src_->info().chans) {
     const uint32_t chans = src_->info().chans;
     length_ = src_->length();
     block_.resize(kBlock * chans);
-    maxBlockOut_ = static_cast<size_t>(
-        std::ceil(static_cast<double>(kBlock) * setup.devRate / src_->info().rate)) + 256;
+    maxBlockOut_ =
+        static_cast<size_t>(std::ceil(static_cast<double>(kBlock) * setup.devRate / src_->info().rate)) + 256;
     uint32_t ms = setup.bufferMs;
-    if (src_->isNet())
-        ms = std::max(ms, setup.netBufferMs);
+    if (src_->isNet()) ms = std::max(ms, setup.netBufferMs);
     size_t wanted = static_cast<size_t>(uint64_t{ms} * setup.devRate / 1000);
     capFrames_ = wanted + 2 * maxBlockOut_;
     targetFrames_ = std::max(wanted, maxBlockOut_);
@@ -48,10 +44,8 @@ Channel::Channel(Handle h, Kind kind, std::unique_ptr<Source> src, uint32_t flag
 
 Channel::~Channel() { stopFeeder(); }
 
-void Channel::startFeeder()
-{
-    if (feeder_.joinable())
-        return;
+void Channel::startFeeder() {
+    if (feeder_.joinable()) return;
     {
         std::lock_guard lock(feedMu_);
         quit_ = false;
@@ -59,21 +53,17 @@ void Channel::startFeeder()
     feeder_ = std::thread([this] { feederLoop(); });
 }
 
-void Channel::stopFeeder()
-{
+void Channel::stopFeeder() {
     {
         std::lock_guard lock(feedMu_);
         quit_ = true;
     }
-    if (abort_)
-        abort_->store(true);  // a network read in progress returns now
+    if (abort_) abort_->store(true);  // a network read in progress returns now
     feedCv_.notify_all();
-    if (feeder_.joinable())
-        feeder_.join();
+    if (feeder_.joinable()) feeder_.join();
 }
 
-void Channel::wakeFeeder()
-{
+void Channel::wakeFeeder() {
     {
         std::lock_guard lock(feedMu_);
         wake_ = true;
@@ -81,8 +71,7 @@ void Channel::wakeFeeder()
     feedCv_.notify_one();
 }
 
-void Channel::feederLoop()
-{
+void Channel::feederLoop() {
     std::unique_lock lock(feedMu_);
     while (!quit_) {
         lock.unlock();
@@ -96,11 +85,9 @@ void Channel::feederLoop()
     }
 }
 
-bool Channel::produce()
-{
+bool Channel::produce() {
     std::lock_guard dec(decMu_);
-    if (srcEof_)
-        return false;
+    if (srcEof_) return false;
     {
         std::lock_guard ring(ringMu_);
         size_t target = targetFrames_;
@@ -117,8 +104,7 @@ bool Channel::produce()
             refilling_ = false;
             return false;
         }
-        if (!refilling_ && fill_ > wakeBelow_)
-            return false;
+        if (!refilling_ && fill_ > wakeBelow_) return false;
         refilling_ = true;
     }
     const int chans = static_cast<int>(src_->info().chans);
@@ -137,8 +123,7 @@ bool Channel::produce()
         decPos_ = start + static_cast<int64_t>(n);
         std::lock_guard chain(chainMu_);
         for (auto& it : chain_) {
-            if (it.fx)
-                it.fx->process(block_.data(), n, chans);
+            if (it.fx) it.fx->process(block_.data(), n, chans);
             else if (it.proc)
                 it.proc(it.handle, handle_, block_.data(), static_cast<uint32_t>(n * chans * sizeof(float)), it.user);
         }
@@ -150,29 +135,23 @@ bool Channel::produce()
     size_t w = (readFrame_ + fill_) % capFrames_;
     for (size_t i = 0; i < frames; ++i) {
         std::memcpy(&ring_[w * chans], &out_[i * chans], chans * sizeof(float));
-        if (++w == capFrames_)
-            w = 0;
+        if (++w == capFrames_) w = 0;
     }
     fill_ += frames;
-    if (frames > 0)
-        segments_.push_back({frames, 0, n ? start : decPos_.load(), static_cast<int64_t>(n)});
-    if (srcEof_)
-        ringEof_ = true;
+    if (frames > 0) segments_.push_back({frames, 0, n ? start : decPos_.load(), static_cast<int64_t>(n)});
+    if (srcEof_) ringEof_ = true;
     return n > 0;
 }
 
-void Channel::flushRing()
-{
+void Channel::flushRing() {
     fill_ = 0;
     readFrame_ = 0;
     segments_.clear();
     ringEof_ = false;
 }
 
-void Channel::mix(float* out, size_t frames, double t0, double t1, bool pull)
-{
-    if (!playing())
-        return;
+void Channel::mix(float* out, size_t frames, double t0, double t1, bool pull) {
+    if (!playing()) return;
     // Gains at every kStep frames, interpolated in between, so a slide is
     // followed closely whatever the block size.
     constexpr size_t kStep = 128;
@@ -207,24 +186,21 @@ void Channel::mix(float* out, size_t frames, double t0, double t1, bool pull)
                     // A stalled network stream first fills up to its pre-buffer mark.
                     std::lock_guard ring(ringMu_);
                     size_t need = stalled_ ? std::max(frames - done, prebufFrames_) : frames - done;
-                    if (fill_ >= need || ringEof_)
-                        break;
+                    if (fill_ >= need || ringEof_) break;
                 }
                 more = produce();
             }
         }
         std::lock_guard ring(ringMu_);
         if (stalled_) {
-            if (fill_ < prebufFrames_ && !ringEof_)
-                break;
+            if (fill_ < prebufFrames_ && !ringEof_) break;
             stalled_ = false;
         }
         if (fill_ == 0) {
             if (ringEof_) {
                 ended_ = true;
                 state_ = State::Stopped;
-                if (length_ >= 0)
-                    heard_ = length_.load();
+                if (length_ >= 0) heard_ = length_.load();
             } else if (src_->isNet()) {
                 stalled_ = true;
             }
@@ -245,8 +221,7 @@ void Channel::mix(float* out, size_t frames, double t0, double t1, bool pull)
                 o[0] += s[0] * gl;
                 o[1] += s[1] * gr;
             }
-            if (++readFrame_ == capFrames_)
-                readFrame_ = 0;
+            if (++readFrame_ == capFrames_) readFrame_ = 0;
         }
         fill_ -= take;
         done += take;
@@ -258,48 +233,37 @@ void Channel::mix(float* out, size_t frames, double t0, double t1, bool pull)
             size_t k = std::min(left, sg.devFrames - sg.consumed);
             sg.consumed += k;
             left -= k;
-            heard_ = sg.srcStart + static_cast<int64_t>(sg.consumed) * sg.srcFrames /
-                                       static_cast<int64_t>(sg.devFrames);
-            if (sg.consumed == sg.devFrames)
-                segments_.pop_front();
+            heard_ =
+                sg.srcStart + static_cast<int64_t>(sg.consumed) * sg.srcFrames / static_cast<int64_t>(sg.devFrames);
+            if (sg.consumed == sg.devFrames) segments_.pop_front();
         }
-        if (!pull)
-            break;
+        if (!pull) break;
     }
-    if (!pull && feed)
-        wakeFeeder();
+    if (!pull && feed) wakeFeeder();
 }
 
-void Channel::play(bool restart, bool threaded)
-{
-    if ((restart || ended_) && src_->seekable())
-        setPosition(0);
+void Channel::play(bool restart, bool threaded) {
+    if ((restart || ended_) && src_->seekable()) setPosition(0);
     ended_ = false;
     // A head start of 100 ms, so the device does not begin on an empty buffer.
-    if (threaded && !src_->isNet())
-        prefill(std::min(targetFrames_, static_cast<size_t>(setup_.devRate / 10)));
+    if (threaded && !src_->isNet()) prefill(std::min(targetFrames_, static_cast<size_t>(setup_.devRate / 10)));
     state_ = State::Playing;
-    if (threaded)
-        startFeeder();
+    if (threaded) startFeeder();
 }
 
-void Channel::pause()
-{
-    if (state_ == State::Playing)
-        state_ = State::Paused;
+void Channel::pause() {
+    if (state_ == State::Playing) state_ = State::Paused;
 }
 
 void Channel::stop() { state_ = State::Stopped; }
 
-uint32_t Channel::activity()
-{
+uint32_t Channel::activity() {
     {
         std::lock_guard attr(attrMu_);
         float l, r;
         gains(setup_.clock->now(), l, r);  // lets a finished fade-out stop the channel
     }
-    if (ended_)
-        return ACTIVE_STOPPED;
+    if (ended_) return ACTIVE_STOPPED;
     switch (state_.load()) {
     case State::Paused: return ACTIVE_PAUSED;
     case State::Playing: return stalled_ ? ACTIVE_STALLED : ACTIVE_PLAYING;
@@ -307,24 +271,19 @@ uint32_t Channel::activity()
     }
 }
 
-int Channel::setPosition(int64_t frame)
-{
-    if (!src_->seekable())
-        return ERROR_NOTFILE;
+int Channel::setPosition(int64_t frame) {
+    if (!src_->seekable()) return ERROR_NOTFILE;
     int64_t len = length_;
-    if (frame < 0 || (len >= 0 && frame > len))
-        return ERROR_POSITION;
+    if (frame < 0 || (len >= 0 && frame > len)) return ERROR_POSITION;
     std::lock_guard dec(decMu_);
-    if (!src_->seek(frame))
-        return ERROR_POSITION;
+    if (!src_->seek(frame)) return ERROR_POSITION;
     srcEof_ = false;
     decPos_ = frame;
     resampler_.reset();
     {
         std::lock_guard chain(chainMu_);
         for (auto& it : chain_)
-            if (it.fx)
-                it.fx->reset();
+            if (it.fx) it.fx->reset();
     }
     std::lock_guard ring(ringMu_);
     flushRing();
@@ -334,8 +293,7 @@ int Channel::setPosition(int64_t frame)
     return ERROR_OK;
 }
 
-uint32_t Channel::setFlags(uint32_t flags, uint32_t mask)
-{
+uint32_t Channel::setFlags(uint32_t flags, uint32_t mask) {
     constexpr uint32_t changeable = SAMPLE_LOOP | STREAM_AUTOFREE;
     mask &= changeable;
     flags_ = (flags_ & ~mask) | (flags & mask);
@@ -344,8 +302,7 @@ uint32_t Channel::setFlags(uint32_t flags, uint32_t mask)
     return i.flags;
 }
 
-void Channel::info(ChannelInfo& out) const
-{
+void Channel::info(ChannelInfo& out) const {
     const SourceInfo& s = src_->info();
     out.freq = s.rate;
     out.chans = s.chans;
@@ -356,28 +313,23 @@ void Channel::info(ChannelInfo& out) const
     out.filename = filename_;
 }
 
-float Channel::valueAt(Slide& s, float& v, double now)
-{
-    if (!s.on)
-        return v;
+float Channel::valueAt(Slide& s, float& v, double now) {
+    if (!s.on) return v;
     double t = s.dur > 0 ? (now - s.t0) / s.dur : 1.0;
     if (t >= 1.0) {
         s.on = false;
         v = s.to;
-        if (s.stopAtEnd)
-            state_ = State::Stopped;
+        if (s.stopAtEnd) state_ = State::Stopped;
         return v;
     }
     t = std::max(0.0, t);
     if (s.log && s.from > 0 && s.to > 0)
         v = static_cast<float>(s.from * std::pow(static_cast<double>(s.to) / s.from, t));
-    else
-        v = static_cast<float>(s.from + (s.to - s.from) * t);
+    else v = static_cast<float>(s.from + (s.to - s.from) * t);
     return v;
 }
 
-void Channel::gains(double now, float& l, float& r)
-{
+void Channel::gains(double now, float& l, float& r) {
     float v = curve(std::max(0.0f, valueAt(volSlide_, vol_, now)), setup_.logVolume);
     float p = std::clamp(valueAt(panSlide_, pan_, now), -1.0f, 1.0f);
     float pl = std::min(1.0f, 1.0f - p), pr = std::min(1.0f, 1.0f + p);
@@ -389,10 +341,8 @@ void Channel::gains(double now, float& l, float& r)
     r = v * pr;
 }
 
-int Channel::setAttribute(uint32_t attrib, float value)
-{
-    if (!std::isfinite(value))
-        return ERROR_ILLPARAM;
+int Channel::setAttribute(uint32_t attrib, float value) {
+    if (!std::isfinite(value)) return ERROR_ILLPARAM;
     std::lock_guard attr(attrMu_);
     switch (attrib) {
     case ATTRIB_VOL:
@@ -403,16 +353,12 @@ int Channel::setAttribute(uint32_t attrib, float value)
         panSlide_.on = false;
         pan_ = std::clamp(value, -1.0f, 1.0f);
         return ERROR_OK;
-    case ATTRIB_BUFFER:
-        bufferSec_ = std::max(0.0f, value);
-        return ERROR_OK;
-    default:
-        return ERROR_ILLTYPE;
+    case ATTRIB_BUFFER: bufferSec_ = std::max(0.0f, value); return ERROR_OK;
+    default: return ERROR_ILLTYPE;
     }
 }
 
-int Channel::getAttribute(uint32_t attrib, float& value)
-{
+int Channel::getAttribute(uint32_t attrib, float& value) {
     std::lock_guard attr(attrMu_);
     double now = setup_.clock->now();
     switch (attrib) {
@@ -427,22 +373,18 @@ int Channel::getAttribute(uint32_t attrib, float& value)
     }
     case ATTRIB_BITRATE: {
         double b = src_->bitrate();
-        if (b < 0)
-            return ERROR_NOTAVAIL;
+        if (b < 0) return ERROR_NOTAVAIL;
         value = static_cast<float>(b);
         return ERROR_OK;
     }
-    default:
-        return ERROR_ILLTYPE;
+    default: return ERROR_ILLTYPE;
     }
 }
 
-int Channel::slideAttribute(uint32_t attrib, float value, uint32_t ms)
-{
+int Channel::slideAttribute(uint32_t attrib, float value, uint32_t ms) {
     const bool log = attrib & SLIDE_LOG;
     attrib &= ~SLIDE_LOG;
-    if (!std::isfinite(value))
-        return ERROR_ILLPARAM;
+    if (!std::isfinite(value)) return ERROR_ILLPARAM;
     std::lock_guard attr(attrMu_);
     double now = setup_.clock->now();
     Slide* s = nullptr;
@@ -465,27 +407,22 @@ int Channel::slideAttribute(uint32_t attrib, float value, uint32_t ms)
     s->to = attrib == ATTRIB_VOL ? std::max(0.0f, value) : value;
     s->t0 = now;
     s->dur = ms / 1000.0;
-    if (ms == 0)
-        valueAt(*s, attrib == ATTRIB_VOL ? vol_ : pan_, now);
+    if (ms == 0) valueAt(*s, attrib == ATTRIB_VOL ? vol_ : pan_, now);
     return ERROR_OK;
 }
 
-bool Channel::sliding(uint32_t attrib)
-{
+bool Channel::sliding(uint32_t attrib) {
     std::lock_guard attr(attrMu_);
     double now = setup_.clock->now();
     valueAt(volSlide_, vol_, now);
     valueAt(panSlide_, pan_, now);
-    if (attrib == 0)
-        return volSlide_.on || panSlide_.on;
+    if (attrib == 0) return volSlide_.on || panSlide_.on;
     return attrib == ATTRIB_VOL ? volSlide_.on : attrib == ATTRIB_PAN ? panSlide_.on : false;
 }
 
-const char* Channel::tags(uint32_t type)
-{
+const char* Channel::tags(uint32_t type) {
     NetTags* t = src_->tags();
-    if (!t || type < TAG_HTTP || type > TAG_META)
-        return nullptr;
+    if (!t || type < TAG_HTTP || type > TAG_META) return nullptr;
     std::string value;
     {
         std::lock_guard lock(t->mu);
@@ -497,88 +434,72 @@ const char* Channel::tags(uint32_t type)
             // The title that applies to what is being heard.
             int64_t at = heard_;
             for (const auto& m : t->meta)
-                if (m.frame <= at || &m == &t->meta.front())
-                    value = m.text;
+                if (m.frame <= at || &m == &t->meta.front()) value = m.text;
         }
     }
-    if (value.empty())
-        return nullptr;
+    if (value.empty()) return nullptr;
     std::lock_guard lock(tagMu_);
     std::string& slot = tagOut_[type - TAG_HTTP];
     slot = std::move(value);
     return slot.c_str();
 }
 
-int64_t Channel::filePosition(uint32_t mode)
-{
+int64_t Channel::filePosition(uint32_t mode) {
     if (mode == FILEPOS_BUFFERING || mode == FILEPOS_BUFFER) {
-        if (!src_->isNet())
-            return -1;
+        if (!src_->isNet()) return -1;
         std::lock_guard ring(ringMu_);
-        if (mode == FILEPOS_BUFFER)
-            return static_cast<int64_t>(fill_) * bytesPerFrame();
-        if (!stalled_ || prebufFrames_ == 0)
-            return 0;
+        if (mode == FILEPOS_BUFFER) return static_cast<int64_t>(fill_) * bytesPerFrame();
+        if (!stalled_ || prebufFrames_ == 0) return 0;
         return 100 - static_cast<int64_t>(std::min(fill_, prebufFrames_) * 100 / prebufFrames_);
     }
     return src_->filePosition(mode);
 }
 
-size_t Channel::peek(float* out, size_t frames)
-{
+size_t Channel::peek(float* out, size_t frames) {
     const size_t chans = src_->info().chans;
     std::lock_guard ring(ringMu_);
     size_t n = std::min(frames, fill_);
     size_t r = readFrame_;
     for (size_t i = 0; i < n; ++i) {
         std::memcpy(out + i * chans, &ring_[r * chans], chans * sizeof(float));
-        if (++r == capFrames_)
-            r = 0;
+        if (++r == capFrames_) r = 0;
     }
     std::fill(out + n * chans, out + frames * chans, 0.0f);
     return n;
 }
 
-void Channel::prefill(size_t frames)
-{
-    while (buffered() < frames && produce()) {
-    }
+void Channel::prefill(size_t frames) {
+    while (buffered() < frames && produce()) {}
 }
 
-size_t Channel::buffered()
-{
+size_t Channel::buffered() {
     std::lock_guard ring(ringMu_);
     return fill_;
 }
 
-void Channel::insert(ChainItem item)
-{
+void Channel::insert(ChainItem item) {
     std::lock_guard chain(chainMu_);
     item.seq = seq_++;
     // Higher priority first; equal priorities in the order they were added.
-    auto at = std::find_if(chain_.begin(), chain_.end(),
-                           [&](const ChainItem& c) { return c.priority < item.priority; });
+    auto at =
+        std::find_if(chain_.begin(), chain_.end(), [&](const ChainItem& c) { return c.priority < item.priority; });
     chain_.insert(at, std::move(item));
 }
 
-Handle Channel::addEffect(Handle h, std::unique_ptr<Effect> fx, int priority)
-{
+Handle Channel::addEffect(Handle h, std::unique_ptr<Effect> fx, int priority) {
     insert({h, priority, 0, std::move(fx), nullptr, nullptr});
     return h;
 }
 
-Handle Channel::addDsp(Handle h, DspProc proc, void* user, int priority)
-{
+Handle Channel::addDsp(Handle h, DspProc proc, void* user, int priority) {
     insert({h, priority, 0, nullptr, proc, user});
     return h;
 }
 
-bool Channel::remove(Handle item)
-{
+bool Channel::remove(Handle item) {
     std::lock_guard chain(chainMu_);
     auto it = std::find_if(chain_.begin(), chain_.end(), [&](const ChainItem& c) { return c.handle == item; });
-    if (it == chain_.end())
-        return false;
+    if (it == chain_.end()) return false;
     chain_.erase(it);
     return true;
 }

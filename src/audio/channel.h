@@ -80,8 +80,8 @@ public:
     Handle addEffect(Handle h, std::unique_ptr<Effect> fx, int priority);
     Handle addDsp(Handle h, DspProc proc, void* user, int priority);
     bool remove(Handle item);
-    template <class F> bool withEffect(Handle fx, F&& f)
-    {
+    template <class F>
+    bool withEffect(Handle fx, F&& f) {
         std::lock_guard lock(chainMu_);
         for (auto& it : chain_)
             if (it.handle == fx && it.fx) {
@@ -161,7 +161,7 @@ private:
     size_t targetFrames_ = 0, prebufFrames_ = 0, maxBlockOut_ = 0;
     std::deque<Segment> segments_;
     bool ringEof_ = false;
-    bool refilling_ = false;  // a file source tops up from half full to full in one go
+    bool refilling_ = false;       // a file source tops up from half full to full in one go
     size_t wakeBelow_ = SIZE_MAX;  // the mixer wakes the decoder at this fill or below
 
     // attrMu_: volume, pan, buffer length and their slides.

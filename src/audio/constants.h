@@ -5,6 +5,8 @@
 // Numeric values of the engine's interface. They are fixed: the player stores
 // none of them, but it compares and passes them as plain integers.
 namespace audio {
+// The tables below keep their grouping by meaning.
+// clang-format off
 
 using Handle = uint32_t;  // 0 = none / failure
 using QWord = uint64_t;
@@ -100,4 +102,5 @@ enum FxType : int {
     FX_DX8_REVERB = 8,
 };
 
+// clang-format on
 }  // namespace audio

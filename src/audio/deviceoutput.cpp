@@ -10,11 +10,9 @@ namespace audio::detail {
 
 DeviceOutput::~DeviceOutput() { close(); }
 
-int DeviceOutput::open(const char* driver, uint32_t freq, Fill fill, void* user)
-{
+int DeviceOutput::open(const char* driver, uint32_t freq, Fill fill, void* user) {
     close();
-    if (SDL_AudioInit(driver) != 0)
-        return driver ? ERROR_DRIVER : ERROR_DEVICE;
+    if (SDL_AudioInit(driver) != 0) return driver ? ERROR_DRIVER : ERROR_DEVICE;
     audioInit_ = true;
     SDL_AudioSpec want{}, have{};
     want.freq = static_cast<int>(freq ? freq : 44100);
@@ -45,8 +43,7 @@ int DeviceOutput::open(const char* driver, uint32_t freq, Fill fill, void* user)
     return ERROR_OK;
 }
 
-void DeviceOutput::close()
-{
+void DeviceOutput::close() {
     if (id_) {
         SDL_CloseAudioDevice(id_);  // waits for a callback in progress
         id_ = 0;
@@ -59,14 +56,11 @@ void DeviceOutput::close()
     }
 }
 
-void DeviceOutput::pause(bool paused)
-{
-    if (id_)
-        SDL_PauseAudioDevice(id_, paused ? 1 : 0);
+void DeviceOutput::pause(bool paused) {
+    if (id_) SDL_PauseAudioDevice(id_, paused ? 1 : 0);
 }
 
-std::vector<std::string> DeviceOutput::deviceNames()
-{
+std::vector<std::string> DeviceOutput::deviceNames() {
     std::vector<std::string> names;
     int n = SDL_GetNumAudioDevices(0);
     for (int i = 0; i < n; ++i) {

@@ -30,55 +30,72 @@ namespace {
 
 thread_local int lastError = ERROR_OK;
 
-template <class T> T fail(int code, T value)
-{
+template <class T>
+T fail(int code, T value) {
     lastError = code;
     return value;
 }
 
-bool ok()
-{
+bool ok() {
     lastError = ERROR_OK;
     return true;
 }
 
-std::string dotted(unsigned v) { return std::to_string(v >> 16) + "." + std::to_string((v >> 8) & 0xFF) + "." + std::to_string(v & 0xFF); }
+std::string dotted(unsigned v) {
+    return std::to_string(v >> 16) + "." + std::to_string((v >> 8) & 0xFF) + "." + std::to_string(v & 0xFF);
+}
 
-template <class Rec> struct EffectOf;
-template <> struct EffectOf<DX8Chorus> { using type = detail::Chorus; static constexpr int id = FX_DX8_CHORUS; };
-template <> struct EffectOf<DX8Flanger> { using type = detail::Flanger; static constexpr int id = FX_DX8_FLANGER; };
-template <> struct EffectOf<DX8Echo> { using type = detail::Echo; static constexpr int id = FX_DX8_ECHO; };
-template <> struct EffectOf<DX8ParamEq> { using type = detail::ParamEq; static constexpr int id = FX_DX8_PARAMEQ; };
-template <> struct EffectOf<DX8Reverb> { using type = detail::Reverb; static constexpr int id = FX_DX8_REVERB; };
+template <class Rec>
+struct EffectOf;
+template <>
+struct EffectOf<DX8Chorus> {
+    using type = detail::Chorus;
+    static constexpr int id = FX_DX8_CHORUS;
+};
+template <>
+struct EffectOf<DX8Flanger> {
+    using type = detail::Flanger;
+    static constexpr int id = FX_DX8_FLANGER;
+};
+template <>
+struct EffectOf<DX8Echo> {
+    using type = detail::Echo;
+    static constexpr int id = FX_DX8_ECHO;
+};
+template <>
+struct EffectOf<DX8ParamEq> {
+    using type = detail::ParamEq;
+    static constexpr int id = FX_DX8_PARAMEQ;
+};
+template <>
+struct EffectOf<DX8Reverb> {
+    using type = detail::Reverb;
+    static constexpr int id = FX_DX8_REVERB;
+};
 
 }  // namespace
 
 class Engine::Impl : public detail::Clock {
 public:
-    double now() const override
-    {
-        if (offline)
-            return static_cast<double>(rendered.load()) / devRate;
+    double now() const override {
+        if (offline) return static_cast<double>(rendered.load()) / devRate;
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - epoch).count();
     }
 
-    static void fillDevice(void* user, float* out, uint32_t frames)
-    {
+    static void fillDevice(void* user, float* out, uint32_t frames) {
         auto* self = static_cast<Impl*>(user);
         std::fill(out, out + frames * 2, 0.0f);
         double t0 = self->now();
         double t1 = t0 + static_cast<double>(frames) / self->devRate;
         {
             std::lock_guard lock(self->mixMu);
-            for (auto& c : self->mixList)
-                c->mix(out, frames, t0, t1, false);
+            for (auto& c : self->mixList) c->mix(out, frames, t0, t1, false);
         }
         for (uint32_t i = 0; i < frames * 2; ++i)  // the only place that clips
             out[i] = std::clamp(out[i], -1.0f, 1.0f);
     }
 
-    std::shared_ptr<Channel> find(Handle h)
-    {
+    std::shared_ptr<Channel> find(Handle h) {
         reap();
         auto it = channels.find(h);
         if (it == channels.end()) {
@@ -89,35 +106,28 @@ public:
     }
 
     // Channels created with STREAM_AUTOFREE go once they have stopped.
-    void reap()
-    {
+    void reap() {
         std::vector<Handle> gone;
         for (auto& [h, c] : channels)
-            if (c->autoFree() && c->ended())
-                gone.push_back(h);
-        for (Handle h : gone)
-            erase(h);
+            if (c->autoFree() && c->ended()) gone.push_back(h);
+        for (Handle h : gone) erase(h);
     }
 
-    void erase(Handle h)
-    {
+    void erase(Handle h) {
         auto it = channels.find(h);
-        if (it == channels.end())
-            return;
+        if (it == channels.end()) return;
         std::shared_ptr<Channel> c = it->second;
         channels.erase(it);
         {
             std::lock_guard lock(mixMu);
             mixList.erase(std::remove(mixList.begin(), mixList.end(), c), mixList.end());
         }
-        for (auto o = owner.begin(); o != owner.end();)
-            o = o->second == h ? owner.erase(o) : std::next(o);
+        for (auto o = owner.begin(); o != owner.end();) o = o->second == h ? owner.erase(o) : std::next(o);
         c.reset();  // joins the feeder outside every engine lock
     }
 
     Handle add(detail::Kind kind, std::unique_ptr<detail::Source> src, uint32_t flags, const std::string& name,
-               std::shared_ptr<std::atomic<bool>> abort, Handle plugin)
-    {
+               std::shared_ptr<std::atomic<bool>> abort, Handle plugin) {
         detail::ChannelSetup s;
         s.devRate = devRate;
         s.bufferMs = config[CONFIG_BUFFER];
@@ -138,16 +148,13 @@ public:
         return h;
     }
 
-    Handle openMedia(detail::MediaOpen how, uint32_t flags, Handle plugin)
-    {
-        if (!initialized)
-            return fail(ERROR_INIT, Handle{0});
+    Handle openMedia(detail::MediaOpen how, uint32_t flags, Handle plugin) {
+        if (!initialized) return fail(ERROR_INIT, Handle{0});
         auto abort = std::make_shared<std::atomic<bool>>(false);
         how.abort = abort.get();
         int err = ERROR_UNKNOWN;
         auto src = detail::MediaSource::open(how, err);
-        if (!src)
-            return fail(err, Handle{0});
+        if (!src) return fail(err, Handle{0});
         return add(detail::Kind::Stream, std::move(src), flags, how.url, std::move(abort), plugin);
     }
 
@@ -155,42 +162,36 @@ public:
     // stopped no longer moves when the call returns.
     void waitForMixer() { std::lock_guard lock(mixMu); }
 
-    bool pauseOutput(bool paused)
-    {
-        if (!initialized)
-            return fail(ERROR_INIT, false);
+    bool pauseOutput(bool paused) {
+        if (!initialized) return fail(ERROR_INIT, false);
         out.pause(paused);
         devicePaused = paused;
         return ok();
     }
 
     // Runs f on the effect `fx` as the class that keeps records of type Rec.
-    template <class Rec, class F> bool withFx(Handle fx, F&& f)
-    {
+    template <class Rec, class F>
+    bool withFx(Handle fx, F&& f) {
         using Of = EffectOf<Rec>;
         auto o = owner.find(fx);
-        if (o == owner.end())
-            return fail(ERROR_HANDLE, false);
+        if (o == owner.end()) return fail(ERROR_HANDLE, false);
         auto c = find(o->second);
-        if (!c)
-            return false;
+        if (!c) return false;
         bool typed = false;
         bool found = c->withEffect(fx, [&](detail::Effect& e) {
-            if (e.type() != Of::id)
-                return;
+            if (e.type() != Of::id) return;
             typed = true;
             f(static_cast<typename Of::type&>(e));
         });
-        if (!found)
-            return fail(ERROR_HANDLE, false);
+        if (!found) return fail(ERROR_HANDLE, false);
         return typed ? ok() : fail(ERROR_ILLPARAM, false);
     }
-    template <class Rec> bool getFx(Handle fx, Rec& out)
-    {
+    template <class Rec>
+    bool getFx(Handle fx, Rec& out) {
         return withFx<Rec>(fx, [&](auto& e) { out = e.get(); });
     }
-    template <class Rec> bool setFx(Handle fx, const Rec& in)
-    {
+    template <class Rec>
+    bool setFx(Handle fx, const Rec& in) {
         return withFx<Rec>(fx, [&](auto& e) { e.set(in); });
     }
 
@@ -204,18 +205,18 @@ public:
     detail::DeviceOutput out;
 
     std::map<uint32_t, uint32_t> config = {
-        {CONFIG_BUFFER, 500}, {CONFIG_UPDATEPERIOD, 100}, {CONFIG_CURVE_VOL, 0}, {CONFIG_CURVE_PAN, 0},
-        {CONFIG_FLOATDSP, 0}, {CONFIG_NET_TIMEOUT, 5000}, {CONFIG_NET_BUFFER, 5000},
-        {CONFIG_NET_PREBUF, 75}, {CONFIG_NET_PLAYLIST, 0}, {CONFIG_NET_READTIMEOUT, 0},
+        {CONFIG_BUFFER, 500},     {CONFIG_UPDATEPERIOD, 100},  {CONFIG_CURVE_VOL, 0},     {CONFIG_CURVE_PAN, 0},
+        {CONFIG_FLOATDSP, 0},     {CONFIG_NET_TIMEOUT, 5000},  {CONFIG_NET_BUFFER, 5000}, {CONFIG_NET_PREBUF, 75},
+        {CONFIG_NET_PLAYLIST, 0}, {CONFIG_NET_READTIMEOUT, 0},
     };
 
     Handle next = 1;
     std::map<Handle, std::shared_ptr<Channel>> channels;  // caller's thread only
-    std::map<Handle, Handle> owner;       // effect or DSP handle → its channel
-    std::map<Handle, Handle> plugins_of;  // channel → the add-on that decodes it
-    std::map<Handle, AddOn> plugins;      // loaded add-ons
-    std::set<AddOn> coreFamilies;         // families StreamCreateFile takes as well
-    mutable std::mutex familiesMu;        // coreFamilies, which the length queries read on any thread
+    std::map<Handle, Handle> owner;                       // effect or DSP handle → its channel
+    std::map<Handle, Handle> plugins_of;                  // channel → the add-on that decodes it
+    std::map<Handle, AddOn> plugins;                      // loaded add-ons
+    std::set<AddOn> coreFamilies;                         // families StreamCreateFile takes as well
+    mutable std::mutex familiesMu;                        // coreFamilies, which the length queries read on any thread
     std::map<size_t, std::unique_ptr<detail::Fft>> ffts;
 
     // mixMu protects mixList, which the mixer walks.
@@ -229,12 +230,9 @@ Engine::~Engine() { Free(); }
 uint32_t Engine::GetVersion() { return kVersion; }
 int Engine::ErrorGetCode() { return lastError; }
 
-bool Engine::Init(int device, uint32_t freq, uint32_t /*flags*/)
-{
-    if (d->initialized)
-        return fail(ERROR_ALREADY, false);
-    if (device < DEVICE_OFFLINE || device > 1)
-        return fail(ERROR_DEVICE, false);
+bool Engine::Init(int device, uint32_t freq, uint32_t /*flags*/) {
+    if (d->initialized) return fail(ERROR_ALREADY, false);
+    if (device < DEVICE_OFFLINE || device > 1) return fail(ERROR_DEVICE, false);
     // Decoder warnings about damaged input are expected; the result codes say enough.
     av_log_set_level(AV_LOG_FATAL);
     d->devRate = freq >= 8000 && freq <= 192000 ? freq : 44100;
@@ -245,8 +243,7 @@ bool Engine::Init(int device, uint32_t freq, uint32_t /*flags*/)
     if (!d->offline) {
         const char* driver = device == DEVICE_NOSOUND ? "dummy" : nullptr;
         int err = d->out.open(driver, d->devRate, &Impl::fillDevice, d.get());
-        if (err != ERROR_OK)
-            return fail(err, false);
+        if (err != ERROR_OK) return fail(err, false);
         d->devRate = d->out.rate();  // before the first callback reads it
         d->out.pause(false);
     }
@@ -254,13 +251,10 @@ bool Engine::Init(int device, uint32_t freq, uint32_t /*flags*/)
     return ok();
 }
 
-bool Engine::Free()
-{
-    if (!d->initialized)
-        return fail(ERROR_INIT, false);
+bool Engine::Free() {
+    if (!d->initialized) return fail(ERROR_INIT, false);
     d->out.close();
-    while (!d->channels.empty())
-        d->erase(d->channels.begin()->first);
+    while (!d->channels.empty()) d->erase(d->channels.begin()->first);
     d->plugins.clear();
     std::lock_guard lock(d->familiesMu);
     d->coreFamilies.clear();
@@ -270,43 +264,32 @@ bool Engine::Free()
 
 bool Engine::Start() { return d->pauseOutput(false); }
 
-bool Engine::Stop()
-{
-    if (!d->initialized)
-        return fail(ERROR_INIT, false);
-    for (auto& [h, c] : d->channels)
-        c->stop();
+bool Engine::Stop() {
+    if (!d->initialized) return fail(ERROR_INIT, false);
+    for (auto& [h, c] : d->channels) c->stop();
     return ok();
 }
 
 bool Engine::Pause() { return d->pauseOutput(true); }
 
-bool Engine::SetConfig(uint32_t option, uint32_t value)
-{
+bool Engine::SetConfig(uint32_t option, uint32_t value) {
     auto it = d->config.find(option);
-    if (it == d->config.end())
-        return fail(ERROR_ILLTYPE, false);
-    if (option == CONFIG_BUFFER)
-        value = std::clamp<uint32_t>(value, 10, 5000);
-    if (option == CONFIG_NET_BUFFER)
-        value = std::clamp<uint32_t>(value, 100, 60000);
+    if (it == d->config.end()) return fail(ERROR_ILLTYPE, false);
+    if (option == CONFIG_BUFFER) value = std::clamp<uint32_t>(value, 10, 5000);
+    if (option == CONFIG_NET_BUFFER) value = std::clamp<uint32_t>(value, 100, 60000);
     it->second = value;
     return ok();
 }
 
-uint32_t Engine::GetConfig(uint32_t option) const
-{
+uint32_t Engine::GetConfig(uint32_t option) const {
     auto it = d->config.find(option);
-    if (it == d->config.end())
-        return fail(ERROR_ILLTYPE, ~0u);
+    if (it == d->config.end()) return fail(ERROR_ILLTYPE, ~0u);
     lastError = ERROR_OK;
     return it->second;
 }
 
-bool Engine::GetInfo(Info& info) const
-{
-    if (!d->initialized)
-        return fail(ERROR_INIT, false);
+bool Engine::GetInfo(Info& info) const {
+    if (!d->initialized) return fail(ERROR_INIT, false);
     info = Info{};
     info.freq = d->devRate;
     uint32_t frames = d->offline ? 0 : d->out.bufferFrames();
@@ -314,8 +297,7 @@ bool Engine::GetInfo(Info& info) const
     return ok();
 }
 
-bool Engine::GetDeviceInfo(int device, DeviceInfo& info) const
-{
+bool Engine::GetDeviceInfo(int device, DeviceInfo& info) const {
     info = DeviceInfo{};
     if (device == 0) {
         info.name = "No sound";
@@ -333,24 +315,20 @@ bool Engine::GetDeviceInfo(int device, DeviceInfo& info) const
 }
 
 namespace {
-detail::MediaOpen coreOpen(const std::string& path, std::set<AddOn> extra)
-{
+detail::MediaOpen coreOpen(const std::string& path, std::set<AddOn> extra) {
     detail::MediaOpen how;
     how.url = path;
     how.accepts = [extra = std::move(extra)](const std::string& dm, const std::string& codec) {
-        if (detail::coreAccepts(dm, codec))
-            return true;
+        if (detail::coreAccepts(dm, codec)) return true;
         for (AddOn a : extra)
-            if (detail::findFamily(a)->accepts(dm, codec))
-                return true;
+            if (detail::findFamily(a)->accepts(dm, codec)) return true;
         return false;
     };
     return how;
 }
 }  // namespace
 
-Handle Engine::StreamCreateFile(const std::string& path, QWord offset, QWord length, uint32_t flags)
-{
+Handle Engine::StreamCreateFile(const std::string& path, QWord offset, QWord length, uint32_t flags) {
     std::unique_lock lock(d->familiesMu);
     detail::MediaOpen how = coreOpen(path, d->coreFamilies);
     lock.unlock();
@@ -359,45 +337,35 @@ Handle Engine::StreamCreateFile(const std::string& path, QWord offset, QWord len
     return d->openMedia(std::move(how), flags, 0);
 }
 
-bool Engine::StreamFileLength(const std::string& path, double& seconds)
-{
+bool Engine::StreamFileLength(const std::string& path, double& seconds) {
     seconds = -1;
-    if (!d->initialized)
-        return fail(ERROR_INIT, false);
+    if (!d->initialized) return fail(ERROR_INIT, false);
     std::unique_lock lock(d->familiesMu);
     detail::MediaOpen how = coreOpen(path, d->coreFamilies);
     lock.unlock();
     how.lengthOnly = true;
     int err = ERROR_UNKNOWN;
     auto src = detail::MediaSource::open(how, err);
-    if (!src)
-        return fail(err, false);
-    if (src->length() >= 0)
-        seconds = static_cast<double>(src->length()) / src->info().rate;
+    if (!src) return fail(err, false);
+    if (src->length() >= 0) seconds = static_cast<double>(src->length()) / src->info().rate;
     return ok();
 }
 
-bool Engine::MusicFileLength(const std::string& path, uint32_t freq, double& seconds)
-{
+bool Engine::MusicFileLength(const std::string& path, uint32_t freq, double& seconds) {
     seconds = -1;
-    if (!d->initialized)
-        return fail(ERROR_INIT, false);
+    if (!d->initialized) return fail(ERROR_INIT, false);
     uint32_t rate = freq >= 8000 && freq <= 192000 ? freq : d->devRate;
     int err = ERROR_UNKNOWN;
     auto src = detail::ModuleSource::open(path, 0, 0, rate, false, true, err);
-    if (!src)
-        return fail(err, false);
-    if (src->length() >= 0)
-        seconds = static_cast<double>(src->length()) / src->info().rate;
+    if (!src) return fail(err, false);
+    if (src->length() >= 0) seconds = static_cast<double>(src->length()) / src->info().rate;
     return ok();
 }
 
 Handle Engine::AddOnStreamCreateFile(AddOn family, const std::string& path, QWord offset, QWord length,
-                                     uint32_t flags)
-{
+                                     uint32_t flags) {
     const detail::Family* f = detail::findFamily(family);
-    if (!f)
-        return fail(ERROR_ILLPARAM, Handle{0});
+    if (!f) return fail(ERROR_ILLPARAM, Handle{0});
     detail::MediaOpen how;
     how.url = path;
     how.offset = offset;
@@ -405,30 +373,24 @@ Handle Engine::AddOnStreamCreateFile(AddOn family, const std::string& path, QWor
     how.accepts = f->accepts;
     Handle plugin = 0;
     for (auto& [h, a] : d->plugins)
-        if (a == family)
-            plugin = h;
+        if (a == family) plugin = h;
     return d->openMedia(std::move(how), flags, plugin);
 }
 
-Handle Engine::MusicLoad(const std::string& path, QWord offset, QWord length, uint32_t flags, uint32_t freq)
-{
-    if (!d->initialized)
-        return fail(ERROR_INIT, Handle{0});
+Handle Engine::MusicLoad(const std::string& path, QWord offset, QWord length, uint32_t flags, uint32_t freq) {
+    if (!d->initialized) return fail(ERROR_INIT, Handle{0});
     // 0 (and any rate too low to be meant) plays at the device rate.
     uint32_t rate = freq >= 8000 && freq <= 192000 ? freq : d->devRate;
     int err = ERROR_UNKNOWN;
     auto src = detail::ModuleSource::open(path, offset, length, rate, flags & SAMPLE_MONO, flags & MUSIC_PRESCAN, err);
-    if (!src)
-        return fail(err, Handle{0});
+    if (!src) return fail(err, Handle{0});
     return d->add(detail::Kind::Music, std::move(src), flags, path, nullptr, 0);
 }
 
-Handle Engine::StreamCreateURL(const std::string& url, uint32_t /*offset*/, uint32_t flags)
-{
+Handle Engine::StreamCreateURL(const std::string& url, uint32_t /*offset*/, uint32_t flags) {
     auto lower = url.substr(0, 8);
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (lower.rfind("http://", 0) != 0 && lower.rfind("https://", 0) != 0)
-        return fail(ERROR_FILEOPEN, Handle{0});
+    if (lower.rfind("http://", 0) != 0 && lower.rfind("https://", 0) != 0) return fail(ERROR_FILEOPEN, Handle{0});
     detail::MediaOpen how;
     how.url = url;
     how.net = true;
@@ -437,61 +399,54 @@ Handle Engine::StreamCreateURL(const std::string& url, uint32_t /*offset*/, uint
     if (d->config[CONFIG_NET_PLAYLIST] >= 1 && detail::looksLikePlaylistUrl(url)) {
         // Radio stations hand out PLS/M3U files; play their first entry.
         std::string entry = detail::firstPlaylistEntry(detail::MediaSource::fetch(how, 64 * 1024));
-        if (!entry.empty())
-            how.url = entry;
+        if (!entry.empty()) how.url = entry;
     }
     return d->openMedia(std::move(how), flags, 0);
 }
 
-bool Engine::StreamFree(Handle h)
-{
+bool Engine::StreamFree(Handle h) {
     auto c = d->find(h);
-    if (!c || c->kind() != detail::Kind::Stream)
-        return fail(ERROR_HANDLE, false);
+    if (!c || c->kind() != detail::Kind::Stream) return fail(ERROR_HANDLE, false);
     d->erase(h);
     return ok();
 }
 
-bool Engine::MusicFree(Handle h)
-{
+bool Engine::MusicFree(Handle h) {
     auto c = d->find(h);
-    if (!c || c->kind() != detail::Kind::Music)
-        return fail(ERROR_HANDLE, false);
+    if (!c || c->kind() != detail::Kind::Music) return fail(ERROR_HANDLE, false);
     d->erase(h);
     return ok();
 }
 
 bool Engine::SampleFree(Handle) { return fail(ERROR_HANDLE, false); }
 
-std::vector<AddOnInfo> Engine::AddOns() const
-{
+std::vector<AddOnInfo> Engine::AddOns() const {
     std::vector<AddOnInfo> list;
     const std::string codecVersion = dotted(avcodec_version());
     for (const auto& f : detail::families()) {
         bool available = f.id != AddOn::OFR;
         list.push_back({f.name, f.description, available ? codecVersion : "0.0.0", f.extensions, available});
     }
-    list.push_back({"libmod.orv", "Tracker music (MOD, S3M, XM, IT, MTM, UMX, MO3)",
-                    dotted(openmpt_get_library_version()), {"mo3", "it", "xm", "s3m", "mtm", "mod", "umx"}, true});
+    list.push_back({"libmod.orv",
+                    "Tracker music (MOD, S3M, XM, IT, MTM, UMX, MO3)",
+                    dotted(openmpt_get_library_version()),
+                    {"mo3", "it", "xm", "s3m", "mtm", "mod", "umx"},
+                    true});
     lastError = ERROR_OK;
     return list;
 }
 
-Handle Engine::PluginLoad(const std::string& name, uint32_t /*flags*/)
-{
+Handle Engine::PluginLoad(const std::string& name, uint32_t /*flags*/) {
     std::string base = name.substr(name.find_last_of('/') + 1);
     if (base == "libmod.orv") {
         Handle h = d->next++;
         return lastError = ERROR_OK, h;
     }
     const detail::Family* f = detail::findFamily(base);
-    if (!f)
-        return fail(ERROR_FILEOPEN, Handle{0});
-    if (f->id == AddOn::OFR)
-        return fail(ERROR_FILEFORM, Handle{0});
+    if (!f) return fail(ERROR_FILEOPEN, Handle{0});
+    if (f->id == AddOn::OFR) return fail(ERROR_FILEFORM, Handle{0});
     for (auto& [h, a] : d->plugins)
-        if (a == f->id)
-            return fail(ERROR_ALREADY, Handle{0});
+        if (a == f->id) return fail(ERROR_ALREADY, Handle{0});
     Handle h = d->next++;
     d->plugins[h] = f->id;
     std::lock_guard lock(d->familiesMu);
@@ -500,11 +455,9 @@ Handle Engine::PluginLoad(const std::string& name, uint32_t /*flags*/)
     return h;
 }
 
-bool Engine::PluginFree(Handle plugin)
-{
+bool Engine::PluginFree(Handle plugin) {
     auto it = d->plugins.find(plugin);
-    if (it == d->plugins.end())
-        return fail(ERROR_HANDLE, false);
+    if (it == d->plugins.end()) return fail(ERROR_HANDLE, false);
     {
         std::lock_guard lock(d->familiesMu);
         d->coreFamilies.erase(it->second);
@@ -513,209 +466,156 @@ bool Engine::PluginFree(Handle plugin)
     return ok();
 }
 
-bool Engine::ChannelPlay(Handle h, bool restart)
-{
+bool Engine::ChannelPlay(Handle h, bool restart) {
     auto c = d->find(h);
-    if (!c)
-        return false;
-    if (!d->offline && d->devicePaused)
-        return fail(ERROR_START, false);
+    if (!c) return false;
+    if (!d->offline && d->devicePaused) return fail(ERROR_START, false);
     c->play(restart, !d->offline);
     return ok();
 }
 
-bool Engine::ChannelPause(Handle h)
-{
+bool Engine::ChannelPause(Handle h) {
     auto c = d->find(h);
-    if (!c)
-        return false;
-    if (!c->playing())
-        return fail(ERROR_NOPLAY, false);
+    if (!c) return false;
+    if (!c->playing()) return fail(ERROR_NOPLAY, false);
     c->pause();
     d->waitForMixer();
     return ok();
 }
 
-bool Engine::ChannelStop(Handle h)
-{
+bool Engine::ChannelStop(Handle h) {
     auto c = d->find(h);
-    if (!c)
-        return false;
+    if (!c) return false;
     c->stop();
-    if (c->autoFree())
-        d->erase(h);
-    else
-        d->waitForMixer();
+    if (c->autoFree()) d->erase(h);
+    else d->waitForMixer();
     return ok();
 }
 
-uint32_t Engine::ChannelIsActive(Handle h)
-{
+uint32_t Engine::ChannelIsActive(Handle h) {
     auto c = d->find(h);
-    if (!c)
-        return ACTIVE_STOPPED;
+    if (!c) return ACTIVE_STOPPED;
     uint32_t a = c->activity();
     lastError = ERROR_OK;
-    if (a == ACTIVE_PLAYING && d->devicePaused)
-        return ACTIVE_PAUSED_DEVICE;
+    if (a == ACTIVE_PLAYING && d->devicePaused) return ACTIVE_PAUSED_DEVICE;
     return a;
 }
 
-QWord Engine::ChannelGetLength(Handle h, uint32_t mode)
-{
+QWord Engine::ChannelGetLength(Handle h, uint32_t mode) {
     auto c = d->find(h);
-    if (!c)
-        return kFail64;
-    if (mode != POS_BYTE)
-        return fail(ERROR_NOTAVAIL, kFail64);
+    if (!c) return kFail64;
+    if (mode != POS_BYTE) return fail(ERROR_NOTAVAIL, kFail64);
     int64_t len = c->lengthFrames();
-    if (len < 0)
-        return fail(ERROR_NOTAVAIL, kFail64);
+    if (len < 0) return fail(ERROR_NOTAVAIL, kFail64);
     lastError = ERROR_OK;
     return static_cast<QWord>(len) * c->bytesPerFrame();
 }
 
-QWord Engine::ChannelGetPosition(Handle h, uint32_t mode)
-{
+QWord Engine::ChannelGetPosition(Handle h, uint32_t mode) {
     auto c = d->find(h);
-    if (!c)
-        return kFail64;
-    if ((mode & ~POS_DECODE) != POS_BYTE)
-        return fail(ERROR_NOTAVAIL, kFail64);
+    if (!c) return kFail64;
+    if ((mode & ~POS_DECODE) != POS_BYTE) return fail(ERROR_NOTAVAIL, kFail64);
     lastError = ERROR_OK;
     return static_cast<QWord>(c->positionFrames(mode & POS_DECODE)) * c->bytesPerFrame();
 }
 
-bool Engine::ChannelSetPosition(Handle h, QWord pos, uint32_t mode)
-{
+bool Engine::ChannelSetPosition(Handle h, QWord pos, uint32_t mode) {
     auto c = d->find(h);
-    if (!c)
-        return false;
-    if ((mode & 0xFF) != POS_BYTE)
-        return fail(ERROR_NOTAVAIL, false);
+    if (!c) return false;
+    if ((mode & 0xFF) != POS_BYTE) return fail(ERROR_NOTAVAIL, false);
     int err = c->setPosition(static_cast<int64_t>(pos / c->bytesPerFrame()));  // whole frames, rounded down
     return err == ERROR_OK ? ok() : fail(err, false);
 }
 
-double Engine::ChannelBytes2Seconds(Handle h, QWord pos)
-{
+double Engine::ChannelBytes2Seconds(Handle h, QWord pos) {
     auto c = d->find(h);
-    if (!c)
-        return -1;
-    if (pos == kFail64)
-        return fail(ERROR_ILLPARAM, -1.0);
+    if (!c) return -1;
+    if (pos == kFail64) return fail(ERROR_ILLPARAM, -1.0);
     lastError = ERROR_OK;
     return static_cast<double>(pos) / (static_cast<double>(c->rate()) * c->bytesPerFrame());
 }
 
-QWord Engine::ChannelSeconds2Bytes(Handle h, double seconds)
-{
+QWord Engine::ChannelSeconds2Bytes(Handle h, double seconds) {
     auto c = d->find(h);
-    if (!c)
-        return kFail64;
-    if (!(seconds >= 0) || !std::isfinite(seconds))
-        return fail(ERROR_ILLPARAM, kFail64);
+    if (!c) return kFail64;
+    if (!(seconds >= 0) || !std::isfinite(seconds)) return fail(ERROR_ILLPARAM, kFail64);
     lastError = ERROR_OK;
     return static_cast<QWord>(std::floor(seconds * c->rate())) * c->bytesPerFrame();
 }
 
-bool Engine::ChannelSetAttribute(Handle h, uint32_t attrib, float value)
-{
+bool Engine::ChannelSetAttribute(Handle h, uint32_t attrib, float value) {
     auto c = d->find(h);
-    if (!c)
-        return false;
+    if (!c) return false;
     int err = c->setAttribute(attrib, value);
     return err == ERROR_OK ? ok() : fail(err, false);
 }
 
-bool Engine::ChannelGetAttribute(Handle h, uint32_t attrib, float& value)
-{
+bool Engine::ChannelGetAttribute(Handle h, uint32_t attrib, float& value) {
     auto c = d->find(h);
-    if (!c)
-        return false;
+    if (!c) return false;
     int err = c->getAttribute(attrib, value);
     return err == ERROR_OK ? ok() : fail(err, false);
 }
 
-bool Engine::ChannelSlideAttribute(Handle h, uint32_t attrib, float value, uint32_t ms)
-{
+bool Engine::ChannelSlideAttribute(Handle h, uint32_t attrib, float value, uint32_t ms) {
     auto c = d->find(h);
-    if (!c)
-        return false;
+    if (!c) return false;
     int err = c->slideAttribute(attrib, value, ms);
     return err == ERROR_OK ? ok() : fail(err, false);
 }
 
-bool Engine::ChannelIsSliding(Handle h, uint32_t attrib)
-{
+bool Engine::ChannelIsSliding(Handle h, uint32_t attrib) {
     auto c = d->find(h);
-    if (!c)
-        return false;
+    if (!c) return false;
     lastError = ERROR_OK;
     return c->sliding(attrib);
 }
 
-bool Engine::ChannelGetInfo(Handle h, ChannelInfo& info)
-{
+bool Engine::ChannelGetInfo(Handle h, ChannelInfo& info) {
     auto c = d->find(h);
-    if (!c)
-        return false;
+    if (!c) return false;
     c->info(info);
     info.plugin = d->plugins_of[h];
     return ok();
 }
 
-const char* Engine::ChannelGetTags(Handle h, uint32_t tags)
-{
+const char* Engine::ChannelGetTags(Handle h, uint32_t tags) {
     auto c = d->find(h);
-    if (!c)
-        return nullptr;
+    if (!c) return nullptr;
     const char* t = c->tags(tags);
     return t ? (lastError = ERROR_OK, t) : fail(ERROR_NOTAVAIL, static_cast<const char*>(nullptr));
 }
 
-QWord Engine::StreamGetFilePosition(Handle h, uint32_t mode)
-{
+QWord Engine::StreamGetFilePosition(Handle h, uint32_t mode) {
     auto c = d->find(h);
-    if (!c)
-        return kFail64;
-    if (c->kind() != detail::Kind::Stream)
-        return fail(ERROR_NOTFILE, kFail64);
+    if (!c) return kFail64;
+    if (c->kind() != detail::Kind::Stream) return fail(ERROR_NOTFILE, kFail64);
     int64_t v = c->filePosition(mode);
-    if (v < 0)
-        return fail(ERROR_NOTAVAIL, kFail64);
+    if (v < 0) return fail(ERROR_NOTAVAIL, kFail64);
     lastError = ERROR_OK;
     return static_cast<QWord>(v);
 }
 
-uint32_t Engine::ChannelFlags(Handle h, uint32_t flags, uint32_t mask)
-{
+uint32_t Engine::ChannelFlags(Handle h, uint32_t flags, uint32_t mask) {
     auto c = d->find(h);
-    if (!c)
-        return ~0u;
+    if (!c) return ~0u;
     lastError = ERROR_OK;
     return c->setFlags(flags, mask);
 }
 
-int32_t Engine::ChannelGetData(Handle h, void* buffer, uint32_t length)
-{
+int32_t Engine::ChannelGetData(Handle h, void* buffer, uint32_t length) {
     auto c = d->find(h);
-    if (!c)
-        return -1;
+    if (!c) return -1;
     const int chans = static_cast<int>(c->source().info().chans);
     const uint32_t bpf = c->bytesPerFrame();
     if (length & 0x80000000u) {
         size_t n = size_t{256} << (length & 7);
-        if (n > 8192 || !buffer)
-            return fail(ERROR_ILLPARAM, -1);
-        if (c->ended())
-            return fail(ERROR_ENDED, -1);
+        if (n > 8192 || !buffer) return fail(ERROR_ILLPARAM, -1);
+        if (c->ended()) return fail(ERROR_ENDED, -1);
         auto& fft = d->ffts[n];
-        if (!fft)
-            fft = std::make_unique<detail::Fft>(n);
+        if (!fft) fft = std::make_unique<detail::Fft>(n);
         std::vector<float> frames(n * chans);
-        if (d->offline && c->playing())
-            c->prefill(n);
+        if (d->offline && c->playing()) c->prefill(n);
         c->peek(frames.data(), n);
         if (!fft->magnitudes(frames.data(), n, chans, length, static_cast<float*>(buffer)))
             return fail(ERROR_UNKNOWN, -1);
@@ -727,12 +627,9 @@ int32_t Engine::ChannelGetData(Handle h, void* buffer, uint32_t length)
         lastError = ERROR_OK;
         return static_cast<int32_t>(std::min<size_t>(c->buffered() * bpf, INT32_MAX));
     }
-    if (!buffer)
-        return fail(ERROR_ILLPARAM, -1);
-    if (c->ended())
-        return fail(ERROR_ENDED, -1);
-    if (d->offline && c->playing())
-        c->prefill(bytes / bpf);
+    if (!buffer) return fail(ERROR_ILLPARAM, -1);
+    if (c->ended()) return fail(ERROR_ENDED, -1);
+    if (d->offline && c->playing()) c->prefill(bytes / bpf);
     size_t frames = std::min<size_t>(bytes / bpf, c->buffered());
     std::vector<float> tmp(std::max<size_t>(frames, 1) * chans);
     size_t got = c->peek(tmp.data(), frames);
@@ -741,28 +638,22 @@ int32_t Engine::ChannelGetData(Handle h, void* buffer, uint32_t length)
     return static_cast<int32_t>(got * bpf);
 }
 
-Handle Engine::ChannelSetFX(Handle h, int type, int priority)
-{
+Handle Engine::ChannelSetFX(Handle h, int type, int priority) {
     auto c = d->find(h);
-    if (!c)
-        return 0;
+    if (!c) return 0;
     auto fx = detail::makeEffect(type, c->rate());
-    if (!fx)
-        return fail(ERROR_ILLTYPE, Handle{0});
+    if (!fx) return fail(ERROR_ILLTYPE, Handle{0});
     Handle fh = c->addEffect(d->next++, std::move(fx), priority);
     d->owner[fh] = h;
     lastError = ERROR_OK;
     return fh;
 }
 
-bool Engine::ChannelRemoveFX(Handle h, Handle fx)
-{
+bool Engine::ChannelRemoveFX(Handle h, Handle fx) {
     auto c = d->find(h);
-    if (!c)
-        return false;
+    if (!c) return false;
     auto o = d->owner.find(fx);
-    if (o == d->owner.end() || o->second != h || !c->remove(fx))
-        return fail(ERROR_HANDLE, false);
+    if (o == d->owner.end() || o->second != h || !c->remove(fx)) return fail(ERROR_HANDLE, false);
     d->owner.erase(o);
     return ok();
 }
@@ -778,24 +669,18 @@ bool Engine::FXSetParameters(Handle fx, const DX8Echo& p) { return d->setFx(fx, 
 bool Engine::FXSetParameters(Handle fx, const DX8ParamEq& p) { return d->setFx(fx, p); }
 bool Engine::FXSetParameters(Handle fx, const DX8Reverb& p) { return d->setFx(fx, p); }
 
-bool Engine::FXReset(Handle fx)
-{
+bool Engine::FXReset(Handle fx) {
     auto o = d->owner.find(fx);
-    if (o == d->owner.end())
-        return fail(ERROR_HANDLE, false);
+    if (o == d->owner.end()) return fail(ERROR_HANDLE, false);
     auto c = d->find(o->second);
-    if (!c || !c->withEffect(fx, [](detail::Effect& e) { e.reset(); }))
-        return fail(ERROR_HANDLE, false);
+    if (!c || !c->withEffect(fx, [](detail::Effect& e) { e.reset(); })) return fail(ERROR_HANDLE, false);
     return ok();
 }
 
-Handle Engine::ChannelSetDSP(Handle h, DspProc proc, void* user, int priority)
-{
+Handle Engine::ChannelSetDSP(Handle h, DspProc proc, void* user, int priority) {
     auto c = d->find(h);
-    if (!c)
-        return 0;
-    if (!proc)
-        return fail(ERROR_ILLPARAM, Handle{0});
+    if (!c) return 0;
+    if (!proc) return fail(ERROR_ILLPARAM, Handle{0});
     Handle dh = c->addDsp(d->next++, proc, user, priority);
     d->owner[dh] = h;
     lastError = ERROR_OK;
@@ -804,10 +689,8 @@ Handle Engine::ChannelSetDSP(Handle h, DspProc proc, void* user, int priority)
 
 bool Engine::ChannelRemoveDSP(Handle h, Handle dsp) { return ChannelRemoveFX(h, dsp); }
 
-uint32_t Engine::Render(float* out, uint32_t frames)
-{
-    if (!d->initialized || !d->offline)
-        return fail(ERROR_INIT, 0u);
+uint32_t Engine::Render(float* out, uint32_t frames) {
+    if (!d->initialized || !d->offline) return fail(ERROR_INIT, 0u);
     std::fill(out, out + size_t{frames} * 2, 0.0f);
     // Render in pieces no larger than a channel's ring holds.
     constexpr uint32_t kPiece = 4096;
@@ -817,8 +700,7 @@ uint32_t Engine::Render(float* out, uint32_t frames)
         double t1 = t0 + static_cast<double>(n) / d->devRate;
         {
             std::lock_guard lock(d->mixMu);
-            for (auto& c : d->mixList)
-                c->mix(out + size_t{done} * 2, n, t0, t1, true);
+            for (auto& c : d->mixList) c->mix(out + size_t{done} * 2, n, t0, t1, true);
         }
         d->rendered += n;
         done += n;
@@ -828,8 +710,7 @@ uint32_t Engine::Render(float* out, uint32_t frames)
     return frames;
 }
 
-const char* describe(int error)
-{
+const char* describe(int error) {
     switch (error) {
     case ERROR_OK: return "no error";
     case ERROR_MEM: return "out of memory";

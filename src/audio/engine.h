@@ -23,7 +23,7 @@ struct Info {
     uint32_t latency = 0;  // ms
     uint32_t initflags = 0;
     uint32_t speakers = 2;
-    uint32_t freq = 0;     // device rate
+    uint32_t freq = 0;  // device rate
 };
 
 struct ChannelInfo {
@@ -32,23 +32,38 @@ struct ChannelInfo {
     uint32_t flags = 0;  // SAMPLE_FLOAT always; SAMPLE_8BITS marks an 8-bit source
     uint32_t ctype = 0;
     uint32_t origres = 0;
-    Handle plugin = 0;   // the add-on that decodes it, 0 for the core formats
+    Handle plugin = 0;  // the add-on that decodes it, 0 for the core formats
     std::string filename;
 };
 
 // A decoder family offered as an add-on: each has its own creator, and
 // PluginLoad makes StreamCreateFile accept the family too.
 struct AddOnInfo {
-    std::string name;         // file-like name, e.g. "libflac.orv"
+    std::string name;  // file-like name, e.g. "libflac.orv"
     std::string description;
-    std::string version;      // dotted, from the decoding library
+    std::string version;  // dotted, from the decoding library
     std::vector<std::string> extensions;
-    bool available = true;    // false when this build cannot decode the family
+    bool available = true;  // false when this build cannot decode the family
 };
 
 // The families, in the order the player tries their creators.
 enum class AddOn {
-    WMA, FLAC, WV, OFR, AAC, AIX, ADX, OPUS, AC3, ALAC, APE, MPC, SPX, TTA, DSD, WEBM,
+    WMA,
+    FLAC,
+    WV,
+    OFR,
+    AAC,
+    AIX,
+    ADX,
+    OPUS,
+    AC3,
+    ALAC,
+    APE,
+    MPC,
+    SPX,
+    TTA,
+    DSD,
+    WEBM,
 };
 
 // Called on an engine thread with interleaved float samples; length in bytes.
@@ -85,8 +100,7 @@ public:
     // FORMAT for a file of another family, NOTAVAIL, ...). offset/length
     // select a part of the file; 0/0 is the whole file.
     Handle StreamCreateFile(const std::string& path, QWord offset, QWord length, uint32_t flags);
-    Handle AddOnStreamCreateFile(AddOn family, const std::string& path, QWord offset, QWord length,
-                                 uint32_t flags);
+    Handle AddOnStreamCreateFile(AddOn family, const std::string& path, QWord offset, QWord length, uint32_t flags);
     Handle MusicLoad(const std::string& path, QWord offset, QWord length, uint32_t flags, uint32_t freq);
     Handle StreamCreateURL(const std::string& url, uint32_t offset, uint32_t flags);
     // The length in seconds that StreamCreateFile(path, 0, 0, flags) or

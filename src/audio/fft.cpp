@@ -19,34 +19,28 @@ struct Fft::Impl {
     // The transform wants buffers aligned for the widest vector unit.
     float* in = nullptr;
     AVComplexFloat* out = nullptr;
-    ~Impl()
-    {
+    ~Impl() {
         av_tx_uninit(&tx);
         av_free(in);
         av_free(out);
     }
 };
 
-Fft::Fft(size_t n) : n_(n), p_(std::make_unique<Impl>())
-{
+Fft::Fft(size_t n) : n_(n), p_(std::make_unique<Impl>()) {
     float scale = 1.0f;
-    if (av_tx_init(&p_->tx, &p_->fn, AV_TX_FLOAT_RDFT, 0, static_cast<int>(n), &scale, 0) < 0)
-        p_->tx = nullptr;
+    if (av_tx_init(&p_->tx, &p_->fn, AV_TX_FLOAT_RDFT, 0, static_cast<int>(n), &scale, 0) < 0) p_->tx = nullptr;
     p_->window.resize(n);
     for (size_t i = 0; i < n; ++i)  // periodic Hann
         p_->window[i] = static_cast<float>(0.5 * (1 - std::cos(2 * M_PI * static_cast<double>(i) / n)));
     p_->in = static_cast<float*>(av_malloc(n * sizeof(float)));
     p_->out = static_cast<AVComplexFloat*>(av_malloc((n / 2 + 1) * sizeof(AVComplexFloat)));
-    if (!p_->in || !p_->out)
-        av_tx_uninit(&p_->tx);
+    if (!p_->in || !p_->out) av_tx_uninit(&p_->tx);
 }
 
 Fft::~Fft() = default;
 
-bool Fft::magnitudes(const float* frames, size_t count, int chans, uint32_t flags, float* out)
-{
-    if (!p_->tx || chans < 1)
-        return false;
+bool Fft::magnitudes(const float* frames, size_t count, int chans, uint32_t flags, float* out) {
+    if (!p_->tx || chans < 1) return false;
     const bool individual = flags & DATA_FFT_INDIVIDUAL;
     const int passes = individual ? chans : 1;
     const size_t half = n_ / 2;
@@ -61,8 +55,7 @@ bool Fft::magnitudes(const float* frames, size_t count, int chans, uint32_t flag
                 if (individual) {
                     v = f[pass];
                 } else {
-                    for (int c = 0; c < chans; ++c)
-                        v += f[c];
+                    for (int c = 0; c < chans; ++c) v += f[c];
                     v /= static_cast<float>(chans);
                 }
             }
@@ -70,15 +63,12 @@ bool Fft::magnitudes(const float* frames, size_t count, int chans, uint32_t flag
         }
         if (flags & DATA_FFT_REMOVEDC) {
             double mean = 0;
-            for (size_t i = 0; i < n_; ++i)
-                mean += x[i];
+            for (size_t i = 0; i < n_; ++i) mean += x[i];
             mean /= static_cast<double>(n_);
-            for (size_t i = 0; i < n_; ++i)
-                x[i] -= static_cast<float>(mean);
+            for (size_t i = 0; i < n_; ++i) x[i] -= static_cast<float>(mean);
         }
         if (!(flags & DATA_FFT_NOWINDOW))
-            for (size_t i = 0; i < n_; ++i)
-                x[i] *= p_->window[i];
+            for (size_t i = 0; i < n_; ++i) x[i] *= p_->window[i];
         p_->fn(p_->tx, p_->out, x, sizeof(float));
         for (size_t k = 0; k < half; ++k) {
             const AVComplexFloat& c = p_->out[k];

@@ -10,12 +10,12 @@ namespace audio {
 enum : int32_t { PHASE_NEG_180 = 0, PHASE_NEG_90 = 1, PHASE_ZERO = 2, PHASE_90 = 3, PHASE_180 = 4 };
 
 struct DX8Chorus {
-    float fWetDryMix = 50;  // 0..100 %
-    float fDepth = 10;      // 0..100
-    float fFeedback = 25;   // -99..99 %
+    float fWetDryMix = 50;    // 0..100 %
+    float fDepth = 10;        // 0..100
+    float fFeedback = 25;     // -99..99 %
     float fFrequency = 1.1f;  // 0..10 Hz
-    int32_t lWaveform = 1;  // 0 triangle, 1 sine
-    float fDelay = 16;      // 0..20 ms
+    int32_t lWaveform = 1;    // 0 triangle, 1 sine
+    float fDelay = 16;        // 0..20 ms
     int32_t lPhase = PHASE_90;
 };
 
@@ -44,10 +44,10 @@ struct DX8ParamEq {
 };
 
 struct DX8Reverb {
-    float fInGain = 0;               // -96..0 dB
-    float fReverbMix = 0;            // -96..0 dB; 0 is all wet
-    float fReverbTime = 1000;        // 0.001..3000 ms
-    float fHighFreqRTRatio = 0.001f; // 0.001..0.999
+    float fInGain = 0;                // -96..0 dB
+    float fReverbMix = 0;             // -96..0 dB; 0 is all wet
+    float fReverbTime = 1000;         // 0.001..3000 ms
+    float fHighFreqRTRatio = 0.001f;  // 0.001..0.999
 };
 
 }  // namespace audio

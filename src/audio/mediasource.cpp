@@ -21,8 +21,7 @@ namespace audio::detail {
 
 namespace {
 
-int64_t nowMs()
-{
+int64_t nowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
@@ -34,9 +33,7 @@ bool startsWith(const char* s, const char* prefix) { return std::strncmp(s, pref
 constexpr int kDsdRate = 88200;
 constexpr int kMaxDecodeErrors = 64;
 
-
-uint32_t ctypeOf(const std::string& demuxer, const AVCodecParameters* cp)
-{
+uint32_t ctypeOf(const std::string& demuxer, const AVCodecParameters* cp) {
     switch (cp->codec_id) {
     case AV_CODEC_ID_MP1: return CTYPE_STREAM_MP1;
     case AV_CODEC_ID_MP2: return CTYPE_STREAM_MP2;
@@ -44,31 +41,26 @@ uint32_t ctypeOf(const std::string& demuxer, const AVCodecParameters* cp)
     case AV_CODEC_ID_VORBIS: return CTYPE_STREAM_OGG;
     default: break;
     }
-    if (demuxer == "aiff")
-        return CTYPE_STREAM_AIFF;
+    if (demuxer == "aiff") return CTYPE_STREAM_AIFF;
     if (demuxer == "wav" || demuxer == "w64") {
         if (cp->codec_id == AV_CODEC_ID_PCM_F32LE || cp->codec_id == AV_CODEC_ID_PCM_F64LE)
             return CTYPE_STREAM_WAV_FLOAT;
-        if (cp->codec_tag == 1 || cp->codec_tag == 0xFFFE)
-            return CTYPE_STREAM_WAV_PCM;
+        if (cp->codec_tag == 1 || cp->codec_tag == 0xFFFE) return CTYPE_STREAM_WAV_PCM;
         return CTYPE_STREAM_WAV | (cp->codec_tag & 0xFFFF);
     }
     return CTYPE_STREAM;
 }
 
 // An MPEG audio frame header: sync, a layer, a bit rate and a sample rate.
-bool mpegAudioHeader(const unsigned char* b)
-{
+bool mpegAudioHeader(const unsigned char* b) {
     return b[0] == 0xFF && (b[1] & 0xE0) == 0xE0 && (b[1] & 0x06) != 0 && (b[1] & 0x18) != 0x08 &&
            (b[2] & 0xF0) != 0xF0 && (b[2] & 0xF0) != 0 && (b[2] & 0x0C) != 0x0C;
 }
 
 // The demuxer that a local file's first bytes leave no doubt about, if any.
-std::string sniffedDemuxer(const std::string& path)
-{
+std::string sniffedDemuxer(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return {};
+    if (!f) return {};
     unsigned char b[12] = {};
     size_t n = std::fread(b, 1, sizeof b, f);
     bool id3 = n >= 10 && std::memcmp(b, "ID3", 3) == 0 && b[3] <= 4 && !((b[6] | b[7] | b[8] | b[9]) & 0x80);
@@ -77,14 +69,10 @@ std::string sniffedDemuxer(const std::string& path)
         n = std::fseek(f, size, SEEK_SET) == 0 ? std::fread(b, 1, sizeof b, f) : 0;
     }
     std::fclose(f);
-    if (n >= 4 && std::memcmp(b, "fLaC", 4) == 0)
-        return "flac";
-    if (id3)
-        return n >= 4 && mpegAudioHeader(b) ? "mp3" : "";
-    if (n >= 12 && std::memcmp(b, "RIFF", 4) == 0 && std::memcmp(b + 8, "WAVE", 4) == 0)
-        return "wav";
-    if (n >= 5 && std::memcmp(b, "OggS", 5) == 0)
-        return "ogg";
+    if (n >= 4 && std::memcmp(b, "fLaC", 4) == 0) return "flac";
+    if (id3) return n >= 4 && mpegAudioHeader(b) ? "mp3" : "";
+    if (n >= 12 && std::memcmp(b, "RIFF", 4) == 0 && std::memcmp(b + 8, "WAVE", 4) == 0) return "wav";
+    if (n >= 5 && std::memcmp(b, "OggS", 5) == 0) return "ogg";
     return {};
 }
 
@@ -102,16 +90,16 @@ struct MediaSource::Impl {
     // what swr was set up for, so that a change mid-stream re-creates it
     int swrFormat = -1, swrRate = 0;
     AVChannelLayout swrLayout{};
-    int64_t startTs = 0;     // stream start in stream time base
-    int64_t nextStart = 0;   // output frame of the next decoded frame
-    bool locate = false;     // take nextStart from the next frame's timestamp
-    bool calibrated = false; // startTs has been taken from the first frame
-    int64_t skipTo = 0;      // decoded frames before this one are dropped
-    int64_t clampTo = -1;    // frames past this one are dropped (MP4 end padding)
-    int64_t preroll = 0;     // source samples decoded before a seek target
-    std::vector<float> pend; // converted frames not yet read
-    size_t pendOff = 0;      // floats already read from pend
-    int64_t pendStart = 0;   // output frame of pend[pendOff]
+    int64_t startTs = 0;      // stream start in stream time base
+    int64_t nextStart = 0;    // output frame of the next decoded frame
+    bool locate = false;      // take nextStart from the next frame's timestamp
+    bool calibrated = false;  // startTs has been taken from the first frame
+    int64_t skipTo = 0;       // decoded frames before this one are dropped
+    int64_t clampTo = -1;     // frames past this one are dropped (MP4 end padding)
+    int64_t preroll = 0;      // source samples decoded before a seek target
+    std::vector<float> pend;  // converted frames not yet read
+    size_t pendOff = 0;       // floats already read from pend
+    int64_t pendStart = 0;    // output frame of pend[pendOff]
     bool inputEof = false, eof = false;
     int errors = 0;
     std::atomic<int64_t> firstPacketPos{-1};
@@ -120,17 +108,14 @@ struct MediaSource::Impl {
     std::atomic<int64_t> deadline{0};
     std::string lastMeta;
 
-    static int interrupted(void* opaque)
-    {
+    static int interrupted(void* opaque) {
         auto* p = static_cast<Impl*>(opaque);
-        if (p->abort && p->abort->load())
-            return 1;
+        if (p->abort && p->abort->load()) return 1;
         int64_t dl = p->deadline.load();
         return dl > 0 && nowMs() > dl ? 1 : 0;
     }
 
-    ~Impl()
-    {
+    ~Impl() {
         swr_free(&swr);
         av_channel_layout_uninit(&swrLayout);
         av_frame_free(&frm);
@@ -141,8 +126,7 @@ struct MediaSource::Impl {
 
     size_t pendFrames() const { return outChans ? (pend.size() - pendOff) / outChans : 0; }
 
-    bool ensureSwr(const AVFrame* f)
-    {
+    bool ensureSwr(const AVFrame* f) {
         if (swr && f->format == swrFormat && f->sample_rate == swrRate &&
             av_channel_layout_compare(&f->ch_layout, &swrLayout) == 0)
             return true;
@@ -151,12 +135,11 @@ struct MediaSource::Impl {
         AVChannelLayout in{};
         if (f->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || f->ch_layout.nb_channels == 0)
             av_channel_layout_default(&in, std::max(1, f->ch_layout.nb_channels));
-        else
-            av_channel_layout_copy(&in, &f->ch_layout);
+        else av_channel_layout_copy(&in, &f->ch_layout);
         AVChannelLayout out{};
         av_channel_layout_default(&out, outChans);
-        int r = swr_alloc_set_opts2(&swr, &out, AV_SAMPLE_FMT_FLT, outRate, &in,
-                                    static_cast<AVSampleFormat>(f->format), f->sample_rate, 0, nullptr);
+        int r = swr_alloc_set_opts2(&swr, &out, AV_SAMPLE_FMT_FLT, outRate, &in, static_cast<AVSampleFormat>(f->format),
+                                    f->sample_rate, 0, nullptr);
         av_channel_layout_uninit(&in);
         av_channel_layout_uninit(&out);
         if (r < 0 || swr_init(swr) < 0) {
@@ -169,8 +152,7 @@ struct MediaSource::Impl {
         return true;
     }
 
-    void compact()
-    {
+    void compact() {
         if (pendOff == pend.size()) {
             pend.clear();
             pendOff = 0;
@@ -182,28 +164,23 @@ struct MediaSource::Impl {
 
     // Appends converted frames starting at output frame `start`, dropping
     // what lies before skipTo or past clampTo.
-    void append(const uint8_t** data, int nbSamples, int64_t start)
-    {
+    void append(const uint8_t** data, int nbSamples, int64_t start) {
         compact();
         int cap = swr_get_out_samples(swr, nbSamples);
-        if (cap <= 0)
-            return;
+        if (cap <= 0) return;
         size_t base = pend.size();
         pend.resize(base + static_cast<size_t>(cap) * outChans);
         uint8_t* outp = reinterpret_cast<uint8_t*>(pend.data() + base);
         int got = swr_convert(swr, &outp, cap, data, nbSamples);
-        if (got < 0)
-            got = 0;
+        if (got < 0) got = 0;
         pend.resize(base + static_cast<size_t>(got) * outChans);
-        if (pendFrames() == static_cast<size_t>(got))
-            pendStart = start;
+        if (pendFrames() == static_cast<size_t>(got)) pendStart = start;
         nextStart = start + got;
         int64_t drop = std::min<int64_t>(got, skipTo - start);
         if (drop > 0) {
             pend.erase(pend.begin() + static_cast<ptrdiff_t>(base),
                        pend.begin() + static_cast<ptrdiff_t>(base + drop * outChans));
-            if (pendFrames() == static_cast<size_t>(got - drop))
-                pendStart = start + drop;
+            if (pendFrames() == static_cast<size_t>(got - drop)) pendStart = start + drop;
         }
         if (clampTo >= 0) {
             int64_t end = pendStart + static_cast<int64_t>(pendFrames());
@@ -214,8 +191,7 @@ struct MediaSource::Impl {
         }
     }
 
-    void handleFrame()
-    {
+    void handleFrame() {
         if (!ensureSwr(frm)) {
             ++errors;
             return;
@@ -240,16 +216,14 @@ struct MediaSource::Impl {
 
     // Frames of the whole stream by reading packets without decoding; the
     // skip side data carries the encoder delay and padding of gapless MP3.
-    int64_t scanLength(const std::string& url) const
-    {
+    int64_t scanLength(const std::string& url) const {
         AVFormatContext* c = nullptr;
         AVDictionary* opts = nullptr;
         av_dict_set(&opts, "protocol_whitelist", "file,subfile", 0);
         av_dict_set(&opts, "format_whitelist", localDemuxers(), 0);
         int r = avformat_open_input(&c, url.c_str(), nullptr, &opts);
         av_dict_free(&opts);
-        if (r < 0)
-            return -1;
+        if (r < 0) return -1;
         // Raw streams (ADTS, AC-3) get packet durations from the parser only after this.
         avformat_find_stream_info(c, nullptr);
         PacketTally tally;
@@ -269,21 +243,16 @@ struct MediaSource::Impl {
     struct PacketTally {
         int64_t dur = 0, skipped = 0;
         bool any = false;
-        void add(const AVPacket* p, int stream)
-        {
-            if (p->stream_index != stream)
-                return;
+        void add(const AVPacket* p, int stream) {
+            if (p->stream_index != stream) return;
             any = true;
             dur += p->duration;
             size_t n = 0;
             const uint8_t* sd = av_packet_get_side_data(p, AV_PKT_DATA_SKIP_SAMPLES, &n);
-            if (sd && n >= 8)
-                skipped += static_cast<int64_t>(AV_RL32(sd)) + AV_RL32(sd + 4);
+            if (sd && n >= 8) skipped += static_cast<int64_t>(AV_RL32(sd)) + AV_RL32(sd + 4);
         }
-        int64_t frames(AVRational tb, int rate) const
-        {
-            if (!any || dur <= 0)
-                return -1;
+        int64_t frames(AVRational tb, int rate) const {
+            if (!any || dur <= 0) return -1;
             return av_rescale_q(dur, tb, AVRational{1, rate}) - skipped;
         }
     };
@@ -294,14 +263,12 @@ struct MediaSource::Impl {
 MediaSource::MediaSource() : p_(std::make_unique<Impl>()) {}
 MediaSource::~MediaSource() = default;
 
-std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
-{
+std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error) {
     if (how.lengthOnly && !how.net && !how.offset && !how.length && how.demuxer.empty()) {
         MediaOpen direct = how;
         direct.demuxer = sniffedDemuxer(how.url);
         if (!direct.demuxer.empty())
-            if (auto s = open(direct, error))
-                return s;
+            if (auto s = open(direct, error)) return s;
     }
     std::unique_ptr<MediaSource> s(new MediaSource);
     Impl& p = *s->p_;
@@ -335,8 +302,7 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
         av_dict_set(&opts, "protocol_whitelist", "http,https,tls,tcp,crypto", 0);
         av_dict_set(&opts, "icy", "1", 0);
         av_dict_set(&opts, "user_agent", "Orvelin/0.1", 0);
-        if (how.readTimeoutMs)
-            av_dict_set_int(&opts, "rw_timeout", int64_t{how.readTimeoutMs} * 1000, 0);
+        if (how.readTimeoutMs) av_dict_set_int(&opts, "rw_timeout", int64_t{how.readTimeoutMs} * 1000, 0);
         p.deadline = nowMs() + std::max<uint32_t>(how.connectTimeoutMs, 100);
     }
     const AVInputFormat* format = how.demuxer.empty() ? nullptr : av_find_input_format(how.demuxer.c_str());
@@ -344,10 +310,8 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
     av_dict_free(&opts);
     if (r < 0) {
         bool timedOut = r == AVERROR_EXIT && !(how.abort && how.abort->load());
-        error = timedOut ? ERROR_TIMEOUT
-              : (r == AVERROR_INVALIDDATA ? ERROR_FORMAT : ERROR_FILEOPEN);
-        if (!how.net && r == AVERROR_INVALIDDATA)
-            error = ERROR_FORMAT;
+        error = timedOut ? ERROR_TIMEOUT : (r == AVERROR_INVALIDDATA ? ERROR_FORMAT : ERROR_FILEOPEN);
+        if (!how.net && r == AVERROR_INVALIDDATA) error = ERROR_FORMAT;
         return nullptr;  // avformat_open_input freed the context
     }
     std::string demuxer = p.fc->iformat->name;
@@ -380,8 +344,7 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
         return nullptr;
     }
     for (unsigned i = 0; i < p.fc->nb_streams; ++i)
-        if (static_cast<int>(i) != p.si)
-            p.fc->streams[i]->discard = AVDISCARD_ALL;
+        if (static_cast<int>(i) != p.si) p.fc->streams[i]->discard = AVDISCARD_ALL;
 
     const AVCodecParameters* cp = p.st->codecpar;
     const AVCodec* c = avcodec_find_decoder(cp->codec_id);
@@ -411,8 +374,7 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
     int chans = cp->ch_layout.nb_channels > 0 ? cp->ch_layout.nb_channels : p.dec->ch_layout.nb_channels;
     p.outChans = chans == 1 ? 1 : 2;
     p.startTs = p.st->start_time != AV_NOPTS_VALUE ? p.st->start_time : 0;
-    if (cp->codec_id == AV_CODEC_ID_MP3 || cp->codec_id == AV_CODEC_ID_MP2)
-        p.preroll = 2 * 1152;  // bit reservoir
+    if (cp->codec_id == AV_CODEC_ID_MP3 || cp->codec_id == AV_CODEC_ID_MP2) p.preroll = 2 * 1152;  // bit reservoir
     p.preroll = std::max<int64_t>(p.preroll, cp->seek_preroll);
 
     SourceInfo& in = s->info_;
@@ -422,15 +384,13 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
                   cp->codec_id == AV_CODEC_ID_PCM_S8_PLANAR;
     in.ctype = ctypeOf(demuxer, cp);
     int bits = cp->bits_per_raw_sample ? cp->bits_per_raw_sample : cp->bits_per_coded_sample;
-    if (!bits && cp->format >= 0)
-        bits = av_get_bytes_per_sample(static_cast<AVSampleFormat>(cp->format)) * 8;
+    if (!bits && cp->format >= 0) bits = av_get_bytes_per_sample(static_cast<AVSampleFormat>(cp->format)) * 8;
     in.origres = static_cast<uint32_t>(bits);
     if (cp->codec_id == AV_CODEC_ID_PCM_F32LE || cp->codec_id == AV_CODEC_ID_PCM_F64LE ||
         cp->codec_id == AV_CODEC_ID_PCM_F32BE || cp->codec_id == AV_CODEC_ID_PCM_F64BE)
         in.origres |= ORIGRES_FLOAT;
 
-    if (p.fc->pb)
-        p.fileSize = avio_size(p.fc->pb);
+    if (p.fc->pb) p.fileSize = avio_size(p.fc->pb);
 
     // Length: the container's figure where it is exact; a packet scan where it
     // is only estimated from the bit rate. EOF corrects it in any case.
@@ -439,13 +399,11 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
     auto setLength = [&](int64_t len) {
         if (len < 0 && p.st->duration != AV_NOPTS_VALUE && p.st->duration > 0) {
             len = av_rescale_q(p.st->duration, p.st->time_base, AVRational{1, p.srcRate});
-            if (cp->codec_id == AV_CODEC_ID_OPUS)
-                len -= cp->initial_padding;
+            if (cp->codec_id == AV_CODEC_ID_OPUS) len -= cp->initial_padding;
         }
         if (len < 0 && p.fc->duration != AV_NOPTS_VALUE && p.fc->duration > 0 && !how.net)
             len = av_rescale_q(p.fc->duration, AV_TIME_BASE_Q, AVRational{1, p.srcRate});
-        if (len >= 0 && dsd)
-            len = av_rescale(len, p.outRate, p.srcRate);
+        if (len >= 0 && dsd) len = av_rescale(len, p.outRate, p.srcRate);
         s->length_ = len < 0 ? -1 : std::max<int64_t>(0, len);
     };
     if (how.lengthOnly) {
@@ -454,11 +412,9 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
         p.tally = &tally;
         if (!scan) {
             setLength(-1);
-            if (demuxer.rfind("mov,mp4", 0) == 0 && s->length_ > 0)
-                p.clampTo = s->length_;
+            if (demuxer.rfind("mov,mp4", 0) == 0 && s->length_ > 0) p.clampTo = s->length_;
         }
-        while (p.pendFrames() == 0 && !p.eof)
-            s->decodeMore();
+        while (p.pendFrames() == 0 && !p.eof) s->decodeMore();
         p.tally = nullptr;
         if (p.pendFrames() == 0 && p.errors > 0) {
             error = ERROR_FORMAT;
@@ -476,13 +432,10 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
         return s;
     }
     setLength(scan ? p.scanLength(url) : -1);
-    if (demuxer.rfind("mov,mp4", 0) == 0 && s->length_ > 0)
-        p.clampTo = s->length_;
+    if (demuxer.rfind("mov,mp4", 0) == 0 && s->length_ > 0) p.clampTo = s->length_;
 
-    if (p.fc->bit_rate > 0)
-        s->bitrate_ = p.fc->bit_rate / 1000.0;
-    else if (cp->bit_rate > 0)
-        s->bitrate_ = cp->bit_rate / 1000.0;
+    if (p.fc->bit_rate > 0) s->bitrate_ = p.fc->bit_rate / 1000.0;
+    else if (cp->bit_rate > 0) s->bitrate_ = cp->bit_rate / 1000.0;
     else if (p.fileSize > 0 && s->length_ > 0)
         s->bitrate_ = p.fileSize * 8.0 / (static_cast<double>(s->length_) / p.outRate) / 1000.0;
 
@@ -490,8 +443,7 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
         auto get = [&](const char* key) {
             uint8_t* v = nullptr;
             std::string out;
-            if (av_opt_get(p.fc->pb, key, AV_OPT_SEARCH_CHILDREN, &v) >= 0 && v)
-                out = reinterpret_cast<char*>(v);
+            if (av_opt_get(p.fc->pb, key, AV_OPT_SEARCH_CHILDREN, &v) >= 0 && v) out = reinterpret_cast<char*>(v);
             av_free(v);
             return out;
         };
@@ -504,11 +456,9 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
             std::string line = icy.substr(at, nl == std::string::npos ? std::string::npos : nl - at);
             at = nl == std::string::npos ? icy.size() : nl + 1;
             size_t colon = line.find(':');
-            if (colon == std::string::npos)
-                continue;
+            if (colon == std::string::npos) continue;
             size_t v = colon + 1;
-            if (v < line.size() && line[v] == ' ')
-                ++v;
+            if (v < line.size() && line[v] == ' ') ++v;
             lines += line.substr(0, colon + 1) + line.substr(v);
             lines.push_back('\0');
         }
@@ -517,15 +467,13 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
             s->tags_.icy = std::string("ICY 200 OK") + '\0' + lines + '\0';
         } else {
             std::string block = "HTTP/" + version + " 200 OK" + '\0';
-            if (!mime.empty())
-                block += "Content-Type:" + mime + '\0';
+            if (!mime.empty()) block += "Content-Type:" + mime + '\0';
             s->tags_.http = block + lines + '\0';
         }
     }
 
     // A file that yields no audio at all is not one of ours.
-    while (p.pendFrames() == 0 && !p.eof)
-        s->decodeMore();
+    while (p.pendFrames() == 0 && !p.eof) s->decodeMore();
     if (p.pendFrames() == 0 && p.errors > 0) {
         error = ERROR_FORMAT;
         return nullptr;
@@ -535,8 +483,7 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
     return s;
 }
 
-std::string MediaSource::fetch(const MediaOpen& how, size_t maxBytes)
-{
+std::string MediaSource::fetch(const MediaOpen& how, size_t maxBytes) {
     Impl p;  // only for its interrupt state
     p.abort = how.abort;
     p.deadline = nowMs() + std::max<uint32_t>(how.connectTimeoutMs, 100);
@@ -547,14 +494,12 @@ std::string MediaSource::fetch(const MediaOpen& how, size_t maxBytes)
     AVIOContext* pb = nullptr;
     int r = avio_open2(&pb, how.url.c_str(), AVIO_FLAG_READ, &cb, &opts);
     av_dict_free(&opts);
-    if (r < 0)
-        return "";
+    if (r < 0) return "";
     std::string text(maxBytes, '\0');
     size_t got = 0;
     while (got < maxBytes) {
         int n = avio_read(pb, reinterpret_cast<unsigned char*>(&text[got]), static_cast<int>(maxBytes - got));
-        if (n <= 0)
-            break;
+        if (n <= 0) break;
         got += static_cast<size_t>(n);
     }
     avio_closep(&pb);
@@ -562,8 +507,7 @@ std::string MediaSource::fetch(const MediaOpen& how, size_t maxBytes)
     return text;
 }
 
-void MediaSource::pollMeta()
-{
+void MediaSource::pollMeta() {
     Impl& p = *p_;
     uint8_t* v = nullptr;
     if (av_opt_get(p.fc->pb, "icy_metadata_packet", AV_OPT_SEARCH_CHILDREN, &v) >= 0 && v && *v) {
@@ -573,15 +517,13 @@ void MediaSource::pollMeta()
             std::lock_guard lock(tags_.mu);
             int64_t at = p.pendStart + static_cast<int64_t>(p.pendFrames());
             tags_.meta.push_back({at, text});
-            if (tags_.meta.size() > 64)
-                tags_.meta.erase(tags_.meta.begin());
+            if (tags_.meta.size() > 64) tags_.meta.erase(tags_.meta.begin());
         }
     }
     av_free(v);
 }
 
-bool MediaSource::decodeMore()
-{
+bool MediaSource::decodeMore() {
     Impl& p = *p_;
     while (!p.eof) {
         int r = avcodec_receive_frame(p.dec, p.frm);
@@ -594,8 +536,7 @@ bool MediaSource::decodeMore()
             break;
         }
         if (r != AVERROR(EAGAIN)) {
-            if (++p.errors > kMaxDecodeErrors)
-                p.eof = true;
+            if (++p.errors > kMaxDecodeErrors) p.eof = true;
             continue;
         }
         if (p.inputEof) {
@@ -603,31 +544,25 @@ bool MediaSource::decodeMore()
             break;
         }
         r = av_read_frame(p.fc, p.pkt);
-        if (net_)
-            pollMeta();
+        if (net_) pollMeta();
         if (r < 0) {
             p.inputEof = true;
             avcodec_send_packet(p.dec, nullptr);
             continue;
         }
-        if (p.tally)
-            p.tally->add(p.pkt, p.si);
+        if (p.tally) p.tally->add(p.pkt, p.si);
         if (p.pkt->stream_index == p.si) {
-            if (p.firstPacketPos < 0)
-                p.firstPacketPos = p.pkt->pos;
-            if (p.pkt->pos >= 0)
-                p.filePos = p.pkt->pos;
+            if (p.firstPacketPos < 0) p.firstPacketPos = p.pkt->pos;
+            if (p.pkt->pos >= 0) p.filePos = p.pkt->pos;
             r = avcodec_send_packet(p.dec, p.pkt);
-            if (r < 0 && r != AVERROR(EAGAIN) && ++p.errors > kMaxDecodeErrors)
-                p.eof = true;
+            if (r < 0 && r != AVERROR(EAGAIN) && ++p.errors > kMaxDecodeErrors) p.eof = true;
         }
         av_packet_unref(p.pkt);
     }
     return false;
 }
 
-size_t MediaSource::read(float* out, size_t frames)
-{
+size_t MediaSource::read(float* out, size_t frames) {
     Impl& p = *p_;
     size_t n = 0;
     bool first = true;
@@ -635,8 +570,7 @@ size_t MediaSource::read(float* out, size_t frames)
         size_t avail = p.pendFrames();
         if (avail == 0) {
             if (p.eof || !decodeMore()) {
-                if (p.pendFrames() == 0)
-                    break;
+                if (p.pendFrames() == 0) break;
             }
             continue;
         }
@@ -650,26 +584,19 @@ size_t MediaSource::read(float* out, size_t frames)
         p.pendStart += static_cast<int64_t>(take);
         n += take;
     }
-    if (first)
-        readStart_ = p.pendStart;
+    if (first) readStart_ = p.pendStart;
     return n;
 }
 
-bool MediaSource::seekable() const
-{
-    return !net_ && p_->fc->pb && (p_->fc->pb->seekable & AVIO_SEEKABLE_NORMAL);
-}
+bool MediaSource::seekable() const { return !net_ && p_->fc->pb && (p_->fc->pb->seekable & AVIO_SEEKABLE_NORMAL); }
 
-bool MediaSource::seek(int64_t frame)
-{
+bool MediaSource::seek(int64_t frame) {
     Impl& p = *p_;
-    if (!seekable())
-        return false;
+    if (!seekable()) return false;
     int64_t srcFrame = av_rescale(frame, p.srcRate, p.outRate);
-    int64_t ts = av_rescale_q(std::max<int64_t>(0, srcFrame - p.preroll), AVRational{1, p.srcRate},
-                              p.st->time_base) + p.startTs;
-    if (frame == 0 || ts < p.startTs)
-        ts = p.startTs;
+    int64_t ts =
+        av_rescale_q(std::max<int64_t>(0, srcFrame - p.preroll), AVRational{1, p.srcRate}, p.st->time_base) + p.startTs;
+    if (frame == 0 || ts < p.startTs) ts = p.startTs;
     if (av_seek_frame(p.fc, p.si, ts, AVSEEK_FLAG_BACKWARD) < 0 &&
         avformat_seek_file(p.fc, p.si, INT64_MIN, ts, ts, 0) < 0 &&
         avformat_seek_file(p.fc, p.si, INT64_MIN, INT64_MIN, INT64_MIN, 0) < 0)
@@ -687,24 +614,17 @@ bool MediaSource::seek(int64_t frame)
     return true;
 }
 
-int64_t MediaSource::filePosition(uint32_t mode) const
-{
+int64_t MediaSource::filePosition(uint32_t mode) const {
     const Impl& p = *p_;
     int64_t start = std::max<int64_t>(0, p.firstPacketPos);
     switch (mode) {
     case FILEPOS_SIZE:
-    case FILEPOS_END:
-        return p.fileSize.load() >= 0 ? p.fileSize.load() : -1;
-    case FILEPOS_START:
-        return start;
-    case FILEPOS_CURRENT:
-        return std::max<int64_t>(0, p.filePos.load() - start);
-    case FILEPOS_DOWNLOAD:
-        return net_ ? p.filePos.load() : p.fileSize.load();
-    case FILEPOS_CONNECTED:
-        return net_ ? 1 : -1;
-    default:
-        return -1;
+    case FILEPOS_END: return p.fileSize.load() >= 0 ? p.fileSize.load() : -1;
+    case FILEPOS_START: return start;
+    case FILEPOS_CURRENT: return std::max<int64_t>(0, p.filePos.load() - start);
+    case FILEPOS_DOWNLOAD: return net_ ? p.filePos.load() : p.fileSize.load();
+    case FILEPOS_CONNECTED: return net_ ? 1 : -1;
+    default: return -1;
     }
 }
 

@@ -10,11 +10,11 @@
 namespace audio::detail {
 
 struct MediaOpen {
-    std::string url;          // a path, or an http(s) URL when net is set
+    std::string url;                  // a path, or an http(s) URL when net is set
     uint64_t offset = 0, length = 0;  // part of a local file; 0/0 = all of it
     bool net = false;
     uint32_t connectTimeoutMs = 5000;
-    uint32_t readTimeoutMs = 0;   // 0 = wait as long as it takes
+    uint32_t readTimeoutMs = 0;                // 0 = wait as long as it takes
     const std::atomic<bool>* abort = nullptr;  // makes a blocked network call return
     // Decides whether the opened container and codec belong to the creator.
     std::function<bool(const std::string& demuxer, const std::string& codec)> accepts;

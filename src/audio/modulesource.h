@@ -14,8 +14,8 @@ class ModuleSource final : public Source {
 public:
     // nullptr with error set. prescan makes length() exact; without it the
     // length is unknown, as it is for tracker music that was not scanned.
-    static std::unique_ptr<ModuleSource> open(const std::string& path, uint64_t offset, uint64_t length,
-                                              uint32_t rate, bool mono, bool prescan, int& error);
+    static std::unique_ptr<ModuleSource> open(const std::string& path, uint64_t offset, uint64_t length, uint32_t rate,
+                                              bool mono, bool prescan, int& error);
     ~ModuleSource() override;
 
     size_t read(float* out, size_t frames) override;

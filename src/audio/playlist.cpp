@@ -8,42 +8,35 @@ namespace audio::detail {
 
 namespace {
 
-std::string lower(std::string s)
-{
+std::string lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
     return s;
 }
 
-std::string trim(const std::string& s)
-{
+std::string trim(const std::string& s) {
     size_t b = s.find_first_not_of(" \t\r\n\xEF\xBB\xBF");
-    if (b == std::string::npos)
-        return "";
+    if (b == std::string::npos) return "";
     size_t e = s.find_last_not_of(" \t\r\n");
     return s.substr(b, e - b + 1);
 }
 
-bool isUrl(const std::string& s)
-{
+bool isUrl(const std::string& s) {
     std::string l = lower(s);
     return l.rfind("http://", 0) == 0 || l.rfind("https://", 0) == 0;
 }
 
 }  // namespace
 
-std::string firstPlaylistEntry(const std::string& text)
-{
+std::string firstPlaylistEntry(const std::string& text) {
     std::string l = lower(text);
-    if (l.find("#ext-x-") != std::string::npos)
-        return "";
+    if (l.find("#ext-x-") != std::string::npos) return "";
     // ASX and WPL: the first href/src attribute holding a URL.
     if (l.find("<asx") != std::string::npos || l.find("<smil") != std::string::npos) {
         for (const char* attr : {"href=\"", "src=\""}) {
             for (size_t at = l.find(attr); at != std::string::npos; at = l.find(attr, at + 1)) {
                 size_t b = at + std::char_traits<char>::length(attr), e = text.find('"', b);
                 std::string v = e == std::string::npos ? "" : text.substr(b, e - b);
-                if (isUrl(v))
-                    return v;
+                if (isUrl(v)) return v;
             }
         }
         return "";
@@ -66,13 +59,11 @@ std::string firstPlaylistEntry(const std::string& text)
     return "";
 }
 
-bool looksLikePlaylistUrl(const std::string& url)
-{
+bool looksLikePlaylistUrl(const std::string& url) {
     std::string path = lower(url.substr(0, url.find_first_of("?#")));
     for (const char* ext : {".pls", ".m3u", ".m3u8", ".asx", ".wpl", ".wax"}) {
         size_t n = std::char_traits<char>::length(ext);
-        if (path.size() > n && path.compare(path.size() - n, n, ext) == 0)
-            return true;
+        if (path.size() > n && path.compare(path.size() - n, n, ext) == 0) return true;
     }
     return false;
 }

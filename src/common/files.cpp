@@ -12,17 +12,17 @@
 namespace common {
 
 bool fileExists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool directoryExists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 int64_t fileSize(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
     return st.st_size;
 }
@@ -31,7 +31,7 @@ std::optional<std::string> readFile(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     std::string data;
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) == 0 && st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
     char buf[65536];
     for (;;) {
@@ -53,10 +53,10 @@ std::string siblingTempPath(const std::string& path) {
     std::random_device rd;
     for (;;) {
         char suffix[48];
-        std::snprintf(suffix, sizeof suffix, ".%u.%u.%08x.tmp", static_cast<unsigned>(::getpid()),
-                      counter.fetch_add(1), rd());
+        std::snprintf(suffix, sizeof suffix, ".%u.%u.%08x.tmp", static_cast<unsigned>(::getpid()), counter.fetch_add(1),
+                      rd());
         std::string candidate = path + suffix;
-        struct stat st{};
+        struct stat st {};
         if (::lstat(candidate.c_str(), &st) != 0) return candidate;
     }
 }
@@ -66,7 +66,7 @@ bool writeFileAtomic(const std::string& path, std::string_view content) {
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     // Keep the permissions of the file being replaced.
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
     const char* p = content.data();
     size_t left = content.size();

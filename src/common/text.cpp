@@ -320,9 +320,7 @@ int compareNoCase(std::string_view a, std::string_view b) {
     return 0;
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    return compareNoCase(a, b) == 0;
-}
+bool equalsNoCase(std::string_view a, std::string_view b) { return compareNoCase(a, b) == 0; }
 
 size_t findNoCase(std::string_view haystack, std::string_view needle) {
     if (needle.empty()) return 0;

@@ -14,9 +14,35 @@ class TForm;
 class TWinControl;
 
 enum class TControlKind {
-    Form, Panel, Label, Button, SpeedButton, CheckBox, RadioButton, TrackBar, ComboBox, Edit, SearchBox,
-    StringGrid, StatusBar, Timer, MenuItem, PopupMenu, Image, PaintBox, PageControl, TabSheet, TabControl,
-    TreeView, ProgressBar, HotKey, GroupBox, TrayIcon, ListBox, Memo, OpenDialog,
+    Form,
+    Panel,
+    Label,
+    Button,
+    SpeedButton,
+    CheckBox,
+    RadioButton,
+    TrackBar,
+    ComboBox,
+    Edit,
+    SearchBox,
+    StringGrid,
+    StatusBar,
+    Timer,
+    MenuItem,
+    PopupMenu,
+    Image,
+    PaintBox,
+    PageControl,
+    TabSheet,
+    TabControl,
+    TreeView,
+    ProgressBar,
+    HotKey,
+    GroupBox,
+    TrayIcon,
+    ListBox,
+    Memo,
+    OpenDialog,
 };
 
 const char* kindName(TControlKind kind);

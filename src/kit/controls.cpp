@@ -18,7 +18,8 @@ TRadioButton::TRadioButton(TWinControl* parent, std::string name, std::string ca
         // Radio buttons of one parent exclude each other.
         if (TWinControl* p = Parent()) {
             for (TControl* c : p->Controls())
-                if (c != this && c->Kind() == TControlKind::RadioButton) static_cast<TRadioButton*>(c)->Checked.set(false);
+                if (c != this && c->Kind() == TControlKind::RadioButton)
+                    static_cast<TRadioButton*>(c)->Checked.set(false);
         }
         OnClick();
     });
@@ -67,8 +68,9 @@ void TComboBox::Clear() {
 void TComboBox::Add(const std::string& item) {
     auto& items = Items.mutableValue();
     if (Sorted()) {
-        auto pos = std::upper_bound(items.begin(), items.end(), item,
-                                    [](const std::string& a, const std::string& b) { return common::compareNoCase(a, b) < 0; });
+        auto pos = std::upper_bound(items.begin(), items.end(), item, [](const std::string& a, const std::string& b) {
+            return common::compareNoCase(a, b) < 0;
+        });
         int at = static_cast<int>(pos - items.begin());
         items.insert(pos, item);
         if (ItemIndex() >= at) ItemIndex.set(ItemIndex() + 1);

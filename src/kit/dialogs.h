@@ -11,8 +11,13 @@ namespace ui {
 // Message box buttons and icons, and the answers, with their classic values
 // (the settings and language files never store them, but tests read better).
 enum TMessageFlags : unsigned {
-    MB_OK = 0x00, MB_OKCANCEL = 0x01, MB_YESNO = 0x04,
-    MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONWARNING = 0x30, MB_ICONINFORMATION = 0x40,
+    MB_OK = 0x00,
+    MB_OKCANCEL = 0x01,
+    MB_YESNO = 0x04,
+    MB_ICONERROR = 0x10,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONWARNING = 0x30,
+    MB_ICONINFORMATION = 0x40,
 };
 enum TDialogResult : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 

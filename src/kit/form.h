@@ -14,7 +14,16 @@ namespace ui {
 
 class TForm;
 
-enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7 };
+enum TModalResult : int {
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrAbort = 3,
+    mrRetry = 4,
+    mrIgnore = 5,
+    mrYes = 6,
+    mrNo = 7
+};
 enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 
 // What only the front end can do with a window; tests script it.
@@ -68,7 +77,9 @@ public:
     const std::vector<TComponent*>& Components() const { return components_; }
     TComponent* FindComponent(std::string_view name) const;
     template <class T>
-    T* Find(std::string_view name) const { return dynamic_cast<T*>(FindComponent(name)); }
+    T* Find(std::string_view name) const {
+        return dynamic_cast<T*>(FindComponent(name));
+    }
     void registerComponent(TComponent* c);
 
     Property<std::string> Caption;

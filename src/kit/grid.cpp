@@ -8,10 +8,8 @@
 namespace ui {
 
 TStringGrid::TStringGrid(TWinControl* parent, std::string name, int colCount, int rowCount)
-    : TWinControl(parent, std::move(name), TControlKind::StringGrid),
-      cols_(std::max(colCount, 1)),
-      rows_(std::max(rowCount, 0)),
-      cells_(static_cast<size_t>(cols_) * static_cast<size_t>(rows_)) {}
+    : TWinControl(parent, std::move(name), TControlKind::StringGrid), cols_(std::max(colCount, 1)),
+      rows_(std::max(rowCount, 0)), cells_(static_cast<size_t>(cols_) * static_cast<size_t>(rows_)) {}
 
 void TStringGrid::SetColCount(int n) {
     n = std::max(n, 1);
@@ -59,7 +57,8 @@ std::vector<std::string> TStringGrid::RowCells(int row) const {
 void TStringGrid::SetRowCells(int row, const std::vector<std::string>& cells) {
     if (row < 0 || row >= rows_) return;
     BeginUpdate();
-    for (int c = 0; c < cols_; ++c) SetCell(c, row, c < static_cast<int>(cells.size()) ? cells[size_t(c)] : std::string());
+    for (int c = 0; c < cols_; ++c)
+        SetCell(c, row, c < static_cast<int>(cells.size()) ? cells[size_t(c)] : std::string());
     EndUpdate();
 }
 
@@ -87,10 +86,8 @@ void TStringGrid::MoveRow(int from, int to) {
     if (from < 0 || from >= rows_ || to < 0 || to >= rows_ || from == to) return;
     auto begin = cells_.begin();
     auto at = [&](int r) { return begin + static_cast<std::ptrdiff_t>(size_t(r) * size_t(cols_)); };
-    if (from < to)
-        std::rotate(at(from), at(from + 1), at(to + 1));
-    else
-        std::rotate(at(to), at(from), at(from + 1));
+    if (from < to) std::rotate(at(from), at(from + 1), at(to + 1));
+    else std::rotate(at(to), at(from), at(from + 1));
     changed(TGridChange::Reset, -1, -1);
 }
 
@@ -162,8 +159,9 @@ int TStringGrid::observe(Observer f) {
 }
 
 void TStringGrid::unobserve(int id) {
-    observers_.erase(std::remove_if(observers_.begin(), observers_.end(), [id](const auto& o) { return o.first == id; }),
-                     observers_.end());
+    observers_.erase(
+        std::remove_if(observers_.begin(), observers_.end(), [id](const auto& o) { return o.first == id; }),
+        observers_.end());
 }
 
 void TStringGrid::changed(TGridChange what, int col, int row) {

@@ -7,7 +7,8 @@ namespace ui {
 TMenuItem::TMenuItem(TForm* owner, std::string name, std::string caption)
     : TComponent(owner, std::move(name), TControlKind::MenuItem), Caption(std::move(caption)) {}
 
-TMenuItem::TMenuItem(std::string caption) : TComponent(nullptr, {}, TControlKind::MenuItem), Caption(std::move(caption)) {}
+TMenuItem::TMenuItem(std::string caption)
+    : TComponent(nullptr, {}, TControlKind::MenuItem), Caption(std::move(caption)) {}
 
 TMenuItem* TMenuItem::AddOwned(std::string caption) {
     owned_.push_back(std::make_unique<TMenuItem>(std::move(caption)));

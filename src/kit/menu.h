@@ -70,8 +70,8 @@ public:
     void Popup(const TPopupPlacement& where);
     Event<const TPopupPlacement&> OnPopupRequest;  // set by the front end
     TPopupPlacement LastPlacement;
-    Event<> OnPopup;                 // the menu is about to show
-    int PopupCount = 0;              // how many times Popup ran (tests read it)
+    Event<> OnPopup;     // the menu is about to show
+    int PopupCount = 0;  // how many times Popup ran (tests read it)
 
 private:
     TMenuItem root_;

@@ -17,7 +17,8 @@ public:
     using Observer = std::function<void(const T&)>;
 
     Property() = default;
-    Property(T initial) : value_(std::move(initial)) {}  // NOLINT: lets members read `Property<int> Max{100};`
+    // Not explicit, so that a control can initialise its properties from a braced list.
+    Property(T initial) : value_(std::move(initial)) {}
     Property(const Property&) = delete;
     Property& operator=(const Property&) = delete;
 
@@ -47,9 +48,9 @@ public:
         return lastId_;
     }
     void unobserve(int id) {
-        observers_.erase(std::remove_if(observers_.begin(), observers_.end(),
-                                        [id](const auto& o) { return o.first == id; }),
-                         observers_.end());
+        observers_.erase(
+            std::remove_if(observers_.begin(), observers_.end(), [id](const auto& o) { return o.first == id; }),
+            observers_.end());
     }
     size_t observerCount() const { return observers_.size(); }
 

@@ -34,8 +34,8 @@ double MeasureLength(audio::Engine& engine, const std::string& path) {
     return seconds > 0 ? seconds : 0;
 }
 
-TMediaScan::TMediaScan(ui::Dispatcher& ui, audio::Engine* engine, TScanCache& cache,
-                       std::vector<std::string> locations, TOptions options, OnItems onItems, OnDone onDone)
+TMediaScan::TMediaScan(ui::Dispatcher& ui, audio::Engine* engine, TScanCache& cache, std::vector<std::string> locations,
+                       TOptions options, OnItems onItems, OnDone onDone)
     : ui_(ui), engine_(engine), cache_(cache), locations_(std::move(locations)), options_(options),
       shared_(std::make_shared<TShared>()) {
     shared_->onItems = std::move(onItems);

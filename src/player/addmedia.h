@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "audio/engine.h"
+#include "kit/dispatcher.h"
 #include "player/scancache.h"
 #include "player/workerlink.h"
-#include "kit/dispatcher.h"
 
 namespace tags {
 class TTags;

@@ -55,7 +55,8 @@ int DurationToSeconds(std::string_view text) {
     size_t start = 0;
     for (;;) {
         size_t colon = t.find(':', start);
-        auto part = app::ParseInt(t.substr(start, colon == std::string_view::npos ? std::string_view::npos : colon - start));
+        auto part =
+            app::ParseInt(t.substr(start, colon == std::string_view::npos ? std::string_view::npos : colon - start));
         if (!part) return -1;
         parts.push_back(*part);
         if (colon == std::string_view::npos) break;

@@ -26,14 +26,14 @@ struct TEntry {
 bool listFolder(const std::string& folder, std::vector<TEntry>& out, std::pair<dev_t, ino_t>& id) {
     DIR* d = ::opendir(folder.c_str());
     if (!d) return false;
-    struct stat self{};
+    struct stat self {};
     if (::fstat(::dirfd(d), &self) == 0) id = {self.st_dev, self.st_ino};
     while (dirent* e = ::readdir(d)) {
         std::string name = e->d_name;
         if (name == "." || name == "..") continue;
         bool directory = e->d_type == DT_DIR;
         if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
-            struct stat st{};
+            struct stat st {};
             directory = ::stat((folder + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
         }
         out.push_back({std::move(name), directory});
@@ -143,8 +143,7 @@ void AddFolderThread::Execute() {
 
 // --- TGridAppender ------------------------------------------------------------
 
-TGridAppender::TGridAppender(ui::TStringGrid& grid)
-    : grid_(grid), first_(grid.RowCount()), counter_(grid.RowCount()) {
+TGridAppender::TGridAppender(ui::TStringGrid& grid) : grid_(grid), first_(grid.RowCount()), counter_(grid.RowCount()) {
     grid_.BeginUpdate();
 }
 

@@ -16,10 +16,9 @@ namespace {
 
 // The classic 26, then Opus and MPEG-4 audio: the engine plays both, and a
 // file the player plays but cannot add would only puzzle its user.
-constexpr const char* kExtensions[] = {".mp3", ".mp2", ".mp1", ".wav", ".ogg", ".mo3", ".it",   ".xm",
-                                       ".s3m", ".mtm", ".mod", ".umx", ".wma", ".wm",  ".ofr",  ".ofs",
-                                       ".flac", ".wv", ".aac", ".mp4", ".ac3", ".alac", ".ape", ".mpc",
-                                       ".spx", ".tta", ".opus", ".m4a"};
+constexpr const char* kExtensions[] = {".mp3", ".mp2",  ".mp1", ".wav", ".ogg", ".mo3", ".it",   ".xm", ".s3m", ".mtm",
+                                       ".mod", ".umx",  ".wma", ".wm",  ".ofr", ".ofs", ".flac", ".wv", ".aac", ".mp4",
+                                       ".ac3", ".alac", ".ape", ".mpc", ".spx", ".tta", ".opus", ".m4a"};
 
 bool hasExtension(std::string_view path, std::initializer_list<std::string_view> exts) {
     std::string ext = common::extractFileExt(path);
@@ -169,7 +168,7 @@ std::optional<std::string> ResolveShortcut(const std::string& path) {
     std::optional<std::string> target = symlinkTarget(path);
     if (!target && common::endsWithNoCase(path, ".desktop") && common::fileExists(path))
         target = desktopLinkTarget(path);
-    struct stat st{};
+    struct stat st {};
     if (!target || ::stat(target->c_str(), &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)))
         return std::nullopt;
     return target;

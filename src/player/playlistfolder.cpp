@@ -22,11 +22,15 @@ void forEachEntry(const std::string& folder, F f) {
 }
 }  // namespace
 
-std::string GenerateUniqueM3UFileName(const std::string& folder) { return GenerateUniqueM3UFileName(folder, std::time(nullptr)); }
+std::string GenerateUniqueM3UFileName(const std::string& folder) {
+    return GenerateUniqueM3UFileName(folder, std::time(nullptr));
+}
 
 std::string GenerateUniqueM3UFileName(const std::string& folder, std::time_t now) {
     std::string dir = common::withTrailingSlash(folder);
-    auto taken = [&](const std::string& name) { return common::fileExists(dir + name) || common::directoryExists(dir + name); };
+    auto taken = [&](const std::string& name) {
+        return common::fileExists(dir + name) || common::directoryExists(dir + name);
+    };
     if (!taken("default.m3u")) return "default.m3u";
     for (int i = 1; i <= 1000; ++i) {
         std::string name = "default(" + std::to_string(i) + ").m3u";
@@ -64,9 +68,8 @@ int IndexOfPlaylist(const ui::TComboBox& chooser, const std::string& name) {
 bool PlaylistExists(const std::string& folder, const std::string& name) {
     bool found = false;
     std::string file = name + ".m3u";
-    forEachEntry(common::withTrailingSlash(folder), [&](const std::string& entry) {
-        found = found || common::equalsNoCase(entry, file);
-    });
+    forEachEntry(common::withTrailingSlash(folder),
+                 [&](const std::string& entry) { found = found || common::equalsNoCase(entry, file); });
     return found;
 }
 

@@ -5,7 +5,7 @@
 namespace player {
 
 std::optional<TFileStamp> StampOf(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
     auto ns = [](const timespec& t) { return int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec; };
     return TFileStamp{st.st_size, ns(st.st_mtim), ns(st.st_ctim), st.st_ino};

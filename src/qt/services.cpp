@@ -94,8 +94,8 @@ std::vector<std::string> QtDialogs::OpenFiles(const ui::TFileDialogOptions& o) {
 std::optional<std::string> QtDialogs::SaveFile(const ui::TFileDialogOptions& o) {
     QString filter = selectedFilter(o);
     QString start = toQ(o.InitialDir.empty() ? o.FileName : o.InitialDir + "/" + o.FileName);
-    QString f = QFileDialog::getSaveFileName(QApplication::activeWindow(), toQ(o.Title), start, toQtFilter(o.Filter),
-                                             &filter);
+    QString f =
+        QFileDialog::getSaveFileName(QApplication::activeWindow(), toQ(o.Title), start, toQtFilter(o.Filter), &filter);
     if (f.isEmpty()) return std::nullopt;
     return fromQ(f);
 }

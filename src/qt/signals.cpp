@@ -23,8 +23,7 @@ void closeOnTerminationSignals(QObject* owner, std::function<void()> handler) {
     auto* notifier = new QSocketNotifier(gPipe[0], QSocketNotifier::Read, owner);
     QObject::connect(notifier, &QSocketNotifier::activated, owner, [handler] {
         char buf[16];
-        while (::read(gPipe[0], buf, sizeof buf) > 0) {
-        }
+        while (::read(gPipe[0], buf, sizeof buf) > 0) {}
         handler();
     });
     struct sigaction sa {};

@@ -35,8 +35,7 @@ void BitmapWidget::setBitmap(ui::TBitmapPtr bitmap) {
     if (bitmap_ && bitmap_->Width > 0 && bitmap_->Height > 0)
         image_ = QImage(reinterpret_cast<const uchar*>(bitmap_->Pixels.data()), bitmap_->Width, bitmap_->Height,
                         bitmap_->Width * 4, QImage::Format_ARGB32);
-    else
-        image_ = QImage();
+    else image_ = QImage();
     update();
 }
 
@@ -59,7 +58,8 @@ void BitmapWidget::paintEvent(QPaintEvent*) {
     p.drawImage(QRect(at, size), image_);
 }
 
-TrackBarWidget::TrackBarWidget(ui::TTrackBar& model, QWidget* parent) : QSlider(Qt::Horizontal, parent), model_(model) {}
+TrackBarWidget::TrackBarWidget(ui::TTrackBar& model, QWidget* parent)
+    : QSlider(Qt::Horizontal, parent), model_(model) {}
 
 void TrackBarWidget::mousePressEvent(QMouseEvent* e) {
     if (!model_.OnMouseDown) {

@@ -1,8 +1,8 @@
 #include "qt/windowbuilder.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
@@ -368,7 +368,8 @@ void WindowBuilder::bindCommon(TControl& c, QWidget* w) {
         w->setVisible(on);
         relayout(w);
     });
-    watch(c.Font, w, [w](const TFont& f) { w->setFont(toQFont(f, w->parentWidget() ? w->parentWidget()->font() : w->font())); });
+    watch(c.Font, w,
+          [w](const TFont& f) { w->setFont(toQFont(f, w->parentWidget() ? w->parentWidget()->font() : w->font())); });
     for (Property<int>* p : {&c.Width, &c.Height, &c.Left, &c.Top}) watch(*p, w, [w](const int&) { relayout(w); });
     watch(c.Align, w, [w](const TAlign&) { relayout(w); });
     if (auto* wc = dynamic_cast<TWinControl*>(&c)) {
@@ -632,12 +633,14 @@ QWidget* WindowBuilder::buildControl(TControl& c, QWidget* parent) {
         auto applyWidths = [v, &m] {
             const auto& widths = m.ColWidths();
             for (int col = 0; col < m.ColCount(); ++col)
-                v->setColumnWidth(col, col < static_cast<int>(widths.size()) ? widths[size_t(col)] : m.DefaultColWidth());
+                v->setColumnWidth(col,
+                                  col < static_cast<int>(widths.size()) ? widths[size_t(col)] : m.DefaultColWidth());
         };
         watch(m.ColWidths, v, [applyWidths](const std::vector<int>&) { applyWidths(); });
         watch(m.ColAlignments, v, [model](const std::vector<TAlignment>& a) {
             for (int col = 0; col < model->columnCount(); ++col)
-                model->setRightAligned(col, col < static_cast<int>(a.size()) && a[size_t(col)] == TAlignment::taRightJustify);
+                model->setRightAligned(
+                    col, col < static_cast<int>(a.size()) && a[size_t(col)] == TAlignment::taRightJustify);
         });
         // Column fitting measures in the grid's own font.
         m.MeasureText = [v](const std::string& text) { return v->fontMetrics().horizontalAdvance(toQ(text)); };
@@ -658,10 +661,9 @@ QWidget* WindowBuilder::buildControl(TControl& c, QWidget* parent) {
             if (what == TGridChange::Top) showTop();
             else if (what != TGridChange::Cell) showRow();
         });
-        QObject::connect(v->selectionModel(), &QItemSelectionModel::currentRowChanged, v,
-                         [&m](const QModelIndex& cur) {
-                             if (cur.isValid()) m.SetRow(cur.row());
-                         });
+        QObject::connect(v->selectionModel(), &QItemSelectionModel::currentRowChanged, v, [&m](const QModelIndex& cur) {
+            if (cur.isValid()) m.SetRow(cur.row());
+        });
         QObject::connect(v, &QTableView::doubleClicked, v, [&m](const QModelIndex& i) {
             if (i.isValid()) m.SetRow(i.row());
             m.OnDblClick();
@@ -686,7 +688,8 @@ QWidget* WindowBuilder::buildControl(TControl& c, QWidget* parent) {
                 l->setFrameShadow(QFrame::Sunken);
                 layout->addWidget(l);
             }
-            while (layout->count() > static_cast<int>(panels.size())) delete layout->takeAt(layout->count() - 1)->widget();
+            while (layout->count() > static_cast<int>(panels.size()))
+                delete layout->takeAt(layout->count() - 1)->widget();
             for (size_t i = 0; i < panels.size(); ++i) {
                 auto* l = static_cast<QLabel*>(layout->itemAt(static_cast<int>(i))->widget());
                 l->setText(toQ(panels[i].Text));
@@ -750,7 +753,7 @@ QWidget* WindowBuilder::buildControl(TControl& c, QWidget* parent) {
             QSignalBlocker block(t);
             t->clear();
             std::function<void(QTreeWidgetItem*, const TTreeNode&)> add = [&](QTreeWidgetItem* parentItem,
-                                                                            const TTreeNode& n) {
+                                                                              const TTreeNode& n) {
                 auto* item = parentItem ? new QTreeWidgetItem(parentItem) : new QTreeWidgetItem(t);
                 item->setText(0, toQ(n.Text));
                 for (const auto& child : n.Children) add(item, child);

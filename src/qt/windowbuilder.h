@@ -28,7 +28,9 @@ public:
     QWidget* window() const { return window_; }
     QWidget* widgetOf(const ui::TComponent* component) const;
     template <class W>
-    W* widgetAs(const ui::TComponent& component) const { return qobject_cast<W*>(widgetOf(&component)); }
+    W* widgetAs(const ui::TComponent& component) const {
+        return qobject_cast<W*>(widgetOf(&component));
+    }
 
     // Fills a Qt menu from a model menu item's children, and keeps it current.
     void fillMenu(QMenu* menu, ui::TMenuItem& item);

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "audio/engine.h"
-#include "platform/system.h"
 #include "kit/form.h"
+#include "platform/system.h"
 #include "ui/tform1.h"
 #include "ui/tform2.h"
 

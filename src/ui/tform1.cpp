@@ -116,7 +116,11 @@ void TForm1::layOut() {
     ComboBox_Playlist.Style.set(TComboBoxStyle::csDropDownList);
     ComboBox_Playlist.Sorted.set(true);
     ComboBox_Playlist.Hint.set("Выбор плейлиста");
-    struct ToolButton { TSpeedButton* button; const char* hint; int image; };
+    struct ToolButton {
+        TSpeedButton* button;
+        const char* hint;
+        int image;
+    };
     const ToolButton tools[] = {
         {&OptionButton, "Настройки", biSettings},
         {&RandomButton, "Случайный порядок (Вкл/выкл)", biRandom},
@@ -133,10 +137,8 @@ void TForm1::layOut() {
     PanelTransport.Align.set(TAlign::alBottom);
     PanelTransport.Height.set(30);
     const ToolButton transport[] = {
-        {&PlayButton, "Воспроизвести", biPlay},
-        {&PauseButton, "Пауза", biPause},
-        {&StopButton, "Стоп", biStop},
-        {&PrevButton, "Предыдущий файл", biPrevious},
+        {&PlayButton, "Воспроизвести", biPlay},  {&PauseButton, "Пауза", biPause},
+        {&StopButton, "Стоп", biStop},           {&PrevButton, "Предыдущий файл", biPrevious},
         {&NextButton, "Следующий файл", biNext},
     };
     for (const auto& t : transport) {
@@ -156,8 +158,8 @@ void TForm1::layOut() {
     StringGrid2.Visible.set(false);
     StatusBarInfo.Align.set(TAlign::alBottom);
     StatusBarInfo.Height.set(20);
-    StatusBarInfo.Panels.set({TStatusPanel{"0", 70}, TStatusPanel{"0 b", 70}, TStatusPanel{"00:00:00:00", 80},
-                              TStatusPanel{"", 50}});
+    StatusBarInfo.Panels.set(
+        {TStatusPanel{"0", 70}, TStatusPanel{"0 b", 70}, TStatusPanel{"00:00:00:00", 80}, TStatusPanel{"", 50}});
     PanelPLButtons.Align.set(TAlign::alBottom);
     PanelPLButtons.Height.set(28);
     SearchBox1.Align.set(TAlign::alClient);
@@ -194,17 +196,39 @@ void TForm1::buildMenus() {
     TrayIcon1.PopupMenu = &PopupMenuTray;
     ExitTryMenu.OnClick = [this] { Close(); };
 
-    for (TMenuItem* item : {&AddPLMenu, &OpenPLMenu, &N5, &UpdateListPLMenu, &N6, &DelPLMenu, &SavePLMenu, &N7,
-                            &ManagerPLMenu})
+    for (TMenuItem* item :
+         {&AddPLMenu, &OpenPLMenu, &N5, &UpdateListPLMenu, &N6, &DelPLMenu, &SavePLMenu, &N7, &ManagerPLMenu})
         PopupMenuPL.Add(item);
 
-    for (TMenuItem* item :
-         {&LangQuestionDelFile, &LangQuestionCleanStori, &LangQuestionDelPL, &LangQuestionDelAllPL,
-          &LangQuestionDelFilePL, &LangQuestionCleanList, &LangQuestionCleanDup, &LangQuestionDelNotFile,
-          &LangAddFolder, &LangAddPL, &LangNamePL, &LangQuestionRepCod, &LangAttention, &LangNoBASSDLL,
-          &LanrErrorAudio, &LangDirectX8, &LangSelectFolder, &LangErrorWritingFile, &LangReplaceFile, &LangError,
-          &LangNoStationName, &LangPasteURL, &LangConfirmation, &LangQuestionDelTag, &LangErrorDelData,
-          &LangErrorSaveData, &LangOpenInOrvelin, &LangAddInOrvelin, &LangOnlyWindows}) {
+    for (TMenuItem* item : {&LangQuestionDelFile,
+                            &LangQuestionCleanStori,
+                            &LangQuestionDelPL,
+                            &LangQuestionDelAllPL,
+                            &LangQuestionDelFilePL,
+                            &LangQuestionCleanList,
+                            &LangQuestionCleanDup,
+                            &LangQuestionDelNotFile,
+                            &LangAddFolder,
+                            &LangAddPL,
+                            &LangNamePL,
+                            &LangQuestionRepCod,
+                            &LangAttention,
+                            &LangNoBASSDLL,
+                            &LanrErrorAudio,
+                            &LangDirectX8,
+                            &LangSelectFolder,
+                            &LangErrorWritingFile,
+                            &LangReplaceFile,
+                            &LangError,
+                            &LangNoStationName,
+                            &LangPasteURL,
+                            &LangConfirmation,
+                            &LangQuestionDelTag,
+                            &LangErrorDelData,
+                            &LangErrorSaveData,
+                            &LangOpenInOrvelin,
+                            &LangAddInOrvelin,
+                            &LangOnlyWindows}) {
         item->Visible.set(false);
         PopupMenuLanguage.Add(item);
     }

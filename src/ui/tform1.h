@@ -10,11 +10,11 @@
 
 #include "app/paths.h"
 #include "audio/engine.h"
-#include "platform/system.h"
 #include "kit/controls.h"
 #include "kit/form.h"
 #include "kit/grid.h"
 #include "kit/menu.h"
+#include "platform/system.h"
 
 namespace tags {
 class TTags;
@@ -45,9 +45,23 @@ public:
 
     // Pictures of the 20 x 20 button image list, by index.
     enum ButtonImage {
-        biStop = 1, biNext = 2, biPrevious = 3, biPause = 4, biDelete = 5, biPlaylists = 6, biRandom = 7,
-        biRepeat = 8, biSoundOff = 9, biSound = 10, biRandomOff = 11, biRepeatOff = 12, biMore = 14, biSettings = 15,
-        biSort = 18, biAdd = 19, biPlay = 20,
+        biStop = 1,
+        biNext = 2,
+        biPrevious = 3,
+        biPause = 4,
+        biDelete = 5,
+        biPlaylists = 6,
+        biRandom = 7,
+        biRepeat = 8,
+        biSoundOff = 9,
+        biSound = 10,
+        biRandomOff = 11,
+        biRepeatOff = 12,
+        biMore = 14,
+        biSettings = 15,
+        biSort = 18,
+        biAdd = 19,
+        biPlay = 20,
     };
 
     // Top strip: the title line and the main menu button.
@@ -220,7 +234,7 @@ public:
     // The play history and the random order: 1-based row numbers, one per line.
     std::vector<std::string> MemoPlayHistory;
     std::vector<std::string> MemoRandomSong;
-    int TimeMode = 0;  // what the time display shows: 0 remaining, 1 elapsed
+    int TimeMode = 0;                                   // what the time display shows: 0 remaining, 1 elapsed
     int PlayerVolumeMemo = 100, SystemVolumeMemo = 50;  // restored by un-muting
     // The command-line arguments, without the program itself.
     std::vector<std::string> ParamStr;
@@ -237,7 +251,7 @@ public:
         // Playback's calls into the radio, the cover, the spectrum and the
         // notification window; each does nothing until its window fills it.
         std::function<bool(const std::string& location)> UrlReachable;  // an HTTP URL that answers
-        std::function<void()> Radio;                                     // plays the current row as a stream
+        std::function<void()> Radio;                                    // plays the current row as a stream
         std::function<void()> ListCoverArts;
         std::function<void()> ResetSpectrumPeaks;
         std::function<void()> ShowNotification, CloseNotification;
@@ -259,7 +273,7 @@ public:
     bool SoundMuted = false;
     std::string ScrollTitle;
     std::string TagArtist, TagTitle, TagAlbum, TagYear, TagGenre;  // of the playing file
-    std::string StreamTitle, StationName;                           // of the playing radio stream
+    std::string StreamTitle, StationName;                          // of the playing radio stream
 
     audio::Engine& Engine() { return engine_; }
     // The tag facade that describes the playing file.
@@ -399,9 +413,9 @@ private:
     };
     TTechTexts techTexts();
     std::mt19937 random_{std::random_device{}()};
-    int playingRow_ = -1;          // the row whose file CurrentFile is
-    std::string playingLocation_;  // that row's location when it started (a stream's URL, too)
-    bool startKeyPauses_ = true;  // the start key's toggle: the first press pauses
+    int playingRow_ = -1;           // the row whose file CurrentFile is
+    std::string playingLocation_;   // that row's location when it started (a stream's URL, too)
+    bool startKeyPauses_ = true;    // the start key's toggle: the first press pauses
     TTrackBar* dragBar_ = nullptr;  // the bar the left button holds, while it drags
     platform::System& system_;
     std::unique_ptr<app::TPaths> paths_;

@@ -79,7 +79,8 @@ void TForm1::bindAdding() {
     const Command commands[] = {
         {&AddFileMenu1, &AddFileMenu, TShortCut(scShift | 'L'), [this] { AddFileMenuClick(); }},
         {&AddFolderMenu1, &AddFolderMenu, TShortCut(scCtrl | 'L'), [this] { AddFolderMenuClick(); }},
-        {&AddURLMenu1, &AddURLMenu, TShortCut(scCtrl | 'U'), [this] {
+        {&AddURLMenu1, &AddURLMenu, TShortCut(scCtrl | 'U'),
+         [this] {
              if (OnAddURL) OnAddURL();
          }},
     };
@@ -157,8 +158,8 @@ void TForm1::runNextOperation() {
 void TForm1::AddFileMenuClick() {
     if (Adding()) return;  // the playlist panel is off meanwhile; keys and menus respect that too
     adding_->waiting.push_back([this](TAdding::Done finish) {
-        for (TSpeedButton* b : {&SpeedButtonControlPL, &SpeedButtonAddToPL, &SpeedButtonDelFromPL,
-                                &SpeedButtonSortPL, &SpeedButtonOther})
+        for (TSpeedButton* b :
+             {&SpeedButtonControlPL, &SpeedButtonAddToPL, &SpeedButtonDelFromPL, &SpeedButtonSortPL, &SpeedButtonOther})
             b->Down.set(false);
         if (ComboBox_Playlist.Text().empty()) MenuAddFolderPlayList();
         setPlaylistBusy(true);
@@ -252,7 +253,7 @@ namespace {
 struct TDrop {
     std::vector<std::string> names;
     size_t next = 0;
-    bool imported = false;  // only the first playlist of a drop is read
+    bool imported = false;      // only the first playlist of a drop is read
     bool chooserFresh = false;  // the chooser was listed once for this drop
     std::function<void()> finish;
 };

@@ -145,8 +145,7 @@ void TForm1::FormClose() {
         SaveSongRandom();
         if (std::string file = CurrentPlaylistFile(); !file.empty()) SaveList(file);
         ReleaseAudio();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void TForm1::LoadSong() {

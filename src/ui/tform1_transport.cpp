@@ -347,8 +347,8 @@ void TForm1::Timer_PlayTimer() {
     double elapsed = engine_.ChannelBytes2Seconds(CurrentChannel, position);
     double remaining = engine_.ChannelBytes2Seconds(CurrentChannel, length) - elapsed;
     TechnicalLabels();
-    StatusBarTime.SetPanelText(0, TimeMode == 1 ? " " + player::ClockText(elapsed)
-                                                : "-" + player::ClockText(remaining));
+    StatusBarTime.SetPanelText(0,
+                               TimeMode == 1 ? " " + player::ClockText(elapsed) : "-" + player::ClockText(remaining));
     barSeek.Hint.set(player::ClockText(elapsed));
 }
 

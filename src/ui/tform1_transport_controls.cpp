@@ -99,8 +99,8 @@ void TForm1::showTitle() {
         TagAlbum = t.GetText("ALBUM");
         TagYear = t.GetText("YEAR");
         TagGenre = t.GetText("GENRE");
-        ScrollTitle = "*** :: " + TagArtist + " - " + TagTitle + " :: " + TagAlbum + " :: " + TagGenre + " :: " +
-                      TagYear + " :: " + tail;
+        ScrollTitle = "*** :: " + TagArtist + " - " + TagTitle + " :: " + TagAlbum + " :: " + TagGenre +
+                      " :: " + TagYear + " :: " + tail;
         Label_Artist.Caption.set(TagArtist);
         Label_Title.Caption.set(TagTitle);
         Label_Year.Caption.set(TagYear);

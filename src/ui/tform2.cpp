@@ -96,8 +96,8 @@ void TForm2::LoadNastr2() {
 void TForm2::SaveNastr2() {
     app::TMemIniFile ini(form1_.Paths().PortablePath());
     // Only the options this window has so far: the others keep their stored values.
-    for (TCheckBox* box : {&ProgressBox, &RandomTrack, &AutoNext, &chEqualizer, &RepeatSong, &ShowCoverArts,
-                           &BaloonWindow})
+    for (TCheckBox* box :
+         {&ProgressBox, &RandomTrack, &AutoNext, &chEqualizer, &RepeatSong, &ShowCoverArts, &BaloonWindow})
         ini.WriteBool(kOption, box->Name(), box->Checked());
     ini.WriteBool(kOption, RadioButton_Player.Name(), RadioButton_Player.Checked());
     ini.WriteBool(kOption, RadioButton_System.Name(), RadioButton_System.Checked());
@@ -125,10 +125,13 @@ void TForm2::BASS_SetSoundEffects(TSNDEffects effects) {
     auto create = [&](audio::Handle& fx, int type) {
         if (!fx) fx = engine_.ChannelSetFX(channel, type, 1);
     };
-    if (effects & seFlange) create(FlangerFX, audio::FX_DX8_FLANGER), refreshParameters<audio::DX8Flanger>(engine_, FlangerFX);
-    if (effects & seChorus) create(ChorusFX, audio::FX_DX8_CHORUS), refreshParameters<audio::DX8Chorus>(engine_, ChorusFX);
+    if (effects & seFlange)
+        create(FlangerFX, audio::FX_DX8_FLANGER), refreshParameters<audio::DX8Flanger>(engine_, FlangerFX);
+    if (effects & seChorus)
+        create(ChorusFX, audio::FX_DX8_CHORUS), refreshParameters<audio::DX8Chorus>(engine_, ChorusFX);
     if (effects & seEcho) create(EchoFX, audio::FX_DX8_ECHO), refreshParameters<audio::DX8Echo>(engine_, EchoFX);
-    if (effects & seReverb) create(ReverbFX, audio::FX_DX8_REVERB), refreshParameters<audio::DX8Reverb>(engine_, ReverbFX);
+    if (effects & seReverb)
+        create(ReverbFX, audio::FX_DX8_REVERB), refreshParameters<audio::DX8Reverb>(engine_, ReverbFX);
 
     auto band = [&](size_t i, int gain) {
         create(EQBandFX[i], audio::FX_DX8_PARAMEQ);
@@ -138,7 +141,8 @@ void TForm2::BASS_SetSoundEffects(TSNDEffects effects) {
     };
     const bool bass = effects & seBass;
     if (effects & seEqualizer) {
-        for (size_t i = 0; i < EQBandFX.size(); ++i) band(i, bass && i < BassBoostGains.size() ? BassBoostGains[i] : EQGains[i]);
+        for (size_t i = 0; i < EQBandFX.size(); ++i)
+            band(i, bass && i < BassBoostGains.size() ? BassBoostGains[i] : EQGains[i]);
     } else if (bass) {
         for (size_t i = 0; i < BassBoostGains.size(); ++i) band(i, BassBoostGains[i]);
     }

@@ -17,7 +17,12 @@ class TForm1;
 
 // The active effects, one bit each, as the settings keep them in one byte.
 enum TSNDEffect : uint8_t {
-    seFlange = 0x01, seChorus = 0x02, seEcho = 0x04, seReverb = 0x08, seBass = 0x10, seEqualizer = 0x20,
+    seFlange = 0x01,
+    seChorus = 0x02,
+    seEcho = 0x04,
+    seReverb = 0x08,
+    seBass = 0x10,
+    seEqualizer = 0x20,
 };
 using TSNDEffects = uint8_t;
 using TEQArray = std::array<int8_t, 10>;

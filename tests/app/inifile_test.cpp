@@ -57,7 +57,7 @@ TEST(IniFile, NamesIgnoreCaseAndTheFirstDuplicateCounts) {
     EXPECT_FALSE(ini.ReadBool("option", "checkboxquickupdate", true));
     EXPECT_EQ(ini.ReadInteger("other", "VOLUME", 0), 5);
     ini.WriteBool("Option", "checkboxQuickUpdate", true);
-    ini.WriteInteger("Option", "Balans", -7);  // new key: at the end of its section
+    ini.WriteInteger("Option", "Balans", -7);            // new key: at the end of its section
     ini.WriteString("Language", "Language", "English");  // new section: at the end
     ASSERT_TRUE(ini.UpdateFile());
     EXPECT_EQ(app::DecodeText(bytesOf(path)).text,
@@ -68,8 +68,9 @@ TEST(IniFile, NamesIgnoreCaseAndTheFirstDuplicateCounts) {
 
 TEST(IniFile, IntegersAndBooleans) {
     testenv::TempDir dir;
-    std::string path = dir.file("a.ini", "[S]\ndec= 42 \nneg=-3\nhex=0x1F\nHEX=0XfF\nall=0xFFFFFFFF\nword=abc\n"
-                                         "empty=\nhuge=99999999999\ntwo=2\n");
+    std::string path = dir.file("a.ini",
+                                "[S]\ndec= 42 \nneg=-3\nhex=0x1F\nHEX=0XfF\nall=0xFFFFFFFF\nword=abc\n"
+                                "empty=\nhuge=99999999999\ntwo=2\n");
     TMemIniFile ini(path);
     const std::pair<const char*, int> cases[] = {
         {"dec", 42}, {"neg", -3}, {"hex", 31}, {"all", -1}, {"word", 9}, {"empty", 9}, {"huge", 9}, {"missing", 9},
@@ -88,7 +89,8 @@ TEST(IniFile, MissingFileIsCreatedInUtf16LE) {
     EXPECT_EQ(ini.ReadInteger("Option", "Top", 83), 83);
     ini.WriteString("Option", "Window", "wsNormal");
     ASSERT_TRUE(ini.UpdateFile());
-    EXPECT_EQ(bytesOf(dir.path + "new.ini"), app::EncodeText("[Option]\r\nWindow=wsNormal\r\n", TTextEncoding::Utf16LE));
+    EXPECT_EQ(bytesOf(dir.path + "new.ini"),
+              app::EncodeText("[Option]\r\nWindow=wsNormal\r\n", TTextEncoding::Utf16LE));
 }
 
 TEST(IniFile, ValuesCannotBreakTheFileOrLoseText) {

@@ -62,8 +62,13 @@ TEST(Paths, PortableModeIsDecidedOnceAndFoldersComeBackWhenDeleted) {
 
 TEST(VersionText, KeepsDigitsAndSingleDots) {
     const std::pair<const char*, const char*> cases[] = {
-        {"1.2.3.4", "1.2.3.4"}, {"1, 2, 3, 4", "1.2.3.4"}, {"2..0", "2.0"}, {"2.0 beta 3", "2.0"},
-        {".5.", "5"},           {"v1.0", ""},              {"", ""},
+        {"1.2.3.4", "1.2.3.4"},
+        {"1, 2, 3, 4", "1.2.3.4"},
+        {"2..0", "2.0"},
+        {"2.0 beta 3", "2.0"},
+        {".5.", "5"},
+        {"v1.0", ""},
+        {"", ""},
     };
     for (auto [raw, normal] : cases) EXPECT_EQ(app::NormalizeVersionText(raw), normal) << raw;
 }

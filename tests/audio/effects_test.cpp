@@ -15,16 +15,14 @@ using detail::Echo;
 using detail::ParamEq;
 using detail::Reverb;
 
-std::vector<float> sine(double freq, size_t frames, double amp = 0.25, double rate = 44100)
-{
+std::vector<float> sine(double freq, size_t frames, double amp = 0.25, double rate = 44100) {
     std::vector<float> v(frames * 2);
     for (size_t i = 0; i < frames; ++i)
         v[2 * i] = v[2 * i + 1] = static_cast<float>(amp * std::sin(2 * M_PI * freq * i / rate));
     return v;
 }
 
-double gainDb(ParamEq& eq, double freq, double rate)
-{
+double gainDb(ParamEq& eq, double freq, double rate) {
     eq.reset();
     const size_t n = static_cast<size_t>(rate);
     auto buf = sine(freq, n, 0.25, rate);
@@ -35,11 +33,16 @@ double gainDb(ParamEq& eq, double freq, double rate)
     return 20 * std::log10(toneAmplitude(buf, n / 2 - 1, count, freq, rate) / 0.25);
 }
 
-TEST(Effects, ParametricEqGainAtCentreAndBandwidth)
-{
-    struct Case { float centre, bandwidth, gain; uint32_t rate; };
-    const Case cases[] = {{80, 5, 4, 44100}, {1000, 12, -15, 44100}, {3000, 2.5f, 15, 44100},
-                          {10000, 5, 7, 44100}, {16000, 5, -8, 48000}};
+TEST(Effects, ParametricEqGainAtCentreAndBandwidth) {
+    struct Case {
+        float centre, bandwidth, gain;
+        uint32_t rate;
+    };
+    const Case cases[] = {{80, 5, 4, 44100},
+                          {1000, 12, -15, 44100},
+                          {3000, 2.5f, 15, 44100},
+                          {10000, 5, 7, 44100},
+                          {16000, 5, -8, 48000}};
     for (const auto& c : cases) {
         ParamEq eq(c.rate);
         eq.set({c.centre, c.bandwidth, c.gain});
@@ -61,8 +64,7 @@ TEST(Effects, ParametricEqGainAtCentreAndBandwidth)
     EXPECT_NEAR(gainDb(low, 14700, 44100), 10, 0.2);
 }
 
-TEST(Effects, EchoShowsAtItsDelay)
-{
+TEST(Effects, EchoShowsAtItsDelay) {
     Echo echo(44100);
     DX8Echo p;
     p.fLeftDelay = 100;
@@ -77,8 +79,7 @@ TEST(Effects, EchoShowsAtItsDelay)
     EXPECT_NEAR(buf[8820 * 2], gin * 0.5f * 0.5f, 1e-5);  // the second echo, through the feedback
     EXPECT_NEAR(buf[11025 * 2 + 1], gin * 0.5f, 1e-5);
     double between = 0;
-    for (size_t i = 1; i < 4410; ++i)
-        between += std::fabs(buf[i * 2]);
+    for (size_t i = 1; i < 4410; ++i) between += std::fabs(buf[i * 2]);
     EXPECT_EQ(between, 0.0);
 
     // With the pan delay the echoes swap sides.
@@ -94,8 +95,7 @@ TEST(Effects, EchoShowsAtItsDelay)
     EXPECT_NEAR(one[8820 * 2], gin * 0.5f * 0.5f, 1e-5);
 }
 
-TEST(Effects, ReverbTailDecaysAtItsReverbTime)
-{
+TEST(Effects, ReverbTailDecaysAtItsReverbTime) {
     Reverb rv(44100);
     std::vector<float> buf(size_t(44100 * 1.5) * 2, 0.0f);
     buf[0] = buf[1] = 1.0f;
@@ -118,18 +118,15 @@ TEST(Effects, ReverbTailDecaysAtItsReverbTime)
     auto copy = s;
     rv.process(s.data(), 4410, 2);
     double diff = 0;
-    for (size_t i = 0; i < s.size(); ++i)
-        diff = std::max(diff, std::fabs(double(s[i]) - copy[i]));
+    for (size_t i = 0; i < s.size(); ++i) diff = std::max(diff, std::fabs(double(s[i]) - copy[i]));
     EXPECT_LT(diff, 0.01);
 }
 
-TEST(Effects, ModulationEffectsStayBoundedAndMixAsSet)
-{
+TEST(Effects, ModulationEffectsStayBoundedAndMixAsSet) {
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> u(-0.5f, 0.5f);
     std::vector<float> noise(44100 * 2);
-    for (auto& v : noise)
-        v = u(rng);
+    for (auto& v : noise) v = u(rng);
     for (int type : {FX_DX8_CHORUS, FX_DX8_FLANGER}) {
         auto fx = detail::makeEffect(type, 44100);
         auto buf = noise;
@@ -162,8 +159,7 @@ TEST(Effects, ModulationEffectsStayBoundedAndMixAsSet)
 
 class ChannelEffects : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         writeWav(dir.file("tone.wav"), 44100, 2, 16, 44100,
                  [](int64_t n, int) { return 0.5 * std::sin(2 * M_PI * 990.52734375 * n / 44100.0); });
         h = o.e.StreamCreateFile(dir.file("tone.wav"), 0, 0, 0);
@@ -174,8 +170,7 @@ protected:
     Handle h = 0;
 };
 
-TEST_F(ChannelEffects, NewEffectsStartFromTheDirectXDefaults)
-{
+TEST_F(ChannelEffects, NewEffectsStartFromTheDirectXDefaults) {
     DX8Chorus c{};
     DX8Flanger f{};
     DX8Echo e{};
@@ -187,27 +182,43 @@ TEST_F(ChannelEffects, NewEffectsStartFromTheDirectXDefaults)
     ASSERT_TRUE(o.e.FXGetParameters(o.e.ChannelSetFX(h, FX_DX8_ECHO, 1), e));
     ASSERT_TRUE(o.e.FXGetParameters(o.e.ChannelSetFX(h, FX_DX8_PARAMEQ, 1), q));
     ASSERT_TRUE(o.e.FXGetParameters(o.e.ChannelSetFX(h, FX_DX8_REVERB, 1), r));
-    EXPECT_EQ(c.fWetDryMix, 50); EXPECT_EQ(c.fDepth, 10); EXPECT_EQ(c.fFeedback, 25);
-    EXPECT_FLOAT_EQ(c.fFrequency, 1.1f); EXPECT_EQ(c.lWaveform, 1); EXPECT_EQ(c.fDelay, 16); EXPECT_EQ(c.lPhase, 3);
-    EXPECT_EQ(f.fDepth, 100); EXPECT_EQ(f.fFeedback, -50); EXPECT_FLOAT_EQ(f.fFrequency, 0.25f);
-    EXPECT_EQ(f.fDelay, 2); EXPECT_EQ(f.lPhase, 2);
-    EXPECT_EQ(e.fWetDryMix, 50); EXPECT_EQ(e.fFeedback, 50); EXPECT_EQ(e.fLeftDelay, 500);
-    EXPECT_EQ(e.fRightDelay, 500); EXPECT_EQ(e.lPanDelay, 0);
-    EXPECT_EQ(q.fCenter, 8000); EXPECT_EQ(q.fBandwidth, 12); EXPECT_EQ(q.fGain, 0);
-    EXPECT_EQ(r.fInGain, 0); EXPECT_EQ(r.fReverbMix, 0); EXPECT_EQ(r.fReverbTime, 1000);
+    EXPECT_EQ(c.fWetDryMix, 50);
+    EXPECT_EQ(c.fDepth, 10);
+    EXPECT_EQ(c.fFeedback, 25);
+    EXPECT_FLOAT_EQ(c.fFrequency, 1.1f);
+    EXPECT_EQ(c.lWaveform, 1);
+    EXPECT_EQ(c.fDelay, 16);
+    EXPECT_EQ(c.lPhase, 3);
+    EXPECT_EQ(f.fDepth, 100);
+    EXPECT_EQ(f.fFeedback, -50);
+    EXPECT_FLOAT_EQ(f.fFrequency, 0.25f);
+    EXPECT_EQ(f.fDelay, 2);
+    EXPECT_EQ(f.lPhase, 2);
+    EXPECT_EQ(e.fWetDryMix, 50);
+    EXPECT_EQ(e.fFeedback, 50);
+    EXPECT_EQ(e.fLeftDelay, 500);
+    EXPECT_EQ(e.fRightDelay, 500);
+    EXPECT_EQ(e.lPanDelay, 0);
+    EXPECT_EQ(q.fCenter, 8000);
+    EXPECT_EQ(q.fBandwidth, 12);
+    EXPECT_EQ(q.fGain, 0);
+    EXPECT_EQ(r.fInGain, 0);
+    EXPECT_EQ(r.fReverbMix, 0);
+    EXPECT_EQ(r.fReverbTime, 1000);
     EXPECT_FLOAT_EQ(r.fHighFreqRTRatio, 0.001f);
 
     Handle eq = o.e.ChannelSetFX(h, FX_DX8_PARAMEQ, 1);
     ASSERT_TRUE(o.e.FXSetParameters(eq, DX8ParamEq{20, 100, 40}));  // out of range
     ASSERT_TRUE(o.e.FXGetParameters(eq, q));
-    EXPECT_EQ(q.fCenter, 80); EXPECT_EQ(q.fBandwidth, 36); EXPECT_EQ(q.fGain, 15);
+    EXPECT_EQ(q.fCenter, 80);
+    EXPECT_EQ(q.fBandwidth, 36);
+    EXPECT_EQ(q.fGain, 15);
     EXPECT_FALSE(o.e.FXGetParameters(eq, r));  // a record of another type
     EXPECT_EQ(o.e.ChannelSetFX(h, FX_DX8_GARGLE, 1), 0u);
     EXPECT_EQ(Engine::ErrorGetCode(), ERROR_ILLTYPE);
 }
 
-TEST_F(ChannelEffects, EqualizerBandActsOnThePlayingChannelAndCanBeRemoved)
-{
+TEST_F(ChannelEffects, EqualizerBandActsOnThePlayingChannelAndCanBeRemoved) {
     Handle eq = o.e.ChannelSetFX(h, FX_DX8_PARAMEQ, 1);
     ASSERT_TRUE(o.e.FXSetParameters(eq, DX8ParamEq{990.52734375f, 5, -12}));
     ASSERT_TRUE(o.e.ChannelPlay(h, false));
@@ -228,20 +239,17 @@ struct Order {
     uint32_t lastLength = 0;
 };
 
-template <int Id> void recordDsp(Handle, Handle, void* buffer, uint32_t length, void* user)
-{
+template <int Id>
+void recordDsp(Handle, Handle, void* buffer, uint32_t length, void* user) {
     auto* o = static_cast<Order*>(user);
-    if (o->calls.size() < 30)
-        o->calls.push_back(Id);
+    if (o->calls.size() < 30) o->calls.push_back(Id);
     o->lastLength = length;
     auto* s = static_cast<float*>(buffer);
     if (Id == 3)
-        for (uint32_t i = 0; i < length / 4; ++i)
-            s[i] *= 0.5f;
+        for (uint32_t i = 0; i < length / 4; ++i) s[i] *= 0.5f;
 }
 
-TEST_F(ChannelEffects, DspRunsByPriorityThenByOrderAdded)
-{
+TEST_F(ChannelEffects, DspRunsByPriorityThenByOrderAdded) {
     Order order;
     o.e.ChannelSetDSP(h, recordDsp<1>, &order, 1);
     Handle three = o.e.ChannelSetDSP(h, recordDsp<3>, &order, 3);
@@ -251,7 +259,7 @@ TEST_F(ChannelEffects, DspRunsByPriorityThenByOrderAdded)
     auto out = o.render(1000);
     ASSERT_GE(order.calls.size(), 4u);
     EXPECT_EQ(std::vector<int>(order.calls.begin(), order.calls.begin() + 4), (std::vector<int>{4, 3, 1, 2}));
-    EXPECT_EQ(order.lastLength % 8, 0u);  // whole stereo frames of 32-bit floats
+    EXPECT_EQ(order.lastLength % 8, 0u);                                       // whole stereo frames of 32-bit floats
     EXPECT_NEAR(toneAmplitude(out, 0, 882, 990.52734375, 44100), 0.25, 0.01);  // DSP 3 halves
     ASSERT_TRUE(o.e.ChannelRemoveDSP(h, three));
     ASSERT_TRUE(o.e.ChannelSetPosition(h, 0, POS_BYTE));
@@ -261,8 +269,7 @@ TEST_F(ChannelEffects, DspRunsByPriorityThenByOrderAdded)
     EXPECT_NEAR(toneAmplitude(out, 0, 882, 990.52734375, 44100), 0.5, 0.01);
 }
 
-TEST_F(ChannelEffects, FftOfASinePeaksInItsBin)
-{
+TEST_F(ChannelEffects, FftOfASinePeaksInItsBin) {
     ASSERT_TRUE(o.e.ChannelPlay(h, false));
     ASSERT_TRUE(o.e.ChannelSetAttribute(h, ATTRIB_VOL, 0.1f));  // not in the FFT
     o.render(4096);

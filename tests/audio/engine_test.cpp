@@ -9,8 +9,7 @@
 namespace audio::test {
 namespace {
 
-TEST(Engine, HandlesAndErrorCodes)
-{
+TEST(Engine, HandlesAndErrorCodes) {
     Engine e;
     EXPECT_EQ(Engine::GetVersion() >> 16, 0x0204u);
     EXPECT_EQ(e.StreamCreateFile("/nonexistent.wav", 0, 0, 0), 0u);
@@ -40,8 +39,7 @@ TEST(Engine, HandlesAndErrorCodes)
     EXPECT_FALSE(e.SampleFree(h));
 }
 
-TEST(Engine, BadInputIsRefusedWithAReason)
-{
+TEST(Engine, BadInputIsRefusedWithAReason) {
     Offline o;
     TempDir dir;
     EXPECT_EQ(o.e.StreamCreateFile(dir.file("missing.mp3"), 0, 0, 0), 0u);
@@ -67,8 +65,7 @@ TEST(Engine, BadInputIsRefusedWithAReason)
     EXPECT_EQ(o.e.ChannelGetPosition(h, POS_BYTE), o.e.ChannelGetLength(h, POS_BYTE));
 }
 
-TEST(Engine, AddOnsAreListedAndLoadIntoTheCoreCreator)
-{
+TEST(Engine, AddOnsAreListedAndLoadIntoTheCoreCreator) {
     Offline o;
     auto list = o.e.AddOns();
     ASSERT_EQ(list.size(), 17u);
@@ -89,8 +86,7 @@ TEST(Engine, AddOnsAreListedAndLoadIntoTheCoreCreator)
     EXPECT_EQ(o.e.StreamCreateFile(dir.file("a.flac"), 0, 0, 0), 0u);
 }
 
-TEST(Engine, ChannelInfoFlagsEightBitSourcesAndMono)
-{
+TEST(Engine, ChannelInfoFlagsEightBitSourcesAndMono) {
     Offline o;
     TempDir dir;
     auto tone = [](int64_t n, int) { return 0.5 * std::sin(n * 0.05); };
@@ -114,8 +110,7 @@ TEST(Engine, ChannelInfoFlagsEightBitSourcesAndMono)
     EXPECT_DOUBLE_EQ(o.e.ChannelBytes2Seconds(b, 22050 * 4), 1.0);
 }
 
-TEST(Engine, StreamFromPartOfAFile)
-{
+TEST(Engine, StreamFromPartOfAFile) {
     Offline o;
     TempDir dir;
     writeWav(dir.file("a.wav"), 8000, 1, 16, 800, [](int64_t n, int) { return (n % 100) / 200.0; });
@@ -131,13 +126,11 @@ TEST(Engine, StreamFromPartOfAFile)
     EXPECT_EQ(o.e.StreamGetFilePosition(h, FILEPOS_SIZE), wav.size());
 }
 
-TEST(Engine, ConfigValues)
-{
+TEST(Engine, ConfigValues) {
     Offline o;
-    const std::pair<uint32_t, uint32_t> sets[] = {{CONFIG_FLOATDSP, 1}, {CONFIG_NET_PLAYLIST, 1},
-                                                   {CONFIG_NET_PREBUF, 1000}, {CONFIG_NET_BUFFER, 1000},
-                                                   {CONFIG_NET_TIMEOUT, 5000}, {CONFIG_BUFFER, 1000},
-                                                   {CONFIG_NET_READTIMEOUT, 10000}};
+    const std::pair<uint32_t, uint32_t> sets[] = {
+        {CONFIG_FLOATDSP, 1},       {CONFIG_NET_PLAYLIST, 1}, {CONFIG_NET_PREBUF, 1000},      {CONFIG_NET_BUFFER, 1000},
+        {CONFIG_NET_TIMEOUT, 5000}, {CONFIG_BUFFER, 1000},    {CONFIG_NET_READTIMEOUT, 10000}};
     for (auto [opt, value] : sets) {
         EXPECT_TRUE(o.e.SetConfig(opt, value)) << opt;
         EXPECT_EQ(o.e.GetConfig(opt), value) << opt;
@@ -152,8 +145,7 @@ TEST(Engine, ConfigValues)
     EXPECT_GE(info.dsver, 8u);
 }
 
-TEST(Engine, TrackerMusicLengthByPrescanAndMono)
-{
+TEST(Engine, TrackerMusicLengthByPrescanAndMono) {
     Offline o;
     TempDir dir;
     writeFile(dir.file("a.mod"), tinyModule());
@@ -171,8 +163,7 @@ TEST(Engine, TrackerMusicLengthByPrescanAndMono)
     EXPECT_EQ(o.e.ChannelGetPosition(h, POS_BYTE), len);
     EXPECT_EQ(o.e.ChannelGetLength(h, POS_BYTE), len);
     double peak = 0;
-    for (float v : out)
-        peak = std::max(peak, static_cast<double>(std::fabs(v)));
+    for (float v : out) peak = std::max(peak, static_cast<double>(std::fabs(v)));
     EXPECT_GT(peak, 0.05);
     EXPECT_FALSE(o.e.StreamFree(h));
     EXPECT_TRUE(o.e.MusicFree(h));

@@ -14,11 +14,11 @@ namespace {
 
 struct Format {
     const char* file;
-    const char* encode;    // ffmpeg output options
-    const char* creator;   // who takes it in the player's trial order
-    double tolerance;      // of the length before decoding, relative; 0 = exact
+    const char* encode;   // ffmpeg output options
+    const char* creator;  // who takes it in the player's trial order
+    double tolerance;     // of the length before decoding, relative; 0 = exact
     uint32_t rate;
-    int seekMs = 1;        // how far a seek may land from its target
+    int seekMs = 1;  // how far a seek may land from its target
 };
 
 const Format kFormats[] = {
@@ -46,17 +46,14 @@ const Format kFormats[] = {
 
 class Formats : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         dir_ = new TempDir;
         std::vector<std::pair<std::string, std::string>> outs;
-        for (const auto& f : kFormats)
-            outs.emplace_back(dir_->file(f.file), std::string("-ac 2 ") + f.encode);
+        for (const auto& f : kFormats) outs.emplace_back(dir_->file(f.file), std::string("-ac 2 ") + f.encode);
         built_ = ffmpegMany("-f lavfi -i anoisesrc=duration=1.3:amplitude=0.3:seed=5:r=44100", outs);
         writeFile(dir_->file("a.mod"), tinyModule());
     }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         delete dir_;
         dir_ = nullptr;
     }
@@ -66,8 +63,7 @@ protected:
 TempDir* Formats::dir_ = nullptr;
 bool Formats::built_ = false;
 
-TEST_F(Formats, EachCreatorTakesOnlyItsFamily)
-{
+TEST_F(Formats, EachCreatorTakesOnlyItsFamily) {
     ASSERT_TRUE(built_);
     Offline o;
     for (const auto& f : kFormats) {
@@ -90,21 +86,20 @@ TEST_F(Formats, EachCreatorTakesOnlyItsFamily)
 
 // The length a scan of many files reads without channels, on any thread: the
 // figure the player's creators report, or the same refusal.
-TEST_F(Formats, LengthQueriesMatchTheCreators)
-{
+TEST_F(Formats, LengthQueriesMatchTheCreators) {
     ASSERT_TRUE(built_);
     writeFile(dir_->file("noise.mp3"), std::vector<uint8_t>(3000, 0x5A));
     writeFile(dir_->file("empty.flac"), {});
     // Headers that promise a family the rest does not keep.
-    std::vector<uint8_t> fake = {'f', 'L', 'a', 'C'}, tagged = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 2, 0, 0, 0xFF, 0xFB, 0x90};
+    std::vector<uint8_t> fake = {'f', 'L', 'a', 'C'},
+                         tagged = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 2, 0, 0, 0xFF, 0xFB, 0x90};
     fake.resize(2000, 0x33);
     tagged.resize(2000, 0x44);
     writeFile(dir_->file("fake.flac"), fake);
     writeFile(dir_->file("tagged.mp3"), tagged);
-    std::vector<std::string> files = {dir_->file("a.mod"),     dir_->file("noise.mp3"),  dir_->file("empty.flac"),
+    std::vector<std::string> files = {dir_->file("a.mod"),       dir_->file("noise.mp3"), dir_->file("empty.flac"),
                                       dir_->file("missing.ogg"), dir_->file("fake.flac"), dir_->file("tagged.mp3")};
-    for (const auto& f : kFormats)
-        files.push_back(dir_->file(f.file));
+    for (const auto& f : kFormats) files.push_back(dir_->file(f.file));
 
     // What a channel reports: -1 unknown, -2 no creator takes the file.
     auto byChannel = [](Engine& e, const std::string& path) {
@@ -120,16 +115,14 @@ TEST_F(Formats, LengthQueriesMatchTheCreators)
     };
     auto byQuery = [](Engine& e, const std::string& path) {
         double seconds = -2;
-        if (!e.StreamFileLength(path, seconds) && !e.MusicFileLength(path, 1, seconds))
-            seconds = -2;
+        if (!e.StreamFileLength(path, seconds) && !e.MusicFileLength(path, 1, seconds)) seconds = -2;
         return seconds;
     };
 
     Offline o;
     for (bool addOns : {false, true}) {
         if (addOns)
-            for (const AddOnInfo& a : o.e.AddOns())
-                o.e.PluginLoad(a.name, 0);
+            for (const AddOnInfo& a : o.e.AddOns()) o.e.PluginLoad(a.name, 0);
         std::vector<double> expected;
         for (const auto& path : files) {
             expected.push_back(byChannel(o.e, path));
@@ -145,8 +138,12 @@ TEST_F(Formats, LengthQueriesMatchTheCreators)
         EXPECT_EQ(at("a.flac") > 1, addOns);
         // Two threads at once, each over every file.
         std::vector<double> got[2];
-        std::thread a([&] { for (const auto& path : files) got[0].push_back(byQuery(o.e, path)); });
-        std::thread b([&] { for (const auto& path : files) got[1].push_back(byQuery(o.e, path)); });
+        std::thread a([&] {
+            for (const auto& path : files) got[0].push_back(byQuery(o.e, path));
+        });
+        std::thread b([&] {
+            for (const auto& path : files) got[1].push_back(byQuery(o.e, path));
+        });
         a.join();
         b.join();
         EXPECT_EQ(got[0], expected);
@@ -155,18 +152,15 @@ TEST_F(Formats, LengthQueriesMatchTheCreators)
 }
 
 // The frame offset at which `part` best matches `whole` around `expected`.
-long bestLag(const std::vector<float>& whole, const std::vector<float>& part, long expected, long range)
-{
+long bestLag(const std::vector<float>& whole, const std::vector<float>& part, long expected, long range) {
     long best = 0;
     double bestErr = 1e300;
     const long n = static_cast<long>(part.size() / 2), frames = static_cast<long>(whole.size() / 2);
     for (long lag = -range; lag <= range; ++lag) {
         long at = expected + lag;
-        if (at < 0 || at + n > frames)
-            continue;
+        if (at < 0 || at + n > frames) continue;
         double err = 0;
-        for (long i = 0; i < n && err < bestErr; ++i)
-            err += std::fabs(part[2 * i] - whole[2 * (at + i)]);
+        for (long i = 0; i < n && err < bestErr; ++i) err += std::fabs(part[2 * i] - whole[2 * (at + i)]);
         if (err < bestErr) {
             bestErr = err;
             best = lag;
@@ -175,8 +169,7 @@ long bestLag(const std::vector<float>& whole, const std::vector<float>& part, lo
     return best;
 }
 
-TEST_F(Formats, PlaysSeeksAndReportsItsLength)
-{
+TEST_F(Formats, PlaysSeeksAndReportsItsLength) {
     ASSERT_TRUE(built_);
     for (const auto& f : kFormats) {
         // The device runs at the channel's rate so that frames compare one to one.
@@ -192,10 +185,8 @@ TEST_F(Formats, PlaysSeeksAndReportsItsLength)
         QWord after = o.e.ChannelGetLength(h, POS_BYTE);
         EXPECT_EQ(o.e.ChannelGetPosition(h, POS_BYTE), after) << f.file;
         EXPECT_NEAR(o.e.ChannelBytes2Seconds(h, after), 1.3, 0.06) << f.file;
-        if (f.tolerance == 0)
-            EXPECT_EQ(before, after) << f.file;
-        else
-            EXPECT_NEAR(double(before), double(after), f.tolerance * after) << f.file;
+        if (f.tolerance == 0) EXPECT_EQ(before, after) << f.file;
+        else EXPECT_NEAR(double(before), double(after), f.tolerance * after) << f.file;
 
         // A seek lands where the straight decode had the same samples, within 1 ms.
         const long target = static_cast<long>(0.55 * f.rate);
@@ -218,8 +209,7 @@ namespace {
 
 // A DSF file of `seconds` of DSD64 stereo noise, written byte by byte: no
 // encoder for it ships with the system.
-std::vector<uint8_t> tinyDsf(double seconds)
-{
+std::vector<uint8_t> tinyDsf(double seconds) {
     const uint32_t rate = 2822400, block = 4096, chans = 2;
     const uint64_t bytesPerChannel = (uint64_t(rate * seconds) / 8 + block - 1) / block * block;
     const uint64_t samples = bytesPerChannel * 8;
@@ -245,8 +235,7 @@ std::vector<uint8_t> tinyDsf(double seconds)
     return out;
 }
 
-TEST(DsdFiles, PlaySeekAndReportTheirLength)
-{
+TEST(DsdFiles, PlaySeekAndReportTheirLength) {
     TempDir dir;
     writeFile(dir.file("a.dsf"), tinyDsf(1.0));
     Offline o(88200);

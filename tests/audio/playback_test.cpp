@@ -14,14 +14,12 @@ int64_t indexOf(float v) { return (std::lround(v * 32768.0) + 30000 + 60000) % 6
 
 class Playback : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         writeWav(dir.file("ramp.wav"), 44100, 2, 16, 3 * 44100, ramp);
         writeWav(dir.file("tone.wav"), 44100, 2, 16, 2 * 44100,
                  [](int64_t n, int) { return 0.5 * std::sin(2 * M_PI * 1000 * n / 44100.0); });
     }
-    Handle open(const std::string& name)
-    {
+    Handle open(const std::string& name) {
         Handle h = o.e.StreamCreateFile(dir.file(name), 0, 0, UNICODE);
         EXPECT_NE(h, 0u) << name;
         return h;
@@ -30,13 +28,11 @@ protected:
     Offline o;
 };
 
-TEST_F(Playback, SeekingIsSampleAccurateOnWavAndFlac)
-{
+TEST_F(Playback, SeekingIsSampleAccurateOnWavAndFlac) {
     ASSERT_TRUE(ffmpeg("-i " + dir.file("ramp.wav") + " -c:a flac " + dir.file("ramp.flac")));
     for (const char* name : {"ramp.wav", "ramp.flac"}) {
         Handle h = o.e.StreamCreateFile(dir.file(name), 0, 0, 0);
-        if (!h)
-            h = o.e.AddOnStreamCreateFile(AddOn::FLAC, dir.file(name), 0, 0, 0);
+        if (!h) h = o.e.AddOnStreamCreateFile(AddOn::FLAC, dir.file(name), 0, 0, 0);
         ASSERT_NE(h, 0u) << name;
         ASSERT_TRUE(o.e.ChannelPlay(h, false));
         for (int64_t target : {int64_t{22050}, int64_t{5444}, int64_t{100001}, int64_t{3}, int64_t{130000}}) {
@@ -53,8 +49,7 @@ TEST_F(Playback, SeekingIsSampleAccurateOnWavAndFlac)
     }
 }
 
-TEST_F(Playback, PauseKeepsThePositionAndPlayResumes)
-{
+TEST_F(Playback, PauseKeepsThePositionAndPlayResumes) {
     Handle h = open("ramp.wav");
     ASSERT_TRUE(o.e.ChannelPlay(h, false));
     o.render(10000);
@@ -83,8 +78,7 @@ TEST_F(Playback, PauseKeepsThePositionAndPlayResumes)
     EXPECT_EQ(indexOf(o.render(1)[0]), 1000);
 }
 
-TEST_F(Playback, SlideReachesItsTargetAtItsTime)
-{
+TEST_F(Playback, SlideReachesItsTargetAtItsTime) {
     Handle h = open("tone.wav");
     ASSERT_TRUE(o.e.ChannelPlay(h, false));
     ASSERT_TRUE(o.e.ChannelSlideAttribute(h, ATTRIB_VOL, 0.0f, 500));
@@ -120,8 +114,7 @@ TEST_F(Playback, SlideReachesItsTargetAtItsTime)
     EXPECT_EQ(o.e.ChannelIsActive(h), ACTIVE_STOPPED);
 }
 
-TEST_F(Playback, VolumeAndPanApplyAtTheOutputOnly)
-{
+TEST_F(Playback, VolumeAndPanApplyAtTheOutputOnly) {
     Handle h = open("tone.wav");
     ASSERT_TRUE(o.e.ChannelPlay(h, false));
     ASSERT_TRUE(o.e.ChannelSetAttribute(h, ATTRIB_VOL, 0.5f));
@@ -136,8 +129,7 @@ TEST_F(Playback, VolumeAndPanApplyAtTheOutputOnly)
     std::vector<float> raw(200);
     ASSERT_EQ(o.e.ChannelGetData(h, raw.data(), 800), 800);
     double peak = 0;
-    for (float s : raw)
-        peak = std::max(peak, static_cast<double>(std::fabs(s)));
+    for (float s : raw) peak = std::max(peak, static_cast<double>(std::fabs(s)));
     EXPECT_NEAR(peak, 0.5, 0.02);
     EXPECT_FALSE(o.e.ChannelSetAttribute(h, ATTRIB_BITRATE, 1.0f));
     float buffer = 0;
@@ -146,8 +138,7 @@ TEST_F(Playback, VolumeAndPanApplyAtTheOutputOnly)
     EXPECT_LE(buffer, 1.0f);  // capped to the playback buffer
 }
 
-TEST_F(Playback, LogarithmicVolumeCurve)
-{
+TEST_F(Playback, LogarithmicVolumeCurve) {
     ASSERT_TRUE(o.e.SetConfig(CONFIG_CURVE_VOL, 1));  // for channels created from now on
     Handle h = open("tone.wav");
     ASSERT_TRUE(o.e.ChannelPlay(h, false));
@@ -159,8 +150,7 @@ TEST_F(Playback, LogarithmicVolumeCurve)
     EXPECT_NEAR(toneAmplitude(out, 0, 4410, 1000, 44100), 0.5, 0.005);
 }
 
-TEST_F(Playback, LoopFlagWrapsInsteadOfEnding)
-{
+TEST_F(Playback, LoopFlagWrapsInsteadOfEnding) {
     Handle h = open("ramp.wav");
     uint32_t flags = o.e.ChannelFlags(h, SAMPLE_LOOP, SAMPLE_LOOP);
     EXPECT_EQ(flags & SAMPLE_LOOP, SAMPLE_LOOP);
@@ -173,8 +163,7 @@ TEST_F(Playback, LoopFlagWrapsInsteadOfEnding)
     EXPECT_EQ(o.e.ChannelGetPosition(h, POS_BYTE), 2000u * 8);
 }
 
-TEST_F(Playback, BitRateAndFileSize)
-{
+TEST_F(Playback, BitRateAndFileSize) {
     ASSERT_TRUE(ffmpeg("-f lavfi -i sine=duration=2 -c:a libmp3lame -b:a 128k " + dir.file("a.mp3")));
     Handle h = open("a.mp3");
     float kbps = 0;

@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -21,8 +21,7 @@ namespace audio::test {
 namespace {
 
 // A TCP socket bound to a free port on 127.0.0.1.
-int loopbackSocket(int& port)
-{
+int loopbackSocket(int& port) {
     int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     int one = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -41,32 +40,27 @@ int loopbackSocket(int& port)
 class RadioServer {
 public:
     RadioServer(std::string head, std::vector<uint8_t> body, int metaint, std::vector<std::string> titles)
-        : head_(std::move(head)), body_(std::move(body)), metaint_(metaint), titles_(std::move(titles))
-    {
+        : head_(std::move(head)), body_(std::move(body)), metaint_(metaint), titles_(std::move(titles)) {
         fd_ = loopbackSocket(port_);
         ::listen(fd_, 4);
         thread_ = std::thread([this] { run(); });
     }
-    ~RadioServer()
-    {
+    ~RadioServer() {
         stop_ = true;
         ::shutdown(fd_, SHUT_RDWR);
         ::close(fd_);
         thread_.join();
     }
-    std::string url(const std::string& path = "/stream") const
-    {
+    std::string url(const std::string& path = "/stream") const {
         return "http://127.0.0.1:" + std::to_string(port_) + path;
     }
     std::string request() const { return request_; }
 
 private:
-    void run()
-    {
+    void run() {
         for (int served = 0; served < 4 && !stop_; ++served) {
             int c = ::accept(fd_, nullptr, nullptr);
-            if (c < 0)
-                return;
+            if (c < 0) return;
             timeval tv{2, 0};
             ::setsockopt(c, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
             ::setsockopt(c, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
@@ -74,29 +68,21 @@ private:
             char buf[1024];
             while (req.find("\r\n\r\n") == std::string::npos) {
                 ssize_t n = ::recv(c, buf, sizeof buf, 0);
-                if (n <= 0)
-                    break;
+                if (n <= 0) break;
                 req.append(buf, static_cast<size_t>(n));
             }
-            if (request_.empty())
-                request_ = req;
+            if (request_.empty()) request_ = req;
             serve(c);
             ::close(c);
         }
     }
-    bool send(int c, const void* p, size_t n)
-    {
-        return ::send(c, p, n, MSG_NOSIGNAL) == static_cast<ssize_t>(n);
-    }
-    void serve(int c)
-    {
-        if (!send(c, head_.data(), head_.size()))
-            return;
+    bool send(int c, const void* p, size_t n) { return ::send(c, p, n, MSG_NOSIGNAL) == static_cast<ssize_t>(n); }
+    void serve(int c) {
+        if (!send(c, head_.data(), head_.size())) return;
         size_t pos = 0, block = 0;
         while (pos < body_.size() && !stop_) {
             size_t n = metaint_ > 0 ? std::min<size_t>(metaint_, body_.size() - pos) : body_.size() - pos;
-            if (!send(c, body_.data() + pos, n))
-                return;
+            if (!send(c, body_.data() + pos, n)) return;
             pos += n;
             if (metaint_ > 0 && n == static_cast<size_t>(metaint_)) {
                 std::string t = block < titles_.size() ? titles_[block] : "";
@@ -104,8 +90,7 @@ private:
                 std::string meta(1, static_cast<char>(units));
                 meta += t;
                 meta.resize(1 + units * 16, '\0');
-                if (!send(c, meta.data(), meta.size()))
-                    return;
+                if (!send(c, meta.data(), meta.size())) return;
                 ++block;
             }
         }
@@ -122,16 +107,13 @@ private:
     std::thread thread_;
 };
 
-std::vector<std::string> split(const char* block)
-{
+std::vector<std::string> split(const char* block) {
     std::vector<std::string> out;
-    for (const char* p = block; p && *p; p += std::strlen(p) + 1)
-        out.emplace_back(p);
+    for (const char* p = block; p && *p; p += std::strlen(p) + 1) out.emplace_back(p);
     return out;
 }
 
-std::vector<uint8_t> mp3Bytes(const TempDir& dir, double seconds)
-{
+std::vector<uint8_t> mp3Bytes(const TempDir& dir, double seconds) {
     std::string path = dir.file("radio.mp3");
     EXPECT_TRUE(ffmpeg("-f lavfi -i sine=frequency=700:duration=" + std::to_string(seconds) +
                        " -ac 2 -c:a libmp3lame -b:a 128k " + path));
@@ -139,16 +121,15 @@ std::vector<uint8_t> mp3Bytes(const TempDir& dir, double seconds)
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-TEST(Streams, IcyHeadersAndStreamTitleFromALocalServer)
-{
+TEST(Streams, IcyHeadersAndStreamTitleFromALocalServer) {
     TempDir dir;
     auto body = mp3Bytes(dir, 6);
     std::vector<std::string> titles(40, "StreamTitle='First Artist - First Song';StreamUrl='';");
-    for (size_t i = 8; i < titles.size(); ++i)
-        titles[i] = i == 8 ? "StreamTitle='Second Artist - Second Song';" : "";
-    RadioServer server("ICY 200 OK\r\nicy-name:Rock FM\r\nicy-genre:Testing\r\nicy-br:128\r\n"
-                       "icy-metaint:8192\r\nContent-Type:audio/mpeg\r\n\r\n",
-                       body, 8192, titles);
+    for (size_t i = 8; i < titles.size(); ++i) titles[i] = i == 8 ? "StreamTitle='Second Artist - Second Song';" : "";
+    RadioServer server(
+        "ICY 200 OK\r\nicy-name:Rock FM\r\nicy-genre:Testing\r\nicy-br:128\r\n"
+        "icy-metaint:8192\r\nContent-Type:audio/mpeg\r\n\r\n",
+        body, 8192, titles);
     Offline o;
     o.e.SetConfig(CONFIG_NET_BUFFER, 1000);
     o.e.SetConfig(CONFIG_NET_PREBUF, 1000);
@@ -187,8 +168,7 @@ TEST(Streams, IcyHeadersAndStreamTitleFromALocalServer)
 
 // The same stream on the real-time path: a decoding thread fills the buffer
 // while the device plays, and freeing the stream stops a blocked download.
-TEST(Streams, RadioPlaysOnTheRealTimeDevice)
-{
+TEST(Streams, RadioPlaysOnTheRealTimeDevice) {
     TempDir dir;
     auto body = mp3Bytes(dir, 4);
     RadioServer server("ICY 200 OK\r\nicy-name:Live\r\nicy-metaint:4096\r\n\r\n", body, 4096,
@@ -213,8 +193,7 @@ TEST(Streams, RadioPlaysOnTheRealTimeDevice)
     EXPECT_TRUE(e.Free());
 }
 
-TEST(Streams, HttpHeadersWhenTheServerAnswersHttp)
-{
+TEST(Streams, HttpHeadersWhenTheServerAnswersHttp) {
     TempDir dir;
     auto body = mp3Bytes(dir, 2);
     RadioServer server("HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nicy-name: Jazz Radio\r\n\r\n", body, 0, {});
@@ -231,8 +210,7 @@ TEST(Streams, HttpHeadersWhenTheServerAnswersHttp)
     EXPECT_FALSE(o.e.ChannelSetPosition(h, 0, POS_BYTE));  // not seekable
 }
 
-TEST(Streams, PlaylistEntries)
-{
+TEST(Streams, PlaylistEntries) {
     using detail::firstPlaylistEntry;
     const std::pair<const char*, const char*> cases[] = {
         {"[playlist]\r\nNumberOfEntries=2\r\nFile1=http://a.example/live\r\nTitle1=A\r\nFile2=http://b/\r\n",
@@ -241,17 +219,15 @@ TEST(Streams, PlaylistEntries)
         {"\xEF\xBB\xBFhttp://c.example/x\n", "http://c.example/x"},
         {"<asx version=\"3.0\"><entry><ref href=\"http://d.example/wma\"/></entry></asx>", "http://d.example/wma"},
         {"#EXTM3U\n#EXT-X-TARGETDURATION:10\nseg1.ts\n", ""},  // HLS is played as it is
-        {"[playlist]\nFile1=/etc/passwd\n", ""},                  // only network entries
+        {"[playlist]\nFile1=/etc/passwd\n", ""},               // only network entries
         {"ID3\x03garbage", ""},
     };
-    for (auto [text, url] : cases)
-        EXPECT_EQ(firstPlaylistEntry(text), url) << text;
+    for (auto [text, url] : cases) EXPECT_EQ(firstPlaylistEntry(text), url) << text;
     EXPECT_TRUE(detail::looksLikePlaylistUrl("http://x/listen.pls?sid=1"));
     EXPECT_FALSE(detail::looksLikePlaylistUrl("http://x/stream"));
 }
 
-TEST(Streams, PlaylistUrlPlaysItsFirstEntry)
-{
+TEST(Streams, PlaylistUrlPlaysItsFirstEntry) {
     TempDir dir;
     auto body = mp3Bytes(dir, 1);
     RadioServer radio("ICY 200 OK\r\nicy-name:Listed\r\nContent-Type:audio/mpeg\r\n\r\n", body, 0, {});
@@ -266,8 +242,7 @@ TEST(Streams, PlaylistUrlPlaysItsFirstEntry)
     EXPECT_NE(std::find(icy.begin(), icy.end(), "icy-name:Listed"), icy.end());
 }
 
-TEST(Streams, UnreachableUrlsFailWithoutHanging)
-{
+TEST(Streams, UnreachableUrlsFailWithoutHanging) {
     Offline o;
     o.e.SetConfig(CONFIG_NET_TIMEOUT, 2000);
     int port = 0;
@@ -279,8 +254,7 @@ TEST(Streams, UnreachableUrlsFailWithoutHanging)
 }
 
 // The real output path: SDL's silent driver consumes in real time.
-TEST(Streams, NoSoundDeviceAdvancesInRealTime)
-{
+TEST(Streams, NoSoundDeviceAdvancesInRealTime) {
     TempDir dir;
     writeWav(dir.file("a.wav"), 44100, 2, 16, 44100 / 2, [](int64_t n, int) { return 0.3 * std::sin(n * 0.1); });
     Engine e;
@@ -313,8 +287,7 @@ TEST(Streams, NoSoundDeviceAdvancesInRealTime)
 // produced, faster than real time (delayMs per device buffer), until it ends.
 // Returns the stereo mix; bufferMs 0 keeps the engine's buffer length.
 std::vector<float> captureOnDiskDriver(TempDir& dir, const std::string& file, const char* delayMs, uint32_t bufferMs,
-                                       float volume)
-{
+                                       float volume) {
     const char* was = std::getenv("SDL_AUDIODRIVER");
     std::string previous = was ? was : "";
     ::setenv("SDL_AUDIODRIVER", "disk", 1);
@@ -338,10 +311,8 @@ std::vector<float> captureOnDiskDriver(TempDir& dir, const std::string& file, co
         EXPECT_EQ(e.ChannelIsActive(h), ACTIVE_STOPPED);
         e.Free();
     }
-    if (was)
-        ::setenv("SDL_AUDIODRIVER", previous.c_str(), 1);
-    else
-        ::unsetenv("SDL_AUDIODRIVER");
+    if (was) ::setenv("SDL_AUDIODRIVER", previous.c_str(), 1);
+    else ::unsetenv("SDL_AUDIODRIVER");
     std::ifstream in(dir.file("out.raw"), std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
     std::vector<float> mix(bytes.size() / 4);
@@ -350,8 +321,7 @@ std::vector<float> captureOnDiskDriver(TempDir& dir, const std::string& file, co
 }
 
 // The mix with volume applied.
-TEST(Streams, DiskDriverCapturesTheMix)
-{
+TEST(Streams, DiskDriverCapturesTheMix) {
     TempDir dir;
     writeWav(dir.file("a.wav"), 44100, 2, 16, 22050,
              [](int64_t n, int) { return 0.8 * std::sin(2 * M_PI * 1000 * n / 44100.0); });
@@ -361,8 +331,7 @@ TEST(Streams, DiskDriverCapturesTheMix)
     size_t sounding = 0;
     float peak = 0;
     for (size_t i = 0; i + 1 < mix.size(); i += 2) {
-        if (mix[i] != 0.0f)
-            ++sounding;
+        if (mix[i] != 0.0f) ++sounding;
         EXPECT_EQ(mix[i], mix[i + 1]);
         peak = std::max(peak, std::fabs(mix[i]));
     }
@@ -373,8 +342,7 @@ TEST(Streams, DiskDriverCapturesTheMix)
 
 // A file longer than the channel's buffer: the decoder tops it up in bursts
 // while the device plays, and every frame arrives once, in order.
-TEST(Streams, DiskDriverCapturesALongFileWithoutGaps)
-{
+TEST(Streams, DiskDriverCapturesALongFileWithoutGaps) {
     TempDir dir;
     const int64_t frames = 2 * 44100;
     writeWav(dir.file("a.wav"), 44100, 2, 16, frames,

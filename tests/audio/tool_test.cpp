@@ -15,23 +15,19 @@ namespace {
 
 const std::string kTool = std::string(ORVELIN_BINARY_DIR) + "/src/audio/tool/orvelin-audio";
 
-int run(const std::string& args, std::string* out = nullptr)
-{
+int run(const std::string& args, std::string* out = nullptr) {
     std::string cmd = kTool + " " + args + " 2>/dev/null";
     FILE* p = popen(cmd.c_str(), "r");
-    if (!p)
-        return -1;
+    if (!p) return -1;
     char buf[4096];
     size_t n;
     while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        if (out)
-            out->append(buf, n);
+        if (out) out->append(buf, n);
     int status = pclose(p);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST(Tool, InfoAndRender)
-{
+TEST(Tool, InfoAndRender) {
     TempDir dir;
     writeWav(dir.file("tone.wav"), 44100, 2, 16, 44100,
              [](int64_t n, int) { return 0.5 * std::sin(2 * M_PI * 1000 * n / 44100.0); });
@@ -57,8 +53,7 @@ TEST(Tool, InfoAndRender)
     EXPECT_NEAR(20 * std::log10(toneAmplitude(frames, 11025, 11025, 1000, 44100) / 0.5), -12, 0.3);
 }
 
-TEST(Tool, FailuresLeaveNoFile)
-{
+TEST(Tool, FailuresLeaveNoFile) {
     TempDir dir;
     std::string out = dir.file("out.wav");
     EXPECT_EQ(run("render " + dir.file("missing.wav") + " " + out), 1);

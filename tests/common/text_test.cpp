@@ -17,15 +17,21 @@ TEST(Text, Utf16RoundTripIncludesAstralAndCyrillic) {
 TEST(Text, BrokenInputBecomesReplacementCharacters) {
     EXPECT_EQ(utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
     EXPECT_EQ(utf16leToUtf8(std::string("A\0B", 3)), "A");  // odd trailing byte dropped
-    EXPECT_EQ(utf16ToUtf8(utf8ToUtf16("a\xFF" "b")), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(utf16ToUtf8(utf8ToUtf16("a\xFF"
+                                      "b")),
+              "a\xEF\xBF\xBD"
+              "b");
 }
 
 TEST(Text, Utf8Validation) {
-    struct Case { const char* bytes; bool valid; };
+    struct Case {
+        const char* bytes;
+        bool valid;
+    };
     const Case cases[] = {
-        {"plain", true},       {"Привет", true},          {"\xEF\xBF\xBD", true},
-        {"\xC0\xAF", false},   {"\xED\xA0\x80", false},   {"\xF4\x90\x80\x80", false},
-        {"\xD0", false},       {"caf\xE9", false},
+        {"plain", true},     {"Привет", true},        {"\xEF\xBF\xBD", true},
+        {"\xC0\xAF", false}, {"\xED\xA0\x80", false}, {"\xF4\x90\x80\x80", false},
+        {"\xD0", false},     {"caf\xE9", false},
     };
     for (const auto& c : cases) EXPECT_EQ(isValidUtf8(c.bytes), c.valid) << c.bytes;
 }

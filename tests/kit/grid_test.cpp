@@ -38,7 +38,8 @@ TEST(Grid, RowOperationsKeepCellsTogether) {
     GridHost h(t.app);
     TStringGrid& g = h.Grid;
     g.SetRowCount(0);
-    for (int i = 0; i < 4; ++i) g.InsertRow(i, {std::to_string(i), "t" + std::to_string(i), "0:00", "/p" + std::to_string(i)});
+    for (int i = 0; i < 4; ++i)
+        g.InsertRow(i, {std::to_string(i), "t" + std::to_string(i), "0:00", "/p" + std::to_string(i)});
     g.MoveRow(0, 3);
     EXPECT_EQ(column(g, 3), (std::vector<std::string>{"/p1", "/p2", "/p3", "/p0"}));
     g.MoveRow(3, 1);

@@ -64,8 +64,8 @@ TEST(Form, RegistersComponentsByNameInConstructionOrder) {
     SmallForm f(t.app);
     std::vector<std::string> names;
     for (TComponent* c : f.Components()) names.push_back(c->Name());
-    EXPECT_EQ(names, (std::vector<std::string>{"Top", "Caption1", "Volume", "Loud", "A", "B", "Name", "Choice",
-                                               "Tick", "Menu", "Item"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"Top", "Caption1", "Volume", "Loud", "A", "B", "Name", "Choice", "Tick",
+                                               "Menu", "Item"}));
     EXPECT_EQ(f.Find<TTrackBar>("volume"), &f.Volume);  // names ignore case
     EXPECT_EQ(f.Find<TLabel>("Volume"), nullptr);       // wrong kind
     EXPECT_EQ(f.FindComponent("nothing"), nullptr);
@@ -228,7 +228,7 @@ TEST(ScriptedDialogs, AnswerInOrderThenFallBack) {
 TEST(ShortCut, TextOfKeysAndModifiers) {
     EXPECT_EQ(ShortCutToText(113), "F2");
     EXPECT_EQ(ShortCutToText(32), "Space");
-    EXPECT_EQ(ShortCutToText(16464), "Ctrl+P");       // a stored default
+    EXPECT_EQ(ShortCutToText(16464), "Ctrl+P");  // a stored default
     EXPECT_EQ(ShortCutToText(8238), "Shift+Del");
     EXPECT_EQ(ShortCutToText(32847), "Alt+O");
     EXPECT_EQ(ShortCutToText(0), "");

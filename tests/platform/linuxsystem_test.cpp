@@ -45,19 +45,24 @@ TEST(LinuxSystem, FoldersEndWithASlashAndFollowTheEnvironment) {
     std::string saved = old ? old : "";
     ::setenv("XDG_CONFIG_HOME", "/tmp/orvelin-config-test", 1);
     EXPECT_EQ(s.AppDataDir(), "/tmp/orvelin-config-test/");
-    if (old) ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1); else ::unsetenv("XDG_CONFIG_HOME");
+    if (old) ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(LinuxSystem, LegacyCodePageFollowsTheLocale) {
     platform::LinuxSystem s;
-    struct Case { const char* lang; int page; };
+    struct Case {
+        const char* lang;
+        int page;
+    };
     const char* oldAll = std::getenv("LC_ALL");
     std::string saved = oldAll ? oldAll : "";
     for (Case c : {Case{"ru_RU.UTF-8", 1251}, Case{"uk_UA.UTF-8", 1251}, Case{"de_DE.UTF-8", 1252}, Case{"C", 1252}}) {
         ::setenv("LC_ALL", c.lang, 1);
         EXPECT_EQ(s.LegacyCodePage(), c.page) << c.lang;
     }
-    if (oldAll) ::setenv("LC_ALL", saved.c_str(), 1); else ::unsetenv("LC_ALL");
+    if (oldAll) ::setenv("LC_ALL", saved.c_str(), 1);
+    else ::unsetenv("LC_ALL");
 }
 
 TEST(LinuxSystem, OnlyOneInstanceHoldsTheLock) {

@@ -65,7 +65,7 @@ struct Scan : ::testing::Test {
 
     // Row → (title, duration) of the files the scan reported.
     std::map<int, std::pair<std::string, std::string>> run(const std::vector<std::string>& locations,
-                                                            player::TMediaScan::TOptions options = {}) {
+                                                           player::TMediaScan::TOptions options = {}) {
         std::map<int, std::pair<std::string, std::string>> got;
         size_t reported = 0;
         bool done = false;
@@ -106,7 +106,7 @@ TEST_F(Scan, OnlyNewAndChangedFilesAreMeasuredAgain) {
     // with its modification time set back, as a tag editor that keeps file
     // dates does: both count as changed.
     d.file("f3.wav", testenv::wavBytes(3));
-    struct stat before{};
+    struct stat before {};
     ::stat(files[4].c_str(), &before);
     d.file("f4.wav", testenv::wavBytes(2));
     timespec times[2] = {before.st_atim, before.st_mtim};
@@ -134,8 +134,8 @@ TEST_F(Scan, StoppedItReportsNothingMore) {
     bool done = false;
     {
         player::TMediaScan scan(
-            ui, &engine.e, cache, files, {}, [&](std::vector<player::TScanItem>& items) { reported += int(items.size()); },
-            [&] { done = true; });
+            ui, &engine.e, cache, files, {},
+            [&](std::vector<player::TScanItem>& items) { reported += int(items.size()); }, [&] { done = true; });
         scan.Start();
         ASSERT_TRUE(testenv::pumpUntil(ui, [&] { return reported > 0; }));
         scan.Stop();

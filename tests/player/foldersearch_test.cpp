@@ -76,8 +76,8 @@ TEST(FolderSearch, GridGrowsInBlocksAndIsCutBackToTheRowsFilled) {
         add.Finish();
     }
     EXPECT_EQ(grid.RowCount(), 251);  // exactly 250 new rows
-    EXPECT_EQ(resets, 1);            // one repaint for the whole search
-    EXPECT_EQ(maxRows, 251);         // observers never saw the unfilled block
+    EXPECT_EQ(resets, 1);             // one repaint for the whole search
+    EXPECT_EQ(maxRows, 251);          // observers never saw the unfilled block
     EXPECT_EQ(grid.RowCells(0), (std::vector<std::string>{"0001", "Old", "1:00", "/old.mp3"}));
     EXPECT_EQ(grid.RowCells(1), (std::vector<std::string>{"0001", "0", "0:00", "/music/0.mp3"}));
     EXPECT_EQ(grid.RowCells(250), (std::vector<std::string>{"0250", "249", "0:00", "/music/249.mp3"}));

@@ -2,8 +2,8 @@
 
 #include "app/textfile.h"
 #include "common/text.h"
-#include "player/m3u.h"
 #include "player/gridhost.h"
+#include "player/m3u.h"
 #include "support/disklimit.h"
 #include "support/tempdir.h"
 
@@ -19,19 +19,24 @@ struct ReadCase {
 
 TEST(M3UReader, FollowsEveryExtinfRule) {
     const ReadCase cases[] = {
-        {"title and seconds", "#EXTM3U\r\n#EXTINF:185,Artist - Song\r\n/m/a.mp3\r\n",
+        {"title and seconds",
+         "#EXTM3U\r\n#EXTINF:185,Artist - Song\r\n/m/a.mp3\r\n",
          {{"0001", "Artist - Song", "3:05", "/m/a.mp3"}}},
-        {"stream of unknown length", "#EXTINF:-1,Radio One\nhttp://radio.example/live\n",
+        {"stream of unknown length",
+         "#EXTINF:-1,Radio One\nhttp://radio.example/live\n",
          {{"0001", "Radio One", "0:00", "http://radio.example/live"}}},
         {"no comma", "#EXTINF:12\n/m/b.mp3", {{"0001", "b.mp3", "0:12", "/m/b.mp3"}}},
-        {"quoted title keeps its commas", "#EXTINF:60,\"Hello, World, Again\"\n/m/c.mp3",
+        {"quoted title keeps its commas",
+         "#EXTINF:60,\"Hello, World, Again\"\n/m/c.mp3",
          {{"0001", "Hello, World, Again", "1:00", "/m/c.mp3"}}},
         {"lower-case tag is a comment", "#extinf:10,x\n/m/d.mp3", {{"0001", "d.mp3", "0:00", "/m/d.mp3"}}},
         {"duration that is no integer", "#EXTINF:3:05 , T \n/m/e.mp3", {{"0001", "T", "3:05", "/m/e.mp3"}}},
         {"empty title", "#EXTINF:5,\n/m/f.mp3", {{"0001", "f.mp3", "0:05", "/m/f.mp3"}}},
-        {"comments keep the pending info", "#EXTINF:7,Kept\n# note\n#PLAYLIST:x\n\n/m/g.mp3",
+        {"comments keep the pending info",
+         "#EXTINF:7,Kept\n# note\n#PLAYLIST:x\n\n/m/g.mp3",
          {{"0001", "Kept", "0:07", "/m/g.mp3"}}},
-        {"info is used once", "#EXTINF:7,Once\r/m/h.mp3\r \t/m/i.mp3\t\r",
+        {"info is used once",
+         "#EXTINF:7,Once\r/m/h.mp3\r \t/m/i.mp3\t\r",
          {{"0001", "Once", "0:07", "/m/h.mp3"}, {"0002", "i.mp3", "0:00", "/m/i.mp3"}}},
         {"no entries", "#EXTM3U\n#EXTINF:1,x\n", {}},
     };
@@ -82,9 +87,10 @@ TEST(M3UWriter, WritesUtf8WithMarkAndCrLfAndSkipsRowsItCannotStore) {
                                 });
     std::string path = dir.path + "p.m3u";
     ASSERT_TRUE(player::SaveList(path, host.Grid));
-    EXPECT_EQ(common::readFile(path).value(),
-              "\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:185,Song\r\n/m/a.mp3\r\n#EXTINF:0,Radio One\r\nhttp://radio.example/live\r\n"
-              "#EXTINF:-1,Odd\r\n/m/b.mp3\r\n#EXTINF:3723,Two  lines\r\n/m/c.mp3\r\n");
+    EXPECT_EQ(
+        common::readFile(path).value(),
+        "\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:185,Song\r\n/m/a.mp3\r\n#EXTINF:0,Radio One\r\nhttp://radio.example/live\r\n"
+        "#EXTINF:-1,Odd\r\n/m/b.mp3\r\n#EXTINF:3723,Two  lines\r\n/m/c.mp3\r\n");
 
     // What the writer wrote, the reader reads back to the same rows.
     testenv::GridHost back(t.app);

@@ -17,10 +17,10 @@ TEST(MediaFiles, ExtensionsAndMasksIgnoreCase) {
         const char* name;
         bool media, playlist;
     } cases[] = {
-        {"/m/a.MP3", true, false},   {"/m/a.flac", true, false}, {"/m/a.Wm", true, false},
-        {"/m/a.opus", true, false},  {"/m/a.M4A", true, false},
-        {"/m/a.m3u8", false, true},  {"/m/a.M3U", false, true},  {"/m/a.mp3.txt", false, false},
-        {"/m/mp3", false, false},    {"/m.mp3/cover.jpg", false, false}, {"/m/a.lnk", false, false},
+        {"/m/a.MP3", true, false},          {"/m/a.flac", true, false},     {"/m/a.Wm", true, false},
+        {"/m/a.opus", true, false},         {"/m/a.M4A", true, false},      {"/m/a.m3u8", false, true},
+        {"/m/a.M3U", false, true},          {"/m/a.mp3.txt", false, false}, {"/m/mp3", false, false},
+        {"/m.mp3/cover.jpg", false, false}, {"/m/a.lnk", false, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(player::IsMediaFile(c.name), c.media) << c.name;
@@ -32,9 +32,9 @@ TEST(MediaFiles, ExtensionsAndMasksIgnoreCase) {
         const char* mask;
         bool match;
     } masks[] = {
-        {"Song.OGG", "*.ogg", true},     {"ПЕСНЯ.mp3", "песня.*", true}, {"a.mp3", "?.mp3", true},
-        {"ab.mp3", "?.mp3", false},      {"a.mp3x", "*.mp3", false},     {".mp3", "*.mp3", true},
-        {"a.b.c", "*.*.c", true},        {"abc", "a*b*c*", true},        {"acb", "a*b*c", false},
+        {"Song.OGG", "*.ogg", true}, {"ПЕСНЯ.mp3", "песня.*", true}, {"a.mp3", "?.mp3", true},
+        {"ab.mp3", "?.mp3", false},  {"a.mp3x", "*.mp3", false},     {".mp3", "*.mp3", true},
+        {"a.b.c", "*.*.c", true},    {"abc", "a*b*c*", true},        {"acb", "a*b*c", false},
     };
     for (const Mask& m : masks) EXPECT_EQ(player::MatchesMask(m.name, m.mask), m.match) << m.name << " " << m.mask;
 }
@@ -91,19 +91,22 @@ TEST(MediaFiles, ShortcutsLeadToExistingTargets) {
     link(dir.path + "loop2", "loop1");
     EXPECT_EQ(player::ResolveShortcut(link(dir.path + "loop1", "loop2")), std::nullopt);
 
-    EXPECT_EQ(player::ResolveShortcut(desktop("a.desktop", "[Desktop Entry]\nType=Link\nName=Song\n"
-                                                           "URL=file://" + dir.path + "music/Song%20One.mp3\n")),
+    EXPECT_EQ(player::ResolveShortcut(desktop("a.desktop",
+                                              "[Desktop Entry]\nType=Link\nName=Song\n"
+                                              "URL=file://" +
+                                                  dir.path + "music/Song%20One.mp3\n")),
               song);
     EXPECT_EQ(player::ResolveShortcut(desktop("b.DESKTOP", "[Desktop Entry]\r\nType=Link\r\nURL=" + song + "\r\n")),
               song);
     const std::string notLinks[] = {
-        "[Desktop Entry]\nType=Application\nExec=" + song + "\n",         // a program, not a link
-        "[Other]\nType=Link\nURL=" + song + "\n",                          // outside the entry group
-        "[Desktop Entry]\nType=Link\nURL=https://example.org/a.mp3\n",    // not a local file
+        "[Desktop Entry]\nType=Application\nExec=" + song + "\n",       // a program, not a link
+        "[Other]\nType=Link\nURL=" + song + "\n",                       // outside the entry group
+        "[Desktop Entry]\nType=Link\nURL=https://example.org/a.mp3\n",  // not a local file
         "[Desktop Entry]\nType=Link\nURL=file://" + dir.path + "gone.mp3\n",
         "",
     };
-    for (const auto& body : notLinks) EXPECT_EQ(player::ResolveShortcut(desktop("c.desktop", body)), std::nullopt) << body;
+    for (const auto& body : notLinks)
+        EXPECT_EQ(player::ResolveShortcut(desktop("c.desktop", body)), std::nullopt) << body;
     EXPECT_EQ(player::ResolveShortcut(song), std::nullopt);  // a plain file is no shortcut
     EXPECT_EQ(player::ResolveShortcut(dir.path + "missing.desktop"), std::nullopt);
 }

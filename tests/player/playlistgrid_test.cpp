@@ -55,7 +55,7 @@ TEST_F(Fixture, StatisticsCountOnlyExistingFiles) {
                                {"", "", "9:59", "http://radio.example/live"},
                            });
     EXPECT_EQ(player::SongNumberText(grid), "6");
-    EXPECT_EQ(player::SizeTrackText(grid), "3 kB");  // 1000 + 536 + 1000 + 536 bytes
+    EXPECT_EQ(player::SizeTrackText(grid), "3 kB");        // 1000 + 536 + 1000 + 536 bytes
     EXPECT_EQ(player::LongTimeText(grid), "01:01:03:05");  // 90185 seconds
     grid.SetRowCount(0);
     EXPECT_EQ(player::SizeTrackText(grid), "0 B");

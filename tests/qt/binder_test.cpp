@@ -11,9 +11,9 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "kit/fakes.h"
 #include "qt/services.h"
 #include "qt/windowbuilder.h"
-#include "kit/fakes.h"
 #include "ui/testenv.h"
 #include "ui/tform1.h"
 
@@ -63,7 +63,9 @@ struct Fixture : ::testing::Test {
         QApplication::processEvents();
     }
     template <class W>
-    W* widget(const TComponent& c) { return builder.widgetAs<W>(c); }
+    W* widget(const TComponent& c) {
+        return builder.widgetAs<W>(c);
+    }
 };
 
 }  // namespace

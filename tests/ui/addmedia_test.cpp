@@ -76,9 +76,12 @@ TEST_F(Adding, AFolderIsSearchedDepthFirstScannedAndSaved) {
     ASSERT_EQ(dialogs().calls.size(), 2u);
     EXPECT_EQ(dialogs().calls[1].kind, "SelectFolder");
     EXPECT_EQ(dialogs().calls[1].text, "Выберите папку с файлами:");
-    Rows rows = {{"0001", "A", "0:02", root + "A.wav"},           {"0002", "b", "1:01", root + "b.wav"},
-                 {"0003", "1", "0:01", root + "sub/1.wav"},       {"0004", "2", "0:01", root + "sub/2.wav"},
-                 {"0005", "x", "0:03", root + "sub/deeper/x.wav"}, {"0006", "last", "0:04", root + "zz/last.wav"}};
+    Rows rows = {{"0001", "A", "0:02", root + "A.wav"},
+                 {"0002", "b", "1:01", root + "b.wav"},
+                 {"0003", "1", "0:01", root + "sub/1.wav"},
+                 {"0004", "2", "0:01", root + "sub/2.wav"},
+                 {"0005", "x", "0:03", root + "sub/deeper/x.wav"},
+                 {"0006", "last", "0:04", root + "zz/last.wav"}};
     EXPECT_EQ(testenv::rowsOf(f->StringGrid1), rows);
     EXPECT_EQ(testenv::rowsOf(f->StringGrid2), rows);  // the backup copy
     EXPECT_EQ(f->StatusBarInfo.PanelText(0), "6");
@@ -134,8 +137,8 @@ TEST_F(Adding, ADropTakesFoldersAndMediaInOrderAndOnlyTheFirstPlaylist) {
     f->OnDropFiles({one, root + "dir", text, first, four, second});
     settle();
     // The first three went to "default", which was saved before the import.
-    EXPECT_EQ(saved(), (Rows{{"0001", "one", "0:00", one}, {"0002", "two", "0:00", two},
-                             {"0003", "three", "0:00", three}}));
+    EXPECT_EQ(saved(),
+              (Rows{{"0001", "one", "0:00", one}, {"0002", "two", "0:00", two}, {"0003", "three", "0:00", three}}));
     EXPECT_EQ(f->ComboBox_Playlist.Items(), (std::vector<std::string>{"default", "First"}));
     EXPECT_EQ(f->ComboBox_Playlist.Text(), "First");
     Rows rows = {{"0001", "other", "0:04", other}, {"0002", "four", "0:05", four}};
@@ -177,7 +180,8 @@ TEST_F(Adding, ADroppedLinkIsTitledByItsNameUntilTheScan) {
     std::string dangling = env.dir.path + "Gone.mp3";
     ASSERT_EQ(::symlink((env.dir.path + "nothing.mp3").c_str(), dangling.c_str()), 0);
     f->OnDropFiles({link, entry, dangling});
-    EXPECT_EQ(testenv::rowsOf(f->StringGrid1), (Rows{{"", "My Favourite", "0:00", mp3}, {"", "Shortcut", "0:00", mp3}}));
+    EXPECT_EQ(testenv::rowsOf(f->StringGrid1),
+              (Rows{{"", "My Favourite", "0:00", mp3}, {"", "Shortcut", "0:00", mp3}}));
     settle();
     EXPECT_EQ(testenv::rowsOf(f->StringGrid1),
               (Rows{{"0001", "Band - Linked", "0:01", mp3}, {"0002", "Band - Linked", "0:01", mp3}}));
@@ -185,12 +189,14 @@ TEST_F(Adding, ADroppedLinkIsTitledByItsNameUntilTheScan) {
 
 TEST_F(Adding, RereadingKeepsStreamsAndMeasuresEveryFileAgain) {
     std::string a = wav("a.wav", 7), b = wav("b.wav", 8);
-    playlist("#EXTM3U\n#EXTINF:61,Old A\n" + a + "\n#EXTINF:-1,Radio One\nhttp://radio.example/live\n"
-             "#EXTINF:5,Old B\n" + b + "\n");
+    playlist("#EXTM3U\n#EXTINF:61,Old A\n" + a +
+             "\n#EXTINF:-1,Radio One\nhttp://radio.example/live\n"
+             "#EXTINF:5,Old B\n" +
+             b + "\n");
     f->MenuItemUpdateTags.Click();
     settle();
-    Rows rows = {{"0001", "a", "0:07", a}, {"0002", "Radio One", "0:00", "http://radio.example/live"},
-                 {"0003", "b", "0:08", b}};
+    Rows rows = {
+        {"0001", "a", "0:07", a}, {"0002", "Radio One", "0:00", "http://radio.example/live"}, {"0003", "b", "0:08", b}};
     EXPECT_EQ(testenv::rowsOf(f->StringGrid1), rows);
     EXPECT_EQ(saved(), rows);  // saved once the titles were back: the stream's row too
     EXPECT_EQ(f->LastScanDecoded(), 2);

@@ -89,9 +89,8 @@ TEST_F(Started, NewPlaylistWithAGeneratedNameKeepsTheRows) {
     f->MenuAddFolderPlayList();
     EXPECT_EQ(f->ComboBox_Playlist.Text(), "default(1)");
     EXPECT_EQ(f->StringGrid1.RowCount(), 2);
-    EXPECT_EQ(file("default(1).m3u"), file("default.m3u").substr(0, 0) +
-                                          "\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:61,a.mp3\r\n" + tracks[0] +
-                                          "\r\n#EXTINF:61,b.mp3\r\n" + tracks[1] + "\r\n");
+    EXPECT_EQ(file("default(1).m3u"), file("default.m3u").substr(0, 0) + "\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:61,a.mp3\r\n" +
+                                          tracks[0] + "\r\n#EXTINF:61,b.mp3\r\n" + tracks[1] + "\r\n");
 }
 
 TEST_F(Started, DeleteAsksAndLeavesTheNextPlaylistCurrent) {
@@ -127,7 +126,8 @@ TEST_F(Started, DeletingAPlaylistWhoseFileIsAlreadyGoneDoesNotBringItBack) {
 }
 
 TEST_F(Started, OpenImportsAPlaylistFileIntoTheFolder) {
-    std::string outside = env.dir.file("elsewhere/Mix.m3u8", "\xEF\xBB\xBF" + tracks[4] + "\n" + env.dir.path + "gone.mp3\n");
+    std::string outside =
+        env.dir.file("elsewhere/Mix.m3u8", "\xEF\xBB\xBF" + tracks[4] + "\n" + env.dir.path + "gone.mp3\n");
     f->StringGrid1.SetCell(1, 0, "Renamed");  // unsaved change of the current playlist
     dialogs().openAnswers = {{outside}};
     f->OpenPLMenu.Click();

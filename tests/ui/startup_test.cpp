@@ -215,8 +215,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandCase{"open first, any case", {"/oPEN", "@"}, true, "default"},
                       CommandCase{"add", {"@", "/ADD"}, true, "default(1)"},
                       CommandCase{"first switch wins", {"--grab", "@", "/Open", "/Add"}, true, "default"},
-                      CommandCase{"no switch", {"@"}, false, ""},
-                      CommandCase{"no folder", {"/Open"}, false, ""},
+                      CommandCase{"no switch", {"@"}, false, ""}, CommandCase{"no folder", {"/Open"}, false, ""},
                       CommandCase{"add without folder", {"/Add"}, false, ""},
                       CommandCase{"missing folder", {"/no/such/folder", "/Add"}, false, ""}),
     [](const auto& info) {

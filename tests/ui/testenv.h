@@ -6,9 +6,9 @@
 #include <set>
 #include <string>
 
-#include "support/tempdir.h"
-#include "platform/fake/fakesystem.h"
 #include "kit/fakes.h"
+#include "platform/fake/fakesystem.h"
+#include "support/tempdir.h"
 #include "ui/program.h"
 
 namespace testenv {

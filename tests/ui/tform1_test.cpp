@@ -36,6 +36,7 @@ TEST(TForm1, EveryNamedControlOfTheLayoutIsPresentWithItsHint) {
         ASSERT_NE(c, nullptr) << name;
         EXPECT_EQ(c->Hint(), hint) << name;
     }
+    // clang-format off
     for (const char* name : {"TabMusicName", "TabApp", "TabPlayList", "TabProgress", "TabControlCoverArt",
                              "ImageSubstrate", "ImageTAG", "LabelImageTag", "TabControlTagInfo", "Label_Artist",
                              "Label_Title", "Label_Year", "pb1", "Image3", "Label_Stereo", "SizeCaption", "HzCaption",
@@ -46,6 +47,7 @@ TEST(TForm1, EveryNamedControlOfTheLayoutIsPresentWithItsHint) {
                              "LanguageMenu", "OptionMenu", "FileInfoMenu", "CheckUpdateMenu", "AboutMenu", "TrayIcon1",
                              "PopupMenuTray", "Version", "ShowMainWindowTryMenu", "PlayTryMenu", "PauseTryMenu",
                              "StopTryMenu", "NextTryMenu", "PrevTryMenu", "OptionTryMenu", "ExitTryMenu"})
+        // clang-format on
         EXPECT_NE(f.FindComponent(name), nullptr) << name;
 
     std::set<std::string> names;
@@ -77,7 +79,11 @@ TEST(TForm1, DesignStateOfTheControls) {
     EXPECT_EQ((std::pair{f.StringGrid1.ColCount(), f.StringGrid1.DefaultRowHeight()}), (std::pair{4, 17}));
     EXPECT_FALSE(f.StringGrid2.Visible());
     EXPECT_EQ(f.SearchBox1.TextHint(), "Поиск");
-    struct T { const TTimer& timer; int interval; bool enabled; };
+    struct T {
+        const TTimer& timer;
+        int interval;
+        bool enabled;
+    };
     for (const T& x : {T{f.Timer_Play, 200, false}, T{f.Timer_Radio, 100, false}, T{f.Timer_Draw, 25, true},
                        T{f.Timer_TaskTrackGo, 200, true}}) {
         EXPECT_EQ(x.timer.Interval(), x.interval) << x.timer.Name();

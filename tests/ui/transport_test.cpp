@@ -177,10 +177,11 @@ TEST_P(EndOfTrack, FollowsTheSettings) {
 
 INSTANTIATE_TEST_SUITE_P(
     Settings, EndOfTrack,
-    ::testing::Values(EndCase{"auto_next_at_the_last_row_starts_row_0", "AutoNext=1\r\nRepeatSong=0\r\n", 0, {"2", "1"}},
-                      EndCase{"repeat_starts_the_same_file_again", "AutoNext=1\r\nRepeatSong=1\r\n", 1, {"2", "2"}},
-                      EndCase{"neither_stops_and_resets_the_display", "AutoNext=0\r\nRepeatSong=0\r\n", -1, {"2"}},
-                      EndCase{"repeat_of_a_deleted_file_stops", "RepeatSong=1\r\n", -1, {"2"}, true}),
+    ::testing::Values(
+        EndCase{"auto_next_at_the_last_row_starts_row_0", "AutoNext=1\r\nRepeatSong=0\r\n", 0, {"2", "1"}},
+        EndCase{"repeat_starts_the_same_file_again", "AutoNext=1\r\nRepeatSong=1\r\n", 1, {"2", "2"}},
+        EndCase{"neither_stops_and_resets_the_display", "AutoNext=0\r\nRepeatSong=0\r\n", -1, {"2"}},
+        EndCase{"repeat_of_a_deleted_file_stops", "RepeatSong=1\r\n", -1, {"2"}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Transport, RandomOrderOfFourRows) {
@@ -264,9 +265,10 @@ TEST_F(Transport, MuteRemembersTheVolumeOfTheBarInUse) {
 
 TEST_F(Transport, ATaggedFileNamesItselfByItsTags) {
     std::string file = env.dir.path + "tagged.mp3";
-    ASSERT_TRUE(audio::test::ffmpeg("-f lavfi -i sine=d=1 -c:a libmp3lame -id3v2_version 3 -metadata artist=Ann "
-                                    "-metadata title=Song -metadata album=Al -metadata genre=Jazz -metadata date=2001 \"" +
-                                    file + "\""));
+    ASSERT_TRUE(
+        audio::test::ffmpeg("-f lavfi -i sine=d=1 -c:a libmp3lame -id3v2_version 3 -metadata artist=Ann "
+                            "-metadata title=Song -metadata album=Al -metadata genre=Jazz -metadata date=2001 \"" +
+                            file + "\""));
     start({file}, "AutoNext=0\r\n");
     play(0);
     EXPECT_EQ(f->Label_Artist.Caption(), "Ann");

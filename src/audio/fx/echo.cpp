@@ -6,17 +6,14 @@
 
 namespace audio::detail {
 
-Echo::Echo(uint32_t rate) : rate_(rate)
-{
-    for (auto& l : line_)
-        l.resize(static_cast<size_t>(2.0 * rate) + 2);
+Echo::Echo(uint32_t rate) : rate_(rate) {
+    for (auto& l : line_) l.resize(static_cast<size_t>(2.0 * rate) + 2);
     set(p_);
 }
 
 int Echo::type() const { return FX_DX8_ECHO; }
 
-void Echo::set(const DX8Echo& p)
-{
+void Echo::set(const DX8Echo& p) {
     p_ = p;
     p_.fWetDryMix = std::clamp(p_.fWetDryMix, 0.0f, 100.0f);
     p_.fFeedback = std::clamp(p_.fFeedback, 0.0f, 100.0f);
@@ -27,14 +24,11 @@ void Echo::set(const DX8Echo& p)
     delay_[1] = std::max<size_t>(1, static_cast<size_t>(std::lround(p_.fRightDelay * rate_ / 1000.0)));
 }
 
-void Echo::reset()
-{
-    for (auto& l : line_)
-        l.clear();
+void Echo::reset() {
+    for (auto& l : line_) l.clear();
 }
 
-void Echo::process(float* buf, size_t frames, int chans)
-{
+void Echo::process(float* buf, size_t frames, int chans) {
     const float mix = p_.fWetDryMix / 100.0f, fb = p_.fFeedback / 100.0f;
     // Feedback and input share the loop's energy so the level stays bounded.
     const float gin = std::sqrt(std::max(0.0f, 1.0f - fb * fb));

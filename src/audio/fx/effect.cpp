@@ -7,11 +7,9 @@
 
 namespace audio::detail {
 
-void DelayLine::resize(size_t minSize)
-{
+void DelayLine::resize(size_t minSize) {
     size_t n = 1;
-    while (n < minSize)
-        n <<= 1;
+    while (n < minSize) n <<= 1;
     buf_.assign(n, 0.0f);
     mask_ = n - 1;
     w_ = 0;
@@ -19,8 +17,7 @@ void DelayLine::resize(size_t minSize)
 
 void DelayLine::clear() { std::fill(buf_.begin(), buf_.end(), 0.0f); }
 
-std::unique_ptr<Effect> makeEffect(int type, uint32_t rate)
-{
+std::unique_ptr<Effect> makeEffect(int type, uint32_t rate) {
     switch (type) {
     case FX_DX8_CHORUS: return std::make_unique<Chorus>(rate);
     case FX_DX8_FLANGER: return std::make_unique<Flanger>(rate);

@@ -11,8 +11,8 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-template <class P> P clamped(P p, float maxDelay)
-{
+template <class P>
+P clamped(P p, float maxDelay) {
     p.fWetDryMix = std::clamp(p.fWetDryMix, 0.0f, 100.0f);
     p.fDepth = std::clamp(p.fDepth, 0.0f, 100.0f);
     p.fFeedback = std::clamp(p.fFeedback, -99.0f, 99.0f);
@@ -25,8 +25,7 @@ template <class P> P clamped(P p, float maxDelay)
 
 }  // namespace
 
-void Lfo::setup(bool isSine, double freq, double rate)
-{
+void Lfo::setup(bool isSine, double freq, double rate) {
     sine = isSine;
     if (sine) {
         k = 2.0 * std::sin(kPi * freq / rate);
@@ -39,8 +38,7 @@ void Lfo::setup(bool isSine, double freq, double rate)
     }
 }
 
-void Lfo::step()
-{
+void Lfo::step() {
     if (sine) {
         // Coupled-form oscillator: min and max stay a quarter period apart.
         min += max * k;
@@ -57,26 +55,27 @@ double Lfo::wMin() const { return sine ? min : std::fabs(min) * 2 - 1; }
 double Lfo::wMax() const { return sine ? max : std::fabs(max) * 2 - 1; }
 
 template <class P, bool F>
-Modulation<P, F>::Modulation(uint32_t rate) : rate_(rate)
-{
+Modulation<P, F>::Modulation(uint32_t rate) : rate_(rate) {
     // Longest delay plus full depth, with room for the interpolation neighbour.
     size_t longest = static_cast<size_t>((F ? 4.0 : 20.0) * rate / 1000.0 * 1.5) + 8;
     lineL_.resize(longest);
-    if (F)
-        lineR_.resize(longest);
+    if (F) lineR_.resize(longest);
     update();
 }
 
-template <class P, bool F> int Modulation<P, F>::type() const { return F ? FX_DX8_FLANGER : FX_DX8_CHORUS; }
+template <class P, bool F>
+int Modulation<P, F>::type() const {
+    return F ? FX_DX8_FLANGER : FX_DX8_CHORUS;
+}
 
-template <class P, bool F> void Modulation<P, F>::set(const P& p)
-{
+template <class P, bool F>
+void Modulation<P, F>::set(const P& p) {
     p_ = clamped(p, F ? 4.0f : 20.0f);
     update();
 }
 
-template <class P, bool F> void Modulation<P, F>::update()
-{
+template <class P, bool F>
+void Modulation<P, F>::update() {
     double delay = p_.fDelay * rate_ / 1000.0;
     d0_ = delay + 2;
     d0i_ = static_cast<size_t>(d0_);
@@ -86,16 +85,16 @@ template <class P, bool F> void Modulation<P, F>::update()
     lfo_.setup(p_.lWaveform == 1, p_.fFrequency, rate_);
 }
 
-template <class P, bool F> void Modulation<P, F>::reset()
-{
+template <class P, bool F>
+void Modulation<P, F>::reset() {
     lineL_.clear();
     lineR_.clear();
     dryL_[0] = dryL_[1] = dryR_[0] = dryR_[1] = 0;
     lfo_.setup(p_.lWaveform == 1, p_.fFrequency, rate_);
 }
 
-template <class P, bool F> void Modulation<P, F>::process(float* buf, size_t frames, int chans)
-{
+template <class P, bool F>
+void Modulation<P, F>::process(float* buf, size_t frames, int chans) {
     const double sL = p_.lPhase == PHASE_180 ? -1 : 1;
     const double sR = p_.lPhase <= PHASE_NEG_90 ? -1 : 1;
     const bool quadrature = p_.lPhase % 2 == 1;
@@ -111,8 +110,10 @@ template <class P, bool F> void Modulation<P, F>::process(float* buf, size_t fra
             lineR_.write(lineR_.at(d0i_) * fb + r);
             // The dry path is delayed by the same two samples the taps are offset by.
             float dryL = dryL_[1], dryR = dryR_[1];
-            dryL_[1] = dryL_[0]; dryL_[0] = l;
-            dryR_[1] = dryR_[0]; dryR_[0] = r;
+            dryL_[1] = dryL_[0];
+            dryL_[0] = l;
+            dryR_[1] = dryR_[0];
+            dryR_[0] = r;
             outL = dryL + (lineL_.frac(dl) - dryL) * mix;
             outR = dryR + (lineR_.frac(dr) - dryR) * mix;
             lineR_.advance();

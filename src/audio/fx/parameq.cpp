@@ -14,8 +14,7 @@ ParamEq::ParamEq(uint32_t rate) : rate_(rate) { set(p_); }
 
 int ParamEq::type() const { return FX_DX8_PARAMEQ; }
 
-void ParamEq::set(const DX8ParamEq& p)
-{
+void ParamEq::set(const DX8ParamEq& p) {
     p_ = p;
     p_.fCenter = std::clamp(p_.fCenter, 80.0f, 16000.0f);
     p_.fBandwidth = std::clamp(p_.fBandwidth, 1.0f, 36.0f);
@@ -35,16 +34,12 @@ void ParamEq::set(const DX8ParamEq& p)
     a2_ = (1 - alpha / A) / a0;
 }
 
-void ParamEq::reset()
-{
-    for (int c = 0; c < 2; ++c)
-        x1_[c] = x2_[c] = y1_[c] = y2_[c] = 0;
+void ParamEq::reset() {
+    for (int c = 0; c < 2; ++c) x1_[c] = x2_[c] = y1_[c] = y2_[c] = 0;
 }
 
-void ParamEq::process(float* buf, size_t frames, int chans)
-{
-    if (bypass_)
-        return;
+void ParamEq::process(float* buf, size_t frames, int chans) {
+    if (bypass_) return;
     if (chans == 2) {
         // Both channels in one pass: two independent recursions keep the FPU busy.
         double xl1 = x1_[0], xl2 = x2_[0], yl1 = y1_[0], yl2 = y2_[0];
@@ -55,14 +50,26 @@ void ParamEq::process(float* buf, size_t frames, int chans)
             double xl = s[0], xr = s[1];
             double yl = b0 * xl + b1 * xl1 + b2 * xl2 - a1 * yl1 - a2 * yl2;
             double yr = b0 * xr + b1 * xr1 + b2 * xr2 - a1 * yr1 - a2 * yr2;
-            xl2 = xl1; xl1 = xl; yl2 = yl1; yl1 = yl;
-            xr2 = xr1; xr1 = xr; yr2 = yr1; yr1 = yr;
+            xl2 = xl1;
+            xl1 = xl;
+            yl2 = yl1;
+            yl1 = yl;
+            xr2 = xr1;
+            xr1 = xr;
+            yr2 = yr1;
+            yr1 = yr;
             s[0] = static_cast<float>(yl);
             s[1] = static_cast<float>(yr);
         }
         auto flush = [](double v) { return std::fabs(v) < 1e-30 ? 0.0 : v; };
-        x1_[0] = xl1; x2_[0] = xl2; y1_[0] = flush(yl1); y2_[0] = flush(yl2);
-        x1_[1] = xr1; x2_[1] = xr2; y1_[1] = flush(yr1); y2_[1] = flush(yr2);
+        x1_[0] = xl1;
+        x2_[0] = xl2;
+        y1_[0] = flush(yl1);
+        y2_[0] = flush(yl2);
+        x1_[1] = xr1;
+        x2_[1] = xr2;
+        y1_[1] = flush(yr1);
+        y2_[1] = flush(yr2);
         return;
     }
     for (int c = 0; c < chans && c < 2; ++c) {
@@ -80,7 +87,10 @@ void ParamEq::process(float* buf, size_t frames, int chans)
         // Keep denormals out of the recursion once the input goes silent.
         if (std::fabs(y1) < 1e-30) y1 = 0;
         if (std::fabs(y2) < 1e-30) y2 = 0;
-        x1_[c] = x1; x2_[c] = x2; y1_[c] = y1; y2_[c] = y2;
+        x1_[c] = x1;
+        x2_[c] = x2;
+        y1_[c] = y1;
+        y2_[c] = y2;
     }
 }
 

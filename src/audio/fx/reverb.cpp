@@ -12,8 +12,7 @@ namespace {
 constexpr float kDiffusion = 0.61803401f;
 }
 
-Reverb::Reverb(uint32_t rate) : rate_(rate)
-{
+Reverb::Reverb(uint32_t rate) : rate_(rate) {
     const double q = std::pow(2.0, 0.25);
     long t0 = std::lround(0.045 * rate);
     long t1 = std::lround(t0 * q);
@@ -36,8 +35,7 @@ Reverb::Reverb(uint32_t rate) : rate_(rate)
 
 int Reverb::type() const { return FX_DX8_REVERB; }
 
-void Reverb::set(const DX8Reverb& p)
-{
+void Reverb::set(const DX8Reverb& p) {
     p_ = p;
     p_.fInGain = std::clamp(p_.fInGain, -96.0f, 0.0f);
     p_.fReverbMix = std::clamp(p_.fReverbMix, -96.0f, 0.0f);
@@ -66,8 +64,7 @@ void Reverb::set(const DX8Reverb& p)
     wet_ = static_cast<float>(std::sqrt(m) * 4 / std::sqrt(sum) * in);
 }
 
-void Reverb::reset()
-{
+void Reverb::reset() {
     for (int i = 0; i < 4; ++i) {
         combLine_[i].clear();
         apLine_[i].clear();
@@ -75,8 +72,7 @@ void Reverb::reset()
     }
 }
 
-void Reverb::process(float* buf, size_t frames, int chans)
-{
+void Reverb::process(float* buf, size_t frames, int chans) {
     for (size_t n = 0; n < frames; ++n) {
         float* s = buf + n * chans;
         float l = s[0], r = chans > 1 ? s[1] : s[0];

@@ -20,30 +20,25 @@ struct Opened {
     bool music = false;
 };
 
-const char* familyName(AddOn a)
-{
-    static const char* names[] = {"WMA", "FLAC", "WV", "OFR", "AAC", "AIX", "ADX", "OPUS",
+const char* familyName(AddOn a) {
+    static const char* names[] = {"WMA", "FLAC", "WV",  "OFR", "AAC", "AIX", "ADX", "OPUS",
                                   "AC3", "ALAC", "APE", "MPC", "SPX", "TTA", "DSD", "WEBM"};
     return names[static_cast<int>(a)];
 }
 
 // The player's trial order: the core creator, each add-on, then tracker music.
-Opened open(Engine& e, const std::string& path)
-{
-    if (Handle h = e.StreamCreateFile(path, 0, 0, UNICODE))
-        return {h, "StreamCreateFile", false};
+Opened open(Engine& e, const std::string& path) {
+    if (Handle h = e.StreamCreateFile(path, 0, 0, UNICODE)) return {h, "StreamCreateFile", false};
     for (int i = 0; i <= static_cast<int>(AddOn::WEBM); ++i) {
         auto a = static_cast<AddOn>(i);
         if (Handle h = e.AddOnStreamCreateFile(a, path, 0, 0, UNICODE))
             return {h, std::string("AddOnStreamCreateFile(") + familyName(a) + ")", false};
     }
-    if (Handle h = e.MusicLoad(path, 0, 0, UNICODE | MUSIC_PRESCAN | SAMPLE_FLOAT, 0))
-        return {h, "MusicLoad", true};
+    if (Handle h = e.MusicLoad(path, 0, 0, UNICODE | MUSIC_PRESCAN | SAMPLE_FLOAT, 0)) return {h, "MusicLoad", true};
     return {};
 }
 
-std::string jsonString(const std::string& s)
-{
+std::string jsonString(const std::string& s) {
     std::string out = "\"";
     for (unsigned char c : s) {
         if (c == '"' || c == '\\') {
@@ -60,8 +55,7 @@ std::string jsonString(const std::string& s)
     return out + "\"";
 }
 
-int usage()
-{
+int usage() {
     std::fprintf(stderr,
                  "usage: orvelin-audio info FILE\n"
                  "       orvelin-audio render FILE OUT.wav|- [--eq g0,...,g9] [--fx chorus,echo,flanger,reverb]\n"
@@ -69,8 +63,7 @@ int usage()
     return 2;
 }
 
-int info(const std::string& path)
-{
+int info(const std::string& path) {
     Engine e;
     if (!e.Init(DEVICE_OFFLINE, 44100, 0)) {
         std::fprintf(stderr, "orvelin-audio: %s\n", describe(Engine::ErrorGetCode()));
@@ -84,58 +77,51 @@ int info(const std::string& path)
     ChannelInfo ci;
     e.ChannelGetInfo(o.h, ci);
     QWord len = e.ChannelGetLength(o.h, POS_BYTE);
-    std::printf("{\"file\": %s, \"creator\": \"%s\", \"rate\": %u, \"channels\": %u, \"flags\": %u, "
-                "\"ctype\": %u, \"length_bytes\": %s, \"length_seconds\": %s}\n",
-                jsonString(path).c_str(), o.creator.c_str(), ci.freq, ci.chans, ci.flags, ci.ctype,
-                len == kFail64 ? "null" : std::to_string(len).c_str(),
-                len == kFail64 ? "null" : std::to_string(e.ChannelBytes2Seconds(o.h, len)).c_str());
+    std::printf(
+        "{\"file\": %s, \"creator\": \"%s\", \"rate\": %u, \"channels\": %u, \"flags\": %u, "
+        "\"ctype\": %u, \"length_bytes\": %s, \"length_seconds\": %s}\n",
+        jsonString(path).c_str(), o.creator.c_str(), ci.freq, ci.chans, ci.flags, ci.ctype,
+        len == kFail64 ? "null" : std::to_string(len).c_str(),
+        len == kFail64 ? "null" : std::to_string(e.ChannelBytes2Seconds(o.h, len)).c_str());
     return 0;
 }
 
-bool parseList(const std::string& s, std::vector<std::string>& out)
-{
+bool parseList(const std::string& s, std::vector<std::string>& out) {
     std::stringstream ss(s);
     std::string item;
-    while (std::getline(ss, item, ','))
-        out.push_back(item);
+    while (std::getline(ss, item, ',')) out.push_back(item);
     return !out.empty();
 }
 
-int render(int argc, char** argv)
-{
+int render(int argc, char** argv) {
     std::string path = argv[2], outPath = argv[3];
     std::vector<float> eq;
     std::vector<std::string> fx;
     double seconds = -1, volume = 1;
     for (int i = 4; i < argc; ++i) {
         std::string a = argv[i];
-        if (i + 1 >= argc)
-            return usage();
+        if (i + 1 >= argc) return usage();
         std::string v = argv[++i];
         std::vector<std::string> items;
         char* end = nullptr;
         if (a == "--eq" && parseList(v, items) && items.size() == 10) {
             for (auto& g : items) {
                 eq.push_back(std::strtof(g.c_str(), &end));
-                if (*end)
-                    return usage();
+                if (*end) return usage();
             }
         } else if (a == "--fx" && parseList(v, fx)) {
         } else if (a == "--seconds") {
             seconds = std::strtod(v.c_str(), &end);
-            if (*end || seconds < 0)
-                return usage();
+            if (*end || seconds < 0) return usage();
         } else if (a == "--volume") {
             volume = std::strtod(v.c_str(), &end);
-            if (*end)
-                return usage();
+            if (*end) return usage();
         } else {
             return usage();
         }
     }
     Engine e;
-    if (!e.Init(DEVICE_OFFLINE, 44100, 0))
-        return 1;
+    if (!e.Init(DEVICE_OFFLINE, 44100, 0)) return 1;
     Opened o = open(e, path);
     if (!o.h) {
         std::fprintf(stderr, "orvelin-audio: %s: no creator accepts it\n", path.c_str());
@@ -143,8 +129,11 @@ int render(int argc, char** argv)
     }
     // The effects in the order and with the priority the player attaches them.
     for (const std::string& name : fx) {
-        int type = name == "flanger" ? FX_DX8_FLANGER : name == "chorus" ? FX_DX8_CHORUS
-                 : name == "echo" ? FX_DX8_ECHO : name == "reverb" ? FX_DX8_REVERB : -1;
+        int type = name == "flanger"  ? FX_DX8_FLANGER
+                   : name == "chorus" ? FX_DX8_CHORUS
+                   : name == "echo"   ? FX_DX8_ECHO
+                   : name == "reverb" ? FX_DX8_REVERB
+                                      : -1;
         if (type < 0 || !e.ChannelSetFX(o.h, type, 1)) {
             std::fprintf(stderr, "orvelin-audio: unknown effect %s\n", name.c_str());
             return 2;
@@ -187,11 +176,8 @@ int render(int argc, char** argv)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (argc == 3 && std::strcmp(argv[1], "info") == 0)
-        return info(argv[2]);
-    if (argc >= 4 && std::strcmp(argv[1], "render") == 0)
-        return render(argc, argv);
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "info") == 0) return info(argv[2]);
+    if (argc >= 4 && std::strcmp(argv[1], "render") == 0) return render(argc, argv);
     return usage();
 }

@@ -6,14 +6,18 @@ namespace audio::tool {
 
 namespace {
 
-void le16(unsigned char* p, uint16_t v) { p[0] = v & 0xFF; p[1] = v >> 8; }
-void le32(unsigned char* p, uint32_t v) { for (int i = 0; i < 4; ++i) p[i] = (v >> (8 * i)) & 0xFF; }
+void le16(unsigned char* p, uint16_t v) {
+    p[0] = v & 0xFF;
+    p[1] = v >> 8;
+}
+void le32(unsigned char* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = (v >> (8 * i)) & 0xFF;
+}
 
 }  // namespace
 
 WavWriter::WavWriter(std::string path, uint32_t rate, uint16_t chans)
-    : path_(std::move(path)), tmp_(path_ + ".part"), rate_(rate), chans_(chans)
-{
+    : path_(std::move(path)), tmp_(path_ + ".part"), rate_(rate), chans_(chans) {
     f_ = std::fopen(tmp_.c_str(), "wb");
     unsigned char header[44] = {};
     if (f_ && std::fwrite(header, 1, sizeof header, f_) != sizeof header) {
@@ -22,29 +26,23 @@ WavWriter::WavWriter(std::string path, uint32_t rate, uint16_t chans)
     }
 }
 
-WavWriter::~WavWriter()
-{
+WavWriter::~WavWriter() {
     if (f_) {
         std::fclose(f_);
         std::remove(tmp_.c_str());
     }
 }
 
-bool WavWriter::write(const float* frames, size_t count)
-{
-    if (!f_)
-        return false;
+bool WavWriter::write(const float* frames, size_t count) {
+    if (!f_) return false;
     // The data chunk size is 32-bit.
-    if ((frames_ + count) * chans_ * 4 > 0xFFFFFF00u)
-        return false;
+    if ((frames_ + count) * chans_ * 4 > 0xFFFFFF00u) return false;
     frames_ += count;
     return std::fwrite(frames, sizeof(float) * chans_, count, f_) == count;
 }
 
-bool WavWriter::finish()
-{
-    if (!f_)
-        return false;
+bool WavWriter::finish() {
+    if (!f_) return false;
     uint32_t data = static_cast<uint32_t>(frames_ * chans_ * 4);
     unsigned char h[44];
     std::memcpy(h, "RIFF", 4);

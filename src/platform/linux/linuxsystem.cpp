@@ -2,9 +2,9 @@
 
 #include <fcntl.h>
 #include <malloc.h>
-#include <sys/mman.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdio>

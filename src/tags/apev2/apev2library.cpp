@@ -148,8 +148,7 @@ int TAPEv2Tag::ParseTag(TStream& stream) {
     int64_t itemsStart = where.FooterPos + kFooterSize - footer.Size;
     if (footer.Size < kFooterSize || itemsStart < 0) return APEV2_ERROR_CORRUPT;
     std::string items;
-    if (!stream.SetPosition(itemsStart) || !stream.ReadBytes(items, footer.Size - kFooterSize))
-        return APEV2_ERROR;
+    if (!stream.SetPosition(itemsStart) || !stream.ReadBytes(items, footer.Size - kFooterSize)) return APEV2_ERROR;
 
     // Every size is checked against what the tag still holds; what was read
     // before a bad item is kept.
@@ -173,8 +172,7 @@ int TAPEv2Tag::ParseTag(TStream& stream) {
             TAPEv2Frame* frame = AddFrame(DecodeUtf8OrLegacy(key));
             frame->Format = ((itemFlags >> 1) & 3) == 0 ? ffText : ffBinary;
             frame->Stream.Bytes() = std::string(value);
-            if (footer.Version == 1000 && frame->Format == ffText)
-                frame->Stream.Bytes() = common::legacyToUtf8(value);
+            if (footer.Version == 1000 && frame->Format == ffText) frame->Stream.Bytes() = common::legacyToUtf8(value);
             Loaded = true;
             break;
         }
@@ -323,12 +321,9 @@ TAPEv2Frame* TAPEv2Tag::FindFrame(std::string_view Name) const {
 
 void TAPEv2Tag::SetText(std::string_view Name, std::string_view Text) {
     TAPEv2Frame* frame = FindFrame(Name);
-    if (frame && Text.empty())
-        DeleteFrameByName(Name);
-    else if (frame)
-        frame->SetText(Text);
-    else if (!Text.empty())
-        AddTextFrame(Name, Text);
+    if (frame && Text.empty()) DeleteFrameByName(Name);
+    else if (frame) frame->SetText(Text);
+    else if (!Text.empty()) AddTextFrame(Name, Text);
 }
 
 std::string TAPEv2Tag::GetText(std::string_view Name) {

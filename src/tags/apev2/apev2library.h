@@ -18,7 +18,7 @@ namespace tags {
 inline constexpr int APEV2_SUCCESS = 0;
 inline constexpr int APEV2_ERROR_NO_TAG = 1;
 inline constexpr int APEV2_ERROR_OPENING_FILE = 4;  // missing or cannot be opened
-inline constexpr int APEV2_ERROR_CORRUPT = 7;        // sizes that do not fit the tag
+inline constexpr int APEV2_ERROR_CORRUPT = 7;       // sizes that do not fit the tag
 inline constexpr int APEV2_ERROR_UNSUPPORTED_VERSION = 8;
 inline constexpr int APEV2_ERROR_READING_FOOTER = 9;
 inline constexpr int APEV2_ERROR_FILE_READONLY = 10;

@@ -82,8 +82,8 @@ int RemoveCommand(const std::vector<std::string>& args) {
     TTagType type = ttAutomatic;
     for (const auto& [name, value] : options) {
         static const std::pair<const char*, TTagType> kTypes[] = {
-            {"ID3v1", ttID3v1}, {"ID3v2", ttID3v2}, {"APEv2", ttAPEv2}, {"FLAC", ttFlac}, {"MP4", ttMP4},
-            {"Ogg", ttOpusVorbis}, {"WAV", ttWAV}, {"WMA", ttWMA}, {"all", ttAutomatic}};
+            {"ID3v1", ttID3v1},    {"ID3v2", ttID3v2}, {"APEv2", ttAPEv2}, {"FLAC", ttFlac},    {"MP4", ttMP4},
+            {"Ogg", ttOpusVorbis}, {"WAV", ttWAV},     {"WMA", ttWMA},     {"all", ttAutomatic}};
         type = ttNone;
         for (const auto& [n, t] : kTypes)
             if (common::equalsNoCase(value, n)) type = t;

@@ -44,7 +44,7 @@ private:
     int32_t FBufPos = 0;   // logical position inside the buffer
     int32_t FBufSize = 0;  // valid bytes in the buffer
     TStream* FStream;
-    int64_t FStreamPos;    // offset in FStream of FBuf[0]
+    int64_t FStreamPos;  // offset in FStream of FBuf[0]
     int64_t FStreamSize;
     bool FWriting = false;  // the buffer holds bytes still to be written
     bool FGood = true;

@@ -27,9 +27,7 @@ inline uint32_t ReadBE32(const void* p) {
     const uint8_t* b = detail::bytes(p);
     return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
 }
-inline uint64_t ReadBE64(const void* p) {
-    return uint64_t(ReadBE32(p)) << 32 | ReadBE32(detail::bytes(p) + 4);
-}
+inline uint64_t ReadBE64(const void* p) { return uint64_t(ReadBE32(p)) << 32 | ReadBE32(detail::bytes(p) + 4); }
 inline uint16_t ReadLE16(const void* p) {
     const uint8_t* b = detail::bytes(p);
     return static_cast<uint16_t>(b[1] << 8 | b[0]);
@@ -42,9 +40,7 @@ inline uint32_t ReadLE32(const void* p) {
     const uint8_t* b = detail::bytes(p);
     return uint32_t(b[3]) << 24 | uint32_t(b[2]) << 16 | uint32_t(b[1]) << 8 | b[0];
 }
-inline uint64_t ReadLE64(const void* p) {
-    return uint64_t(ReadLE32(detail::bytes(p) + 4)) << 32 | ReadLE32(p);
-}
+inline uint64_t ReadLE64(const void* p) { return uint64_t(ReadLE32(detail::bytes(p) + 4)) << 32 | ReadLE32(p); }
 
 // --- Writes -----------------------------------------------------------------
 
@@ -85,6 +81,7 @@ inline void WriteLE64(void* p, uint64_t v) {
 
 // --- Appends, for building headers in a std::string ---------------------
 
+// clang-format off
 inline void AppendBE16(std::string& out, uint16_t v) { char b[2]; WriteBE16(b, v); out.append(b, 2); }
 inline void AppendBE24(std::string& out, uint32_t v) { char b[3]; WriteBE24(b, v); out.append(b, 3); }
 inline void AppendBE32(std::string& out, uint32_t v) { char b[4]; WriteBE32(b, v); out.append(b, 4); }
@@ -93,6 +90,7 @@ inline void AppendLE16(std::string& out, uint16_t v) { char b[2]; WriteLE16(b, v
 inline void AppendLE24(std::string& out, uint32_t v) { char b[3]; WriteLE24(b, v); out.append(b, 3); }
 inline void AppendLE32(std::string& out, uint32_t v) { char b[4]; WriteLE32(b, v); out.append(b, 4); }
 inline void AppendLE64(std::string& out, uint64_t v) { char b[8]; WriteLE64(b, v); out.append(b, 8); }
+// clang-format on
 
 // --- Synchsafe 28-bit integers ------------------------------------------
 
@@ -102,8 +100,7 @@ constexpr uint32_t kSynchsafe28Max = (1u << 28) - 1;
 // value past 2^28 - 1. IsSynchsafe tells whether all four top bits are clear.
 inline uint32_t ReadSynchsafe28(const void* p) {
     const uint8_t* b = detail::bytes(p);
-    return uint32_t(b[0] & 0x7F) << 21 | uint32_t(b[1] & 0x7F) << 14 | uint32_t(b[2] & 0x7F) << 7 |
-           (b[3] & 0x7F);
+    return uint32_t(b[0] & 0x7F) << 21 | uint32_t(b[1] & 0x7F) << 14 | uint32_t(b[2] & 0x7F) << 7 | (b[3] & 0x7F);
 }
 inline bool IsSynchsafe(const void* p) {
     const uint8_t* b = detail::bytes(p);

@@ -75,7 +75,7 @@ bool ApplyTailPlan(TStream& stream, const TTailPlan& plan) {
 }
 
 bool IsReadOnlyFile(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return false;
     return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
@@ -105,7 +105,7 @@ bool replaceThroughTemp(const std::string& target, TStream* source, int64_t head
 TTailStatus RewriteFileTail(const std::string& path, const TTailOptions& options, const TTailPlanner& planner,
                             int& planResult) {
     planResult = 0;
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         if (!options.CreateIfMissing) return TTailStatus::tsMissing;
         TMemoryStream empty;

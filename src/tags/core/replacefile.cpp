@@ -30,7 +30,7 @@ int ReplaceFileThroughTemp(const std::string& target, const std::function<int(TF
         if (result == 0 && !out->Good()) result = -1;
     }
     if (result == 0 && !SyncFile(tmp)) result = -1;
-    struct stat st{};
+    struct stat st {};
     if (result == 0 && ::stat(target.c_str(), &st) == 0) {
         ::chmod(tmp.c_str(), st.st_mode & 07777);
         // Best effort: only root may give the file back to another owner.

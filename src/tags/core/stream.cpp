@@ -65,7 +65,7 @@ std::unique_ptr<TFileStream> TFileStream::Open(const std::string& path, TFileMod
     }
     int fd = ::open(path.c_str(), flags, 0644);
     if (fd < 0) return nullptr;
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         ::close(fd);
         errno = EISDIR;
@@ -124,7 +124,7 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
 }
 
 int64_t TFileStream::GetSize() {
-    struct stat st{};
+    struct stat st {};
     return ::fstat(fd_, &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
 }
 
@@ -187,9 +187,7 @@ bool TMemoryStream::LoadFromFile(const std::string& path) {
     return f && LoadFromStream(*f);
 }
 
-bool TMemoryStream::SaveToStream(TStream& target) const {
-    return target.WriteBuffer(data_.data(), GetSizeConst());
-}
+bool TMemoryStream::SaveToStream(TStream& target) const { return target.WriteBuffer(data_.data(), GetSizeConst()); }
 
 bool TMemoryStream::SaveToFile(const std::string& path) const {
     auto f = TFileStream::Open(path, TFileMode::fmCreate);

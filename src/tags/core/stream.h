@@ -47,7 +47,7 @@ enum class TFileMode {
     // Read-write while others keep reading (shared advisory lock): enough to
     // overwrite bytes in place while another program plays the file.
     fmOpenReadWriteShared,
-    fmCreate,         // created or truncated, exclusive access
+    fmCreate,  // created or truncated, exclusive access
 };
 
 class TFileStream final : public TStream {

@@ -16,9 +16,7 @@ public:
     explicit Probe(TStream& s) : FStream(s) {}
 
     // Exactly n bytes at pos, or false.
-    bool At(int64_t pos, void* buffer, int64_t n) {
-        return FStream.SetPosition(pos) && FStream.ReadBuffer(buffer, n);
-    }
+    bool At(int64_t pos, void* buffer, int64_t n) { return FStream.SetPosition(pos) && FStream.ReadBuffer(buffer, n); }
     // Up to n bytes at pos; how many were read.
     int64_t Some(int64_t pos, void* buffer, int64_t n) {
         if (!FStream.SetPosition(pos)) return 0;
@@ -65,7 +63,14 @@ bool IsOldMusepack(Probe& p, int64_t offset) {
 
 bool IsMPEGSync(unsigned char b) {
     switch (b) {
-    case 0xF9: case 0xFA: case 0xFB: case 0xFC: case 0xFD: case 0xF2: case 0xF3: case 0xE3: return true;
+    case 0xF9:
+    case 0xFA:
+    case 0xFB:
+    case 0xFC:
+    case 0xFD:
+    case 0xF2:
+    case 0xF3:
+    case 0xE3: return true;
     default: return false;
     }
 }

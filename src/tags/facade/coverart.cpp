@@ -92,11 +92,27 @@ std::string MIMETypeFromPicture(const void* picture, uint64_t dataSize) {
 
 namespace {
 constexpr std::array<const char*, 21> kPictureTypes = {
-    "Other", "32x32 pixels 'file icon' (PNG only)", "Other file icon", "Cover (front)", "Cover (back)",
-    "Leaflet page", "Media (e.g. label side of CD)", "Lead artist/lead performer/soloist",
-    "Artist/performer", "Conductor", "Band/Orchestra", "Composer", "Lyricist/text writer",
-    "Recording Location", "During recording", "During performance", "Movie/video screen capture",
-    "A bright coloured fish", "Illustration", "Band/artist logotype", "Publisher/Studio logotype",
+    "Other",
+    "32x32 pixels 'file icon' (PNG only)",
+    "Other file icon",
+    "Cover (front)",
+    "Cover (back)",
+    "Leaflet page",
+    "Media (e.g. label side of CD)",
+    "Lead artist/lead performer/soloist",
+    "Artist/performer",
+    "Conductor",
+    "Band/Orchestra",
+    "Composer",
+    "Lyricist/text writer",
+    "Recording Location",
+    "During recording",
+    "During performance",
+    "Movie/video screen capture",
+    "A bright coloured fish",
+    "Illustration",
+    "Band/artist logotype",
+    "Publisher/Studio logotype",
 };
 }  // namespace
 

@@ -20,8 +20,6 @@ std::unique_ptr<TFormatTag> CreateFormatTag(TTagType type) {
     }
 }
 
-std::unique_ptr<TStreamPropertiesReader> CreateStreamPropertiesReader(TStreamPropertiesKind) {
-    return nullptr;
-}
+std::unique_ptr<TStreamPropertiesReader> CreateStreamPropertiesReader(TStreamPropertiesKind) { return nullptr; }
 
 }  // namespace tags

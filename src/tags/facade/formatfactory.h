@@ -13,8 +13,8 @@
 namespace tags {
 
 // The eight formats the facade owns, in the order it loads them.
-constexpr std::array<TTagType, 8> kFormatLoadOrder = {ttAPEv2, ttFlac, ttID3v1, ttID3v2,
-                                                      ttMP4, ttOpusVorbis, ttWAV, ttWMA};
+constexpr std::array<TTagType, 8> kFormatLoadOrder = {ttAPEv2, ttFlac,       ttID3v1, ttID3v2,
+                                                      ttMP4,   ttOpusVorbis, ttWAV,   ttWMA};
 
 // Never null for the eight format types above; null for any other type.
 std::unique_ptr<TFormatTag> CreateFormatTag(TTagType type);

@@ -12,8 +12,6 @@ int DeleteItemsByNameAndValue(TFormatTag& tag, const std::string& name, const st
     });
 }
 
-bool TNullFormatTag::Assign(const TFormatTag& source) {
-    return std::strcmp(source.FormatName(), FName) == 0;
-}
+bool TNullFormatTag::Assign(const TFormatTag& source) { return std::strcmp(source.FormatName(), FName) == 0; }
 
 }  // namespace tags

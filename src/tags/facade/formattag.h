@@ -83,7 +83,10 @@ public:
     virtual int SaveToFile(const std::string& fileName) = 0;
     virtual int SaveToStream(TStream& stream, bool buffered) = 0;
     // Removes this format's tag from a file without loading it.
-    virtual int RemoveFromFile(const std::string& fileName) { (void)fileName; return trUnknownError; }
+    virtual int RemoveFromFile(const std::string& fileName) {
+        (void)fileName;
+        return trUnknownError;
+    }
     // False when source is not of the same format.
     virtual bool Assign(const TFormatTag& source) = 0;
     virtual int64_t Count() const = 0;    // native items
@@ -100,7 +103,10 @@ public:
     virtual void Prepare(const TTags& tags) { (void)tags; }
     virtual std::vector<TNativeItem> NativeItems() const { return {}; }
     // Index into NativeItems(); false when out of range or not supported.
-    virtual bool DeleteNativeItem(size_t index) { (void)index; return false; }
+    virtual bool DeleteNativeItem(size_t index) {
+        (void)index;
+        return false;
+    }
     virtual TAudioAttributes AudioAttributes() const { return {}; }
 };
 

@@ -11,13 +11,13 @@ namespace tags {
 namespace {
 
 struct Field {
-    const char* Native;   // as --native lists it
+    const char* Native;  // as --native lists it
     const char* Unified;
     std::string TID3v1Tag::*Text;  // null for the track number
 };
 constexpr Field kFields[] = {
-    {"Title", "TITLE", &TID3v1Tag::Title},     {"Artist", "ARTIST", &TID3v1Tag::Artist},
-    {"Album", "ALBUM", &TID3v1Tag::Album},     {"Year", "YEAR", &TID3v1Tag::Year},
+    {"Title", "TITLE", &TID3v1Tag::Title},       {"Artist", "ARTIST", &TID3v1Tag::Artist},
+    {"Album", "ALBUM", &TID3v1Tag::Album},       {"Year", "YEAR", &TID3v1Tag::Year},
     {"Comment", "COMMENT", &TID3v1Tag::Comment}, {"Track", "TRACKNUMBER", nullptr},
     {"Genre", "GENRE", &TID3v1Tag::Genre},
 };
@@ -42,17 +42,13 @@ int TID3v1FormatTag::LoadFromFile(const std::string& fileName, const TFormatLoad
     return result;
 }
 
-int TID3v1FormatTag::LoadFromStream(TStream& stream, const TFormatLoadOptions&) {
-    return Tag.LoadFromStream(stream);
-}
+int TID3v1FormatTag::LoadFromStream(TStream& stream, const TFormatLoadOptions&) { return Tag.LoadFromStream(stream); }
 
 int TID3v1FormatTag::SaveToFile(const std::string& fileName) {
     return Tag.SaveToFile(fileName, !Tag.LyricsFrames.empty());
 }
 
-int TID3v1FormatTag::SaveToStream(TStream& stream, bool) {
-    return Tag.SaveToStream(stream, !Tag.LyricsFrames.empty());
-}
+int TID3v1FormatTag::SaveToStream(TStream& stream, bool) { return Tag.SaveToStream(stream, !Tag.LyricsFrames.empty()); }
 
 int TID3v1FormatTag::RemoveFromFile(const std::string& fileName) { return RemoveID3v1TagFromFile(fileName, false); }
 

@@ -82,8 +82,8 @@ int TID3v2FormatTag::LoadFromStream(TStream& stream, const TFormatLoadOptions& o
 int TID3v2FormatTag::SaveToFile(const std::string& fileName) {
     Tag.SetAllFrameDataStreams();
     // Every frame deleted: the tag goes, rather than staying as it was.
-    if (Tag.Frames.empty()) return Tag.Loaded ? StripID3v2TagFromFile(fileName, Tag.PreserveFileDateTime)
-                                              : ID3V2LIBRARY_ERROR_EMPTY_TAG;
+    if (Tag.Frames.empty())
+        return Tag.Loaded ? StripID3v2TagFromFile(fileName, Tag.PreserveFileDateTime) : ID3V2LIBRARY_ERROR_EMPTY_TAG;
     return Tag.SaveToFile(fileName, true);
 }
 
@@ -183,22 +183,21 @@ void TID3v2FormatTag::DeleteEntry(const TTag& entry) {
     } else {
         std::string frame = ID3v2NameToFrame(entry.Name);
         if (!frame.empty())
-            while (Tag.DeleteFrame(std::string_view(frame))) {
-            }
+            while (Tag.DeleteFrame(std::string_view(frame))) {}
     }
 }
 
 void TID3v2FormatTag::Prepare(const TTags& tags) {
     const TID3v2TextEncoding encoding = tags.ID3v2WriteUTF8Text ? teUTF8 : teUnicode;
     auto deleteAll = [&](std::string_view id) {
-        while (Tag.DeleteFrame(id)) {
-        }
+        while (Tag.DeleteFrame(id)) {}
     };
     // A frame identifier (or a TXXX name) is cleared the first time an entry
     // needs it, so several entries of one name all get written.
     std::set<std::string> cleared;
     auto firstTime = [&](const std::string& key) { return cleared.insert(key).second; };
-    const bool writes24 = Tag.WriteVersion == sfid3v24 || (Tag.WriteVersion == sfid3v2NoChange && Tag.MajorVersion == 4);
+    const bool writes24 =
+        Tag.WriteVersion == sfid3v24 || (Tag.WriteVersion == sfid3v2NoChange && Tag.MajorVersion == 4);
     std::optional<std::string> year24;
 
     for (const auto& entry : tags.Tags) {

@@ -10,6 +10,7 @@ namespace {
 
 using Pair = std::pair<std::string_view, std::string_view>;
 
+// clang-format off
 constexpr Pair kFrames[] = {
     {"TPE1", "ARTIST"}, {"TIT2", "TITLE"}, {"TPE2", "ALBUMARTIST"}, {"TCOM", "COMPOSER"},
     {"TIT3", "SUBTITLE"}, {"TPE4", "MIXARTIST"}, {"TALB", "ALBUM"}, {"TCOP", "COPYRIGHT"},
@@ -29,6 +30,7 @@ constexpr Pair kFrames[] = {
     // Written only: names that other formats use for the same field.
     {"TYER", "DATE"}, {"TRCK", "TRACK"}, {"TPOS", "DISC"},
 };
+// clang-format on
 
 }  // namespace
 

@@ -43,8 +43,7 @@ double TSourceAudioAttributes::PlayTime() const {
     };
     constexpr double TAudioAttributes::*own = &TAudioAttributes::PlayTime;
     for (Source s : {Source{ttFlac, own}, Source{ttOpusVorbis, own}, Source{ttWAV, own}, Source{ttMP4, own},
-                     Source{ttID3v2, own}, Source{ttWMA, own},
-                     Source{ttID3v2, &TAudioAttributes::ContainerPlayTime}}) {
+                     Source{ttID3v2, own}, Source{ttWMA, own}, Source{ttID3v2, &TAudioAttributes::ContainerPlayTime}}) {
         const TFormatTag* tag = Parent->FormatTag(s.type);
         if (!tag) continue;
         double v = tag->AudioAttributes().*(s.field);

@@ -20,8 +20,7 @@ template <typename F>
 void Guarded(F&& f) noexcept {
     try {
         f();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 bool SameName(const std::string& a, const std::string& b) { return common::equalsNoCase(a, b); }
@@ -159,8 +158,7 @@ void TTags::LoadStreamProperties(TStream* stream, const std::string& fileName, c
         {ParseWavPackAudioAttributes, ".WV", spkWavPack, SourceAudioAttributes.WAVPackAttributes, 0, apev2Size},
         {ParseMusePackAudioAttributes, ".MPC", spkMusepack, SourceAudioAttributes.MusePackAttributes, id3v2Size,
          restSize},
-        {ParseMonkeyAudioAttributes, ".APE", spkMonkey, SourceAudioAttributes.MonkeyAttributes, id3v2Size,
-         restSize},
+        {ParseMonkeyAudioAttributes, ".APE", spkMonkey, SourceAudioAttributes.MonkeyAttributes, id3v2Size, restSize},
     };
     for (Reader& r : readers) {
         if (!r.wanted || (!stream && extension != r.extension) || !FFactory.PropertiesReader) continue;
@@ -168,10 +166,8 @@ void TTags::LoadStreamProperties(TStream* stream, const std::string& fileName, c
         if (!reader) continue;
         bool valid = false;
         Guarded([&] {
-            if (stream)
-                valid = stream->SetPosition(0) && reader->LoadFromStream(*stream, r.leading, r.trailing);
-            else
-                valid = reader->LoadFromFile(fileName, r.leading, r.trailing);
+            if (stream) valid = stream->SetPosition(0) && reader->LoadFromStream(*stream, r.leading, r.trailing);
+            else valid = reader->LoadFromFile(fileName, r.leading, r.trailing);
             valid = valid && reader->Valid();
         });
         if (valid) r.slot = std::move(reader);
@@ -184,8 +180,12 @@ void TTags::LoadTags() {
         TFormatTag* tag = FormatTag(type);
         if (!tag || !tag->Loaded()) continue;
         switch (type) {
-        case ttID3v1: if (!OnlyParseCoverArts) LoadID3v1Tags(); break;
-        case ttWAV: if (!OnlyParseCoverArts) LoadWAVTags(); break;
+        case ttID3v1:
+            if (!OnlyParseCoverArts) LoadID3v1Tags();
+            break;
+        case ttWAV:
+            if (!OnlyParseCoverArts) LoadWAVTags();
+            break;
         case ttAPEv2: LoadAPEv2Tags(); break;
         case ttOpusVorbis: LoadOggVorbisAndOpusTags(); break;
         case ttWMA: LoadWMATags(); break;
@@ -358,8 +358,8 @@ bool TTags::ItemAlreadyOnList(const std::vector<std::string>& list, const std::s
 bool TTags::Delete(int index) {
     if (index < 0 || index >= Count()) return false;
     const TTag& entry = *Tags[static_cast<size_t>(index)];
-    for (TFormatTag* tag : {APEv2Tag.get(), FlacTag.get(), OggVorbisAndOpusTag.get(), ID3v1Tag.get(),
-                            ID3v2Tag.get(), MP4Tag.get(), WAVTag.get(), WMATag.get()})
+    for (TFormatTag* tag : {APEv2Tag.get(), FlacTag.get(), OggVorbisAndOpusTag.get(), ID3v1Tag.get(), ID3v2Tag.get(),
+                            MP4Tag.get(), WAVTag.get(), WMATag.get()})
         Guarded([&] { tag->DeleteEntry(entry); });
     return detail::EraseAt(Tags, index);
 }

@@ -40,7 +40,7 @@ int GuardedCode(F&& f) noexcept {
 class ModificationTime {
 public:
     ModificationTime(const std::string& path, bool keep) : FPath(path) {
-        struct stat st{};
+        struct stat st {};
         if (keep && ::stat(path.c_str(), &st) == 0) FTime = st.st_mtim;
     }
     ~ModificationTime() {
@@ -75,9 +75,7 @@ std::vector<TTagType> FormatsOfExtension(const std::string& ext) {
 }
 
 // One format of the eight (ttLyrics2 being ID3v1 with its Lyrics3 block).
-bool IsOneFormat(TTagType type) {
-    return (type >= ttAPEv2 && type <= ttWMA) || type == ttLyrics2;
-}
+bool IsOneFormat(TTagType type) { return (type >= ttAPEv2 && type <= ttWMA) || type == ttLyrics2; }
 
 }  // namespace
 
@@ -177,8 +175,7 @@ int TTags::SaveToFile(const std::string& fileName, TTagType tagType) {
                 if (FormatTag(type)->Loaded() && save(type) && type != ttID3v1) saved = true;
         if (!saved) saved = SaveByContent(GetAudioFormat(fileName), save, true);
         if (!saved)
-            for (TTagType type : FormatsOfExtension(common::asciiUpper(common::extractFileExt(fileName))))
-                save(type);
+            for (TTagType type : FormatsOfExtension(common::asciiUpper(common::extractFileExt(fileName)))) save(type);
     }
     return last;
 }

@@ -27,8 +27,8 @@ enum TTagType : int32_t {
 
 // Index 0 takes precedence when formats disagree about a field.
 using TTagPriority = std::array<TTagType, 9>;
-constexpr TTagPriority kDefaultTagLoadPriority = {ttFlac, ttOpusVorbis, ttMP4, ttWAV, ttID3v2,
-                                                  ttAPEv2, ttID3v1, ttWMA, ttNone};
+constexpr TTagPriority kDefaultTagLoadPriority = {ttFlac,  ttOpusVorbis, ttMP4, ttWAV, ttID3v2,
+                                                  ttAPEv2, ttID3v1,      ttWMA, ttNone};
 
 enum TTagPictureFormat : int32_t {
     tpfUnknown = 0,
@@ -130,7 +130,7 @@ struct TTagsLibraryDefaults {
     bool PreserveFileDateTime = false;
     bool ID3v2WriteUTF8Text = false;
     bool OnlyParseCoverArts = false;
-    uint32_t PaddingToWrite = 4096;   // FLAC, ID3v2, MP4 and Ogg writers
+    uint32_t PaddingToWrite = 4096;  // FLAC, ID3v2, MP4 and Ogg writers
     bool OggParsePlayTime = false;
 };
 inline constexpr TTagsLibraryDefaults kTagsLibraryDefaults{};

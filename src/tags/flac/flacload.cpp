@@ -10,7 +10,6 @@
 
 namespace tags {
 
-
 // The metadata blocks as one byte sequence, whether they lie in the file or
 // are spread over Ogg packets.
 class TFlacTag::BlockReader {

@@ -53,7 +53,7 @@ bool ParsePictureBlock(const std::string& data, TFlacTagCoverArtInfo& info, size
 }
 
 std::string BuildPictureBlock(const TFlacTagCoverArtInfo& info, const std::string& picture) {
-        std::string out;
+    std::string out;
     AppendBE32(out, info.PictureType);
     // Lengths are byte counts, so a MIME type with a non-ASCII character
     // still yields a block that parses.

@@ -87,8 +87,8 @@ int TFlacTag::PlanNative(TStream& Source, const std::string& Comment, SavePlan& 
     if (!ForceReWrite && FPaddingIndex > 0 && room > 0 && !FVorbisFragments &&
         CalculateMetaBlocksSize(true) == FMetaBlocksSize) {
         Plan.InPlace = true;
-        if (FVorbisIndex > 0 && FPaddingIndex == FVorbisIndex + 1 && !FPaddingFragments &&
-            room <= flacMaxBlockSize && PicturesMatchFile(Source)) {
+        if (FVorbisIndex > 0 && FPaddingIndex == FVorbisIndex + 1 && !FPaddingFragments && room <= flacMaxBlockSize &&
+            PicturesMatchFile(Source)) {
             Plan.Offset = FVCOffset - 4;
             Plan.Bytes = Block(flacBlockVorbisComment, false, Comment) + Padding(FPaddingLast, room);
             if (room == FPadding) Plan.Bytes.resize(Plan.Bytes.size() - static_cast<size_t>(room));
@@ -132,7 +132,8 @@ int TFlacTag::PlanOgg(TStream& Source, const std::string& Comment, SavePlan& Pla
         if (m.BlockType != flacBlockPadding)
             packets.push_back(Block(static_cast<uint8_t>(m.BlockType), false, m.Data.Bytes()));
     int64_t wrapped = 0;
-    for (const std::string& p : packets) wrapped += TOGGStream::CalculateWrappedStreamSize(static_cast<int64_t>(p.size()));
+    for (const std::string& p : packets)
+        wrapped += TOGGStream::CalculateWrappedStreamSize(static_cast<int64_t>(p.size()));
 
     // Grow a padding packet until the header pages fill the old room exactly.
     const int64_t region = FAudioOffset - FMetaStart;
@@ -191,7 +192,8 @@ int TFlacTag::MakePlan(TStream& Source, SavePlan& Plan, bool Buffered) {
 }
 
 bool TFlacTag::WriteInPlace(TStream& Target, const SavePlan& Plan) const {
-    if (!Target.SetPosition(Plan.Offset) || !Target.WriteBuffer(Plan.Bytes.data(), static_cast<int64_t>(Plan.Bytes.size())))
+    if (!Target.SetPosition(Plan.Offset) ||
+        !Target.WriteBuffer(Plan.Bytes.data(), static_cast<int64_t>(Plan.Bytes.size())))
         return false;
     return !Plan.Ogg || RenumberInPlace(Target, FAudioOffset, Plan.Serial, Plan.FirstAudioPage);
 }
@@ -228,7 +230,7 @@ int TFlacTag::SaveFile(const std::string& FilePath, bool Buffered) {
     char* real = ::realpath(FilePath.c_str(), nullptr);
     const std::string Path = real ? real : FilePath;
     std::free(real);
-    struct stat st{};
+    struct stat st {};
     if (::stat(Path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return flacCannotOpen;
     if ((st.st_mode & 0222) == 0) return flacReadOnly;
 

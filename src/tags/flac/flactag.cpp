@@ -10,7 +10,6 @@
 
 namespace tags {
 
-
 TFlacTag::TFlacTag() { Clear(); }
 TFlacTag::~TFlacTag() = default;
 
@@ -54,13 +53,11 @@ void TFlacTag::Clear() {
 
 bool TFlacTag::Valid() const {
     const TFlacHeader& h = StreamType == fstOggFlac ? FOggFlacHeader.StreamInfo : FHeader;
-    return std::memcmp(h.StreamMarker, "fLaC", 4) == 0 && FChannels > 0 && FSampleRate > 0 &&
-           FBitsPerSample > 0 && FSamples > 0;
+    return std::memcmp(h.StreamMarker, "fLaC", 4) == 0 && FChannels > 0 && FSampleRate > 0 && FBitsPerSample > 0 &&
+           FSamples > 0;
 }
 
-double TFlacTag::Playtime() const {
-    return Valid() ? static_cast<double>(FSamples) / FSampleRate : 0.0;
-}
+double TFlacTag::Playtime() const { return Valid() ? static_cast<double>(FSamples) / FSampleRate : 0.0; }
 
 double TFlacTag::Ratio() const {
     if (!Valid()) return 0.0;
@@ -118,10 +115,8 @@ std::string TFlacTag::GetText(const std::string& Name) {
 
 void TFlacTag::SetText(const std::string& Name, const std::string& Text) {
     int i = FindNoCase(Tags, Name);
-    if (i >= 0)
-        Tags[i]->SetText(Text);
-    else if (!Text.empty())
-        AddTextTag(Name, Text);
+    if (i >= 0) Tags[i]->SetText(Text);
+    else if (!Text.empty()) AddTextTag(Name, Text);
 }
 
 bool TFlacTag::GetList(const std::string& Name, std::vector<std::string>& List) {
@@ -184,8 +179,7 @@ int TFlacTag::AddMetaDataCoverArt(TStream* Stream, int64_t Blocklength) {
     return CoverArtCount() - 1;
 }
 
-int TFlacTag::AddMetaDataOther(const uint8_t aMetaHeader[4], TStream* Stream, int64_t Blocklength,
-                               uint32_t BlockType) {
+int TFlacTag::AddMetaDataOther(const uint8_t aMetaHeader[4], TStream* Stream, int64_t Blocklength, uint32_t BlockType) {
     TMetaData& m = aMetaBlockOther.emplace_back();
     std::memcpy(m.MetaDataBlockHeader, aMetaHeader, 4);
     m.BlockType = BlockType;

@@ -16,14 +16,14 @@ namespace tags {
 
 // Result codes of loading, saving and removing.
 inline constexpr int flacSuccess = 0;
-inline constexpr int flacNoMetaData = 1;       // STREAMINFO is the only block: nothing to load or save
-inline constexpr int flacCannotOpen = 4;       // missing, unreadable, or held by another writer
-inline constexpr int flacTempFile = 6;         // the temporary file cannot be written or renamed
-inline constexpr int flacMappingVersion = 7;   // Ogg FLAC with a mapping version other than 1
+inline constexpr int flacNoMetaData = 1;      // STREAMINFO is the only block: nothing to load or save
+inline constexpr int flacCannotOpen = 4;      // missing, unreadable, or held by another writer
+inline constexpr int flacTempFile = 6;        // the temporary file cannot be written or renamed
+inline constexpr int flacMappingVersion = 7;  // Ogg FLAC with a mapping version other than 1
 inline constexpr int flacNotFlac = 8;
-inline constexpr int flacCannotLock = 9;       // no exclusive access for a rewrite
+inline constexpr int flacCannotLock = 9;  // no exclusive access for a rewrite
 inline constexpr int flacReadOnly = 10;
-inline constexpr int flacError = 0xFFFF;       // anything else, a damaged metadata area included
+inline constexpr int flacError = 0xFFFF;  // anything else, a damaged metadata area included
 
 enum TFlacStreamType { fstUnknown = 0, fstNativeFlac = 1, fstOggFlac = 2 };
 
@@ -36,17 +36,17 @@ inline constexpr uint32_t flacMaxBlockSize = 0xFFFFFF;
 
 // The first 42 bytes of a native stream.
 struct TFlacHeader {
-    char StreamMarker[4];          // "fLaC"
+    char StreamMarker[4];  // "fLaC"
     uint8_t MetaDataBlockHeader[4];
-    uint8_t Info[18];              // STREAMINFO up to the MD5 sum
+    uint8_t Info[18];  // STREAMINFO up to the MD5 sum
     uint8_t MD5Sum[16];
 };
 static_assert(sizeof(TFlacHeader) == 42);
 
 // The first packet of an Ogg FLAC stream.
 struct TOggFlacHeader {
-    uint8_t PacketType;            // 0x7F
-    char Signature[4];             // "FLAC"
+    uint8_t PacketType;  // 0x7F
+    char Signature[4];   // "FLAC"
     uint8_t MajorVersion;
     uint8_t MinorVersion;
     uint8_t NumberOfHeaderPackets[2];  // big-endian

@@ -7,7 +7,6 @@
 
 namespace tags {
 
-
 namespace {
 
 constexpr int64_t kPageDataMax = 17 * 255;  // what one page of a wrapped packet carries
@@ -92,8 +91,7 @@ bool TOGGStream::ReadPage(TOggHeader& header, std::string& page) {
     int64_t start = FStream->Position();
     uint8_t buf[TOggHeader::kMaxSize];
     int64_t got = FStream->Read(buf, TOggHeader::kFixedSize);
-    if (got == TOggHeader::kFixedSize && buf[26] > 0)
-        got += FStream->Read(buf + TOggHeader::kFixedSize, buf[26]);
+    if (got == TOggHeader::kFixedSize && buf[26] > 0) got += FStream->Read(buf + TOggHeader::kFixedSize, buf[26]);
     if (!TOggHeader::Parse(buf, got, header)) {
         FStream->SetPosition(start);
         return false;
@@ -193,8 +191,7 @@ int64_t TOGGStream::CalculateWrappedStreamSize(int64_t InputDataSize) {
     // Full pages of 17 segments, then a last page whose table ends the packet.
     int64_t fullPages = InputDataSize > 0 ? (InputDataSize - 1) / kPageDataMax : 0;
     int64_t last = InputDataSize - fullPages * kPageDataMax;
-    return fullPages * (TOggHeader::kFixedSize + 17 + kPageDataMax) + TOggHeader::kFixedSize + last / 255 + 1 +
-           last;
+    return fullPages * (TOggHeader::kFixedSize + 17 + kPageDataMax) + TOggHeader::kFixedSize + last / 255 + 1 + last;
 }
 
 bool TOGGStream::ReNumberPages(int64_t StartPageNumber, int64_t EndingPageNumber, TStream& Destination) {

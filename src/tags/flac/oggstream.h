@@ -13,8 +13,8 @@ namespace tags {
 struct TOggHeader {
     char ID[4] = {'O', 'g', 'g', 'S'};
     uint8_t StreamVersion = 0;
-    uint8_t TypeFlag = 0;            // 1 continued packet, 2 first page, 4 last page
-    uint64_t AbsolutePosition = 0;   // granule position
+    uint8_t TypeFlag = 0;           // 1 continued packet, 2 first page, 4 last page
+    uint64_t AbsolutePosition = 0;  // granule position
     uint32_t Serial = 0;
     uint32_t PageNumber = 0;
     uint32_t Checksum = 0;

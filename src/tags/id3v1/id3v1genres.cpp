@@ -4,6 +4,7 @@
 
 namespace tags {
 
+// clang-format off
 const std::array<std::string_view, 192> ID3v1Genres = {
     "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop", "Jazz", "Metal",
     "New Age", "Oldies", "Other", "Pop", "R&B", "Rap", "Reggae", "Rock", "Techno", "Industrial",
@@ -31,6 +32,7 @@ const std::array<std::string_view, 192> ID3v1Genres = {
     "World Music", "Neoclassical", "Audiobook", "Audio Theatre", "Neue Deutsche Welle", "Podcast",
     "Indie Rock", "G-Funk", "Dubstep", "Garage Rock", "Psybient",
 };
+// clang-format on
 
 std::string ID3v1GenreToText(int number, bool unknownAsOther) {
     if (number >= 0 && number < static_cast<int>(ID3v1Genres.size()))

@@ -129,8 +129,7 @@ int TID3v1Tag::LoadLyricsTag(TStream& TagStream) {
     if (blockSize == 0) return ID3V1_ERROR;
     int64_t fieldsStart = end - blockSize + static_cast<int64_t>(kBegin.size());
     std::string fields;
-    if (!TagStream.SetPosition(fieldsStart) || !TagStream.ReadBytes(fields, end - 15 - fieldsStart))
-        return ID3V1_ERROR;
+    if (!TagStream.SetPosition(fieldsStart) || !TagStream.ReadBytes(fields, end - 15 - fieldsStart)) return ID3V1_ERROR;
 
     // Parse everything before changing anything: a damaged block is ignored
     // as a whole and the ID3v1 fields stay as loaded.
@@ -262,8 +261,7 @@ int TID3v1Tag::SaveToFile(const std::string& FileName, bool WriteLyricsTag) {
         case TTailStatus::tsOpenFailed: return ID3V1_ERROR_OPENING_FILE;
         case TTailStatus::tsWriteFailed: break;
         }
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     return ID3V1_ERROR_WRITING_FILE;
 }
 
@@ -322,10 +320,8 @@ std::string TID3v1Tag::GetLyrics() const {
 
 void TID3v1Tag::SetLyrics(std::string_view Text) {
     TID3LyricsFrame* frame = FindLyricsFrame("LYR");
-    if (frame && Text.empty())
-        DeleteLyricsFrame(frame->Index());
-    else if (!Text.empty())
-        (frame ? frame : AddLyricsFrame("LYR"))->Data = Text;
+    if (frame && Text.empty()) DeleteLyricsFrame(frame->Index());
+    else if (!Text.empty()) (frame ? frame : AddLyricsFrame("LYR"))->Data = Text;
 }
 
 bool TID3v1Tag::Assign(const TID3v1Tag& Source) {
@@ -369,8 +365,7 @@ int RemoveID3v1TagFromFile(const std::string& FileName, bool PreserveFileDateTim
         case TTailStatus::tsOpenFailed: return ID3V1_ERROR_OPENING_FILE;
         default: break;
         }
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     return ID3V1_ERROR;
 }
 

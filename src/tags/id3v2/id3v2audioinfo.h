@@ -73,7 +73,13 @@ struct TAIFFInformation {
 };
 
 enum TDSFChannelType {
-    dsfctUnknown, dsfctMono, dsfctStereo, dsfct3Channels, dsfctQuad, dsfct4Channels, dsfct5Channels,
+    dsfctUnknown,
+    dsfctMono,
+    dsfctStereo,
+    dsfct3Channels,
+    dsfctQuad,
+    dsfct4Channels,
+    dsfct5Channels,
     dsfct51Channels
 };
 

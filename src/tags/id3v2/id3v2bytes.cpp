@@ -42,7 +42,8 @@ bool Deflate(std::string_view in, std::string& out) {
     uLongf len = compressBound(static_cast<uLong>(in.size()));
     std::string buf(len, '\0');
     if (compress2(reinterpret_cast<Bytef*>(buf.data()), &len, reinterpret_cast<const Bytef*>(in.data()),
-                  static_cast<uLong>(in.size()), Z_BEST_COMPRESSION) != Z_OK || len == 0)
+                  static_cast<uLong>(in.size()), Z_BEST_COMPRESSION) != Z_OK ||
+        len == 0)
         return false;
     buf.resize(len);
     out = std::move(buf);

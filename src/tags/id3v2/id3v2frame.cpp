@@ -48,9 +48,9 @@ void TID3v2Frame::DecodeFlags3() {
 }
 
 void TID3v2Frame::EncodeFlags3() {
-    Flags = uint16_t((TagAlterPreservation ? 0x8000 : 0) | (FileAlterPreservation ? 0x4000 : 0) |
-                     (ReadOnly ? 0x2000 : 0) | (Compressed ? 0x0080 : 0) | (Encrypted ? 0x0040 : 0) |
-                     (GroupingIdentity ? 0x0020 : 0));
+    Flags =
+        uint16_t((TagAlterPreservation ? 0x8000 : 0) | (FileAlterPreservation ? 0x4000 : 0) | (ReadOnly ? 0x2000 : 0) |
+                 (Compressed ? 0x0080 : 0) | (Encrypted ? 0x0040 : 0) | (GroupingIdentity ? 0x0020 : 0));
 }
 
 void TID3v2Frame::DecodeFlags4() {

@@ -219,18 +219,16 @@ public:
                    std::string_view Description);
     bool SetLyrics(std::string_view FrameID, std::string_view Lyrics, std::string_view LanguageID,
                    std::string_view Description);
-    int64_t FindCommentByDescription(std::string_view Description, std::string& LanguageID,
-                                     std::string& Comment) const;
-    bool SetCommentByDescription(std::string_view Description, std::string_view LanguageID,
-                                 std::string_view Comment);
+    int64_t FindCommentByDescription(std::string_view Description, std::string& LanguageID, std::string& Comment) const;
+    bool SetCommentByDescription(std::string_view Description, std::string_view LanguageID, std::string_view Comment);
 
     // --- pictures ----------------------------------------------------------
     bool GetCoverPictureStream(int64_t FrameIndex, TStream& PictureStream, std::string& MIMEType,
                                std::string& Description, uint8_t& CoverType) const;
     bool GetCoverPictureStream(std::string_view FrameID, TStream& PictureStream, std::string& MIMEType,
                                std::string& Description, uint8_t& CoverType) const;
-    bool GetCoverPictureInfo(int64_t FrameIndex, std::string& MIMEType, std::string& Description,
-                             uint8_t& CoverType, std::string* Bytes = nullptr) const;
+    bool GetCoverPictureInfo(int64_t FrameIndex, std::string& MIMEType, std::string& Description, uint8_t& CoverType,
+                             std::string* Bytes = nullptr) const;
     bool GetCoverPictureInfo(std::string_view FrameID, std::string& MIMEType, std::string& Description,
                              uint8_t& CoverType, std::string* Bytes = nullptr) const;
     // Views into the frame's own bytes, valid until the frame changes; the
@@ -240,10 +238,10 @@ public:
                                     uint8_t& CoverType) const;
     bool SetCoverPictureFromStream(int64_t FrameIndex, std::string_view Description, TStream& PictureStream,
                                    std::string_view MIMEType, uint8_t CoverType);
-    bool SetCoverPictureFromStream(std::string_view FrameID, std::string_view Description,
-                                   TStream& PictureStream, std::string_view MIMEType, uint8_t CoverType);
-    bool SetCoverPictureFromFile(int64_t FrameIndex, std::string_view Description,
-                                 const std::string& PictureFileName, std::string_view MIMEType, uint8_t CoverType);
+    bool SetCoverPictureFromStream(std::string_view FrameID, std::string_view Description, TStream& PictureStream,
+                                   std::string_view MIMEType, uint8_t CoverType);
+    bool SetCoverPictureFromFile(int64_t FrameIndex, std::string_view Description, const std::string& PictureFileName,
+                                 std::string_view MIMEType, uint8_t CoverType);
     bool SetCoverPictureFromFile(std::string_view FrameID, std::string_view Description,
                                  const std::string& PictureFileName, std::string_view MIMEType, uint8_t CoverType);
     int64_t GetFrameIndexOfCoverArtIndex(int64_t CoverArtIndex) const;
@@ -272,8 +270,8 @@ public:
                                                std::vector<std::string>& List) const;
     bool SetUserDefinedTextInformation(int64_t FrameIndex, std::string_view Description, std::string_view Text,
                                        TID3v2TextEncoding TextEncoding = teUnicode);
-    bool SetUserDefinedTextInformation(std::string_view FrameID, std::string_view Description,
-                                       std::string_view Text, TID3v2TextEncoding TextEncoding = teUnicode);
+    bool SetUserDefinedTextInformation(std::string_view FrameID, std::string_view Description, std::string_view Text,
+                                       TID3v2TextEncoding TextEncoding = teUnicode);
     bool SetUserDefinedTextInformationMultiple(int64_t FrameIndex, std::string_view Description,
                                                const std::vector<std::string>& List,
                                                TID3v2TextEncoding TextEncoding = teUnicode);
@@ -328,8 +326,7 @@ public:
                  std::string_view ContentDescription, std::string_view EncapsulatedObject);
     bool SetGEOB(std::string_view FrameID, std::string_view MIMEType, std::string_view EncapsulatedObjectFilename,
                  std::string_view ContentDescription, std::string_view EncapsulatedObject);
-    bool GetOWNE(int64_t FrameIndex, std::string& PricePaid, std::string& DateOfPurchase,
-                 std::string& Seller) const;
+    bool GetOWNE(int64_t FrameIndex, std::string& PricePaid, std::string& DateOfPurchase, std::string& Seller) const;
     bool GetOWNE(std::string_view FrameID, std::string& PricePaid, std::string& DateOfPurchase,
                  std::string& Seller) const;
     bool SetOWNE(int64_t FrameIndex, std::string_view PricePaid, std::string_view DateOfPurchase,
@@ -337,8 +334,7 @@ public:
     bool SetOWNE(std::string_view FrameID, std::string_view PricePaid, std::string_view DateOfPurchase,
                  std::string_view Seller);
     // The purchase date as a date (only year, month and day are stored).
-    bool GetOWNE(int64_t FrameIndex, std::string& PricePaid, TID3v2DateTime& DateOfPurchase,
-                 std::string& Seller) const;
+    bool GetOWNE(int64_t FrameIndex, std::string& PricePaid, TID3v2DateTime& DateOfPurchase, std::string& Seller) const;
     bool GetOWNE(std::string_view FrameID, std::string& PricePaid, TID3v2DateTime& DateOfPurchase,
                  std::string& Seller) const;
     bool SetOWNE(int64_t FrameIndex, std::string_view PricePaid, const TID3v2DateTime& DateOfPurchase,
@@ -349,12 +345,12 @@ public:
     bool GetUSER(std::string_view FrameID, std::string& LanguageID, std::string& TermsOfUse) const;
     bool SetUSER(int64_t FrameIndex, std::string_view LanguageID, std::string_view TermsOfUse);
     bool SetUSER(std::string_view FrameID, std::string_view LanguageID, std::string_view TermsOfUse);
-    bool GetAENC(int64_t FrameIndex, std::string& OwnerIdentifier, uint16_t& PreviewStart,
-                 uint16_t& PreviewLength, std::string& EncryptionInfo) const;
+    bool GetAENC(int64_t FrameIndex, std::string& OwnerIdentifier, uint16_t& PreviewStart, uint16_t& PreviewLength,
+                 std::string& EncryptionInfo) const;
     bool GetAENC(std::string_view FrameID, std::string& OwnerIdentifier, uint16_t& PreviewStart,
                  uint16_t& PreviewLength, std::string& EncryptionInfo) const;
-    bool SetAENC(int64_t FrameIndex, std::string_view OwnerIdentifier, uint16_t PreviewStart,
-                 uint16_t PreviewLength, std::string_view EncryptionInfo);
+    bool SetAENC(int64_t FrameIndex, std::string_view OwnerIdentifier, uint16_t PreviewStart, uint16_t PreviewLength,
+                 std::string_view EncryptionInfo);
     bool SetAENC(std::string_view FrameID, std::string_view OwnerIdentifier, uint16_t PreviewStart,
                  uint16_t PreviewLength, std::string_view EncryptionInfo);
     std::string GetiXML(int64_t FrameIndex) const;
@@ -390,8 +386,7 @@ public:
     bool SetSEFC(int64_t FrameIndex, int64_t SEFC);
     bool SetSEFC(std::string_view FrameID, int64_t SEFC);
     // Returns the cache bytes; empty when the frame holds no valid cache.
-    std::string GetSampleCache(int64_t FrameIndex, bool ForceDecompression, uint8_t& Version,
-                               uint32_t& Channels) const;
+    std::string GetSampleCache(int64_t FrameIndex, bool ForceDecompression, uint8_t& Version, uint32_t& Channels) const;
     std::string GetSampleCache(std::string_view FrameID, bool ForceDecompression, uint8_t& Version,
                                uint32_t& Channels) const;
     bool SetSampleCache(int64_t FrameIndex, std::string_view SESC, uint32_t Channels);

@@ -85,8 +85,8 @@ bool TID3v2Frames::GetCoverPictureStream(std::string_view FrameID, TStream& Pict
 }
 
 bool TID3v2Frames::GetCoverPictureInfoPointer(int64_t FrameIndex, const uint8_t*& Data, uint64_t& DataSize,
-                                              std::string_view& MIMEType, std::string_view& Description,
-                                              int& Encoding, uint8_t& CoverType) const {
+                                              std::string_view& MIMEType, std::string_view& Description, int& Encoding,
+                                              uint8_t& CoverType) const {
     const TID3v2Frame* f = Frame(FrameIndex);
     if (!f || f->Data().empty()) return false;
     const std::string_view d = f->Data();
@@ -108,11 +108,10 @@ bool TID3v2Frames::GetCoverPictureInfoPointer(int64_t FrameIndex, const uint8_t*
     return true;
 }
 
-bool TID3v2Frames::SetCoverPictureFromStream(int64_t FrameIndex, std::string_view Description,
-                                             TStream& PictureStream, std::string_view MIMEType, uint8_t CoverType) {
+bool TID3v2Frames::SetCoverPictureFromStream(int64_t FrameIndex, std::string_view Description, TStream& PictureStream,
+                                             std::string_view MIMEType, uint8_t CoverType) {
     std::string picture;
-    if (!Frame(FrameIndex) || !PictureStream.SetPosition(0) ||
-        !PictureStream.ReadBytes(picture, PictureStream.Size()))
+    if (!Frame(FrameIndex) || !PictureStream.SetPosition(0) || !PictureStream.ReadBytes(picture, PictureStream.Size()))
         return false;
     TID3v2Frame* f = Writable(FrameIndex);
     const TID3v2TextEncoding e = Root ? Root->APICTextEncodingToWrite : teUnicode;
@@ -197,8 +196,7 @@ int64_t TID3v2Frames::FindPopularimeter(std::string_view Email, uint8_t& Rating,
     return -1;
 }
 
-bool TID3v2Frames::SetPopularimeter(int64_t FrameIndex, std::string_view Email, uint8_t Rating,
-                                    uint32_t PlayCounter) {
+bool TID3v2Frames::SetPopularimeter(int64_t FrameIndex, std::string_view Email, uint8_t Rating, uint32_t PlayCounter) {
     TID3v2Frame* f = Writable(FrameIndex);
     if (!f) return false;
     std::string& d = f->Data();
@@ -284,8 +282,7 @@ bool TID3v2Frames::GetGEOB(int64_t FrameIndex, std::string& MIMEType, std::strin
 
 bool TID3v2Frames::GetGEOB(std::string_view FrameID, std::string& MIMEType, std::string& EncapsulatedObjectFilename,
                            std::string& ContentDescription, std::string& EncapsulatedObject) const {
-    return GetGEOB(FrameExists(FrameID), MIMEType, EncapsulatedObjectFilename, ContentDescription,
-                   EncapsulatedObject);
+    return GetGEOB(FrameExists(FrameID), MIMEType, EncapsulatedObjectFilename, ContentDescription, EncapsulatedObject);
 }
 
 bool TID3v2Frames::SetGEOB(int64_t FrameIndex, std::string_view MIMEType, std::string_view EncapsulatedObjectFilename,
@@ -361,8 +358,8 @@ bool TID3v2Frames::SetOWNE(int64_t FrameIndex, std::string_view PricePaid, const
     return SetOWNE(FrameIndex, PricePaid, std::string_view(date), Seller);
 }
 
-bool TID3v2Frames::SetOWNE(std::string_view FrameID, std::string_view PricePaid,
-                           const TID3v2DateTime& DateOfPurchase, std::string_view Seller) {
+bool TID3v2Frames::SetOWNE(std::string_view FrameID, std::string_view PricePaid, const TID3v2DateTime& DateOfPurchase,
+                           std::string_view Seller) {
     return SetOWNE(IndexFor(FrameID, true), PricePaid, DateOfPurchase, Seller);
 }
 
@@ -502,8 +499,7 @@ bool TID3v2Frames::GetTime(std::string_view FrameID, TID3v2DateTime& DateTime) c
 
 bool TID3v2Frames::SetTime(int64_t FrameIndex, const TID3v2DateTime& t) {
     char text[64];
-    std::snprintf(text, sizeof text, "%d-%02d-%02dT%02d:%02d:%02d", t.Year, t.Month, t.Day, t.Hour, t.Minute,
-                  t.Second);
+    std::snprintf(text, sizeof text, "%d-%02d-%02dT%02d:%02d:%02d", t.Year, t.Month, t.Day, t.Hour, t.Minute, t.Second);
     return SetText(FrameIndex, text, teANSI);
 }
 

@@ -32,7 +32,7 @@ bool StreamGood(TStream& s) {
 class ModificationTimeKeeper {
 public:
     ModificationTimeKeeper(std::string path, bool keep) : path_(std::move(path)) {
-        struct stat st{};
+        struct stat st {};
         active_ = keep && ::stat(path_.c_str(), &st) == 0;
         if (active_) time_ = st.st_mtim;
     }
@@ -45,12 +45,12 @@ public:
 private:
     std::string path_;
     bool active_ = false;
-    struct timespec time_{};
+    struct timespec time_ {};
 };
 
 // No write permission at all, or none for us.
 bool IsReadOnly(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return false;
     return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
@@ -63,8 +63,7 @@ std::string ResolvedPath(const std::string& path) {
 
 // Writes head, then source's bytes from `from` to its end, into a new file
 // beside target and renames it over target. Target is untouched on failure.
-int ReplaceFile(const std::string& target, TStream& source, int64_t from,
-                const std::function<int(TStream&)>& head) {
+int ReplaceFile(const std::string& target, TStream& source, int64_t from, const std::function<int(TStream&)>& head) {
     int rc = ReplaceFileThroughTemp(target, [&](TFileStream& out) {
         int r = head(out);
         if (r != ID3V2LIBRARY_SUCCESS) return r;
@@ -195,7 +194,8 @@ int TID3v2Tag::SaveToStream(TStream& Stream, bool Buffered) {
         TMemoryStream whole;
         int w = WriteTag(whole, body, PaddingToWrite);
         if (w != ID3V2LIBRARY_SUCCESS) return w;
-        if (size > oldSize && (!Stream.SetPosition(oldSize) || whole.CopyFrom(Stream, size - oldSize) != size - oldSize))
+        if (size > oldSize &&
+            (!Stream.SetPosition(oldSize) || whole.CopyFrom(Stream, size - oldSize) != size - oldSize))
             return ID3V2LIBRARY_ERROR_READING_FILE;
         if (!Stream.SetPosition(0) || !whole.SaveToStream(Stream) || !Stream.SetSize(whole.GetSizeConst()))
             return ID3V2LIBRARY_ERROR_WRITING_FILE;

@@ -14,10 +14,8 @@ namespace tags {
 using namespace id3v2;
 
 TID3v2Tag::TID3v2Tag()
-    : TID3v2Frames(this),
-      ExtendedHeader3(std::make_unique<TID3v2ExtendedHeader3>()),
-      ExtendedHeader4(std::make_unique<TID3v2ExtendedHeader4>()),
-      DSFInfo(std::make_unique<TDSFInfo>()),
+    : TID3v2Frames(this), ExtendedHeader3(std::make_unique<TID3v2ExtendedHeader3>()),
+      ExtendedHeader4(std::make_unique<TID3v2ExtendedHeader4>()), DSFInfo(std::make_unique<TDSFInfo>()),
       DFFInfo(std::make_unique<TDFFInfo>()) {}
 
 TID3v2Tag::~TID3v2Tag() = default;
@@ -188,8 +186,7 @@ int TID3v2Tag::ParseBody(TStream& stream, int64_t bodyEnd) {
     if (ExtendedHeader && MajorVersion >= 3 && ReadExtendedHeader(stream, bodyEnd) != 0) {
         FError = true;
     } else {
-        while (stream.Position() < bodyEnd && LoadFrame(stream)) {
-        }
+        while (stream.Position() < bodyEnd && LoadFrame(stream)) {}
     }
     FLoadLimit = -1;
     return FError ? ID3V2LIBRARY_ERROR : ID3V2LIBRARY_SUCCESS;

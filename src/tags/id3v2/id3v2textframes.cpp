@@ -141,8 +141,7 @@ std::string TID3v2Frames::GetComment(std::string_view FrameID, std::string& Lang
 std::string TID3v2Frames::GetLyrics(int64_t FrameIndex, std::string& LanguageID, std::string& Description) const {
     return GetContent(FrameIndex, LanguageID, Description);
 }
-std::string TID3v2Frames::GetLyrics(std::string_view FrameID, std::string& LanguageID,
-                                    std::string& Description) const {
+std::string TID3v2Frames::GetLyrics(std::string_view FrameID, std::string& LanguageID, std::string& Description) const {
     return GetContent(FrameID, LanguageID, Description);
 }
 
@@ -239,15 +238,15 @@ bool TID3v2Frames::SetUserDefinedURLLink(int64_t FrameIndex, std::string_view UR
                                          TID3v2TextEncoding TextEncoding) {
     TID3v2Frame* f = Writable(FrameIndex);
     if (!f) return false;
-    std::string url = TextEncoding == teUnicode ? LowBytes(URL)
-                                                : EncodeText(URL, TextEncoding, false) + Terminator(TextEncoding);
-    f->Data() = char(EncodingByte(TextEncoding)) + EncodeText(Description, TextEncoding, true) +
-                Terminator(TextEncoding) + url;
+    std::string url =
+        TextEncoding == teUnicode ? LowBytes(URL) : EncodeText(URL, TextEncoding, false) + Terminator(TextEncoding);
+    f->Data() =
+        char(EncodingByte(TextEncoding)) + EncodeText(Description, TextEncoding, true) + Terminator(TextEncoding) + url;
     return true;
 }
 
-bool TID3v2Frames::SetUserDefinedURLLink(std::string_view FrameID, std::string_view URL,
-                                         std::string_view Description, TID3v2TextEncoding TextEncoding) {
+bool TID3v2Frames::SetUserDefinedURLLink(std::string_view FrameID, std::string_view URL, std::string_view Description,
+                                         TID3v2TextEncoding TextEncoding) {
     return SetUserDefinedURLLink(IndexFor(FrameID, true), URL, Description, TextEncoding);
 }
 

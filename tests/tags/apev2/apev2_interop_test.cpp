@@ -128,8 +128,8 @@ TEST(APEv2Interop, WavPackTaggerAndDecoderAgreeWithUs) {
     std::string bare = ReadAll(path);
     // WavPack's encoder writes its own APEv2 tag.
     std::string tagged = dir.File("tagged.wv");
-    ASSERT_EQ(RunCommand("wavpack -q -y -w " + Quote("Artist=Björk") + " -w " + Quote("Title=Jóga") + " " +
-                  Quote(wav) + " -o " + Quote(tagged) + " 2>&1"),
+    ASSERT_EQ(RunCommand("wavpack -q -y -w " + Quote("Artist=Björk") + " -w " + Quote("Title=Jóga") + " " + Quote(wav) +
+                         " -o " + Quote(tagged) + " 2>&1"),
               0);
     TAPEv2Tag tag;
     ASSERT_EQ(tag.LoadFromFile(tagged), APEV2_SUCCESS);

@@ -82,14 +82,15 @@ TEST(APEv2Load, LyingSizesGiveResultCodes) {
         {"tag size below a footer", audio + twoItems + footer(8, 2), APEV2_ERROR_CORRUPT, 0},
         {"item count beyond the items", audio + twoItems + footer(uint32_t(twoItems.size() + 32), 9),
          APEV2_ERROR_CORRUPT, 2},
-        {"value beyond the tag", audio + ApeItems({{"A", "1"}}) + std::string("\xFF\xFF\0\0\0\0\0\0B\0", 10) +
-                                     footer(uint32_t(11 + 10 + 32), 2),
+        {"value beyond the tag",
+         audio + ApeItems({{"A", "1"}}) + std::string("\xFF\xFF\0\0\0\0\0\0B\0", 10) +
+             footer(uint32_t(11 + 10 + 32), 2),
          APEV2_ERROR_CORRUPT, 1},
-        {"value beyond the items", audio + ApeItems({{"A", "1"}}) + std::string("\x09\0\0\0\0\0\0\0B\0", 10) +
-                                       footer(uint32_t(11 + 10 + 32), 2),
+        {"value beyond the items",
+         audio + ApeItems({{"A", "1"}}) + std::string("\x09\0\0\0\0\0\0\0B\0", 10) + footer(uint32_t(11 + 10 + 32), 2),
          APEV2_ERROR_CORRUPT, 1},
-        {"key without its end", audio + ApeItems({{"A", "1"}}) + std::string("\1\0\0\0\0\0\0\0BBB", 11) +
-                                    footer(uint32_t(11 + 11 + 32), 2),
+        {"key without its end",
+         audio + ApeItems({{"A", "1"}}) + std::string("\1\0\0\0\0\0\0\0BBB", 11) + footer(uint32_t(11 + 11 + 32), 2),
          APEV2_ERROR_CORRUPT, 1},
         {"reserved item type", audio + ApeTag({{"A", "1"}, {"R", "x", 6}, {"B", "2"}}), APEV2_ERROR_CORRUPT, 2},
     };
@@ -153,9 +154,14 @@ TEST(APEv2Frame, TextOfBinaryItemsAndLists) {
     struct Size {
         int64_t bytes;
         const char* text;
-    } sizes[] = {{0, "0 Byte"},        {1023, "1023 Byte"},           {1024, "1.00 KB"},
-                 {2048, "2.00 KB"},    {1536 * 1024, "1.50 MB"},      {(int64_t(1) << 30) - 1, "1024.00 MB"},
-                 {int64_t(3) << 30, "3.00 GB"}, {int64_t(5) << 60, "5.00 EB"}};
+    } sizes[] = {{0, "0 Byte"},
+                 {1023, "1023 Byte"},
+                 {1024, "1.00 KB"},
+                 {2048, "2.00 KB"},
+                 {1536 * 1024, "1.50 MB"},
+                 {(int64_t(1) << 30) - 1, "1024.00 MB"},
+                 {int64_t(3) << 30, "3.00 GB"},
+                 {int64_t(5) << 60, "5.00 EB"}};
     for (const auto& s : sizes) EXPECT_EQ(BinarySizeText(s.bytes), s.text) << s.bytes;
 
     TAPEv2Tag tag;

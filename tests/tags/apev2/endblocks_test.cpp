@@ -77,13 +77,15 @@ TEST(EndBlocks, EveryCombinationSavesAndRemovesAroundTheOthers) {
         newApe.AddTextFrame("Year", "2024");
         Layout withApe = l;
         withApe.ape = true;
-        Check(start, [&](auto& p) { return newApe.SaveToFile(p); }, [&](auto& st) { return newApe.SaveToStream(st); },
-              APEV2_SUCCESS, Compose(withApe, kNewApe, kOldLyrics, kOldId3));
+        Check(
+            start, [&](auto& p) { return newApe.SaveToFile(p); }, [&](auto& st) { return newApe.SaveToStream(st); },
+            APEV2_SUCCESS, Compose(withApe, kNewApe, kOldLyrics, kOldId3));
 
         Layout noApe = l;
         noApe.ape = false;
-        Check(start, [](auto& p) { return RemoveAPEv2TagFromFile(p, false); }, RemoveAPEv2TagFromStream,
-              l.ape ? APEV2_SUCCESS : APEV2_ERROR_NO_TAG, Compose(noApe, "", kOldLyrics, kOldId3));
+        Check(
+            start, [](auto& p) { return RemoveAPEv2TagFromFile(p, false); }, RemoveAPEv2TagFromStream,
+            l.ape ? APEV2_SUCCESS : APEV2_ERROR_NO_TAG, Compose(noApe, "", kOldLyrics, kOldId3));
 
         TID3v1Tag id3;
         ASSERT_EQ(id3.LoadFromStream(s), l.id3 ? ID3V1_SUCCESS : ID3V1_ERROR);
@@ -96,19 +98,22 @@ TEST(EndBlocks, EveryCombinationSavesAndRemovesAroundTheOthers) {
         // Without WriteLyricsTag an old Lyrics3 block stays where it is.
         Layout withId3 = l;
         withId3.id3 = true;
-        Check(start, [&](auto& p) { return id3.SaveToFile(p, false); },
-              [&](auto& st) { return id3.SaveToStream(st, false); }, ID3V1_SUCCESS,
-              Compose(withId3, kOldApe, kOldLyrics, kNewId3));
+        Check(
+            start, [&](auto& p) { return id3.SaveToFile(p, false); },
+            [&](auto& st) { return id3.SaveToStream(st, false); }, ID3V1_SUCCESS,
+            Compose(withId3, kOldApe, kOldLyrics, kNewId3));
         Layout withBoth = withId3;
         withBoth.lyrics = true;
-        Check(start, [&](auto& p) { return id3.SaveToFile(p, true); },
-              [&](auto& st) { return id3.SaveToStream(st, true); }, ID3V1_SUCCESS,
-              Compose(withBoth, kOldApe, kNewLyrics, kNewId3));
+        Check(
+            start, [&](auto& p) { return id3.SaveToFile(p, true); },
+            [&](auto& st) { return id3.SaveToStream(st, true); }, ID3V1_SUCCESS,
+            Compose(withBoth, kOldApe, kNewLyrics, kNewId3));
 
         Layout noId3 = l;
         if (l.id3) noId3.id3 = noId3.lyrics = false;
-        Check(start, [](auto& p) { return RemoveID3v1TagFromFile(p, false); }, RemoveID3v1TagFromStream,
-              l.id3 ? ID3V1_SUCCESS : ID3V1_ERROR, Compose(noId3, kOldApe, kOldLyrics, kOldId3));
+        Check(
+            start, [](auto& p) { return RemoveID3v1TagFromFile(p, false); }, RemoveID3v1TagFromStream,
+            l.id3 ? ID3V1_SUCCESS : ID3V1_ERROR, Compose(noId3, kOldApe, kOldLyrics, kOldId3));
     }
 }
 

@@ -52,8 +52,10 @@ inline RunResult RunTool(const TempDir& dir, const std::vector<std::string>& arg
 // error fails the run.
 inline RunResult QueryJsonLines(const TempDir& dir, const std::string& lines, const std::string& expression) {
     std::string input = dir.Write(".json", lines);
-    std::string script = "import json,os,sys\nfor l in open(sys.argv[1], encoding='utf-8'):\n"
-                         "    d = json.loads(l)\n    print(*(" + expression + ",), sep='|')\n";
+    std::string script =
+        "import json,os,sys\nfor l in open(sys.argv[1], encoding='utf-8'):\n"
+        "    d = json.loads(l)\n    print(*(" +
+        expression + ",), sep='|')\n";
     return RunCommand(dir, "python3 -c " + ShellQuote(script) + " " + ShellQuote(input));
 }
 

@@ -10,19 +10,21 @@ using namespace tags::testing;
 
 TEST(OrvelinTags, UsageErrors) {
     TempDir dir;
-    struct Case { std::vector<std::string> args; const char* says; };
-    for (const Case& c : {Case{{}, "no command"}, Case{{"dump"}, "at least one file"},
-                          Case{{"dump", "--bogus", "x"}, "unknown option --bogus"},
-                          Case{{"frobnicate"}, "unknown command"},
-                          Case{{"set", "f.mp3"}, "set needs a file and at least one NAME=VALUE"},
-                          Case{{"set", "f.mp3", "TITLE"}, "'TITLE' is not NAME=VALUE"},
-                          Case{{"set", "f.mp3", "=x"}, "'=x' is not NAME=VALUE"},
-                          Case{{"remove"}, "remove needs exactly one file"},
-                          Case{{"remove", "f.mp3", "--type", "Lyrics9"}, "unknown tag type 'Lyrics9'"},
-                          Case{{"remove", "f.mp3", "--type"}, "--type needs a value"},
-                          Case{{"add-picture", "f.mp3"}, "add-picture needs a file and an image"},
-                          Case{{"add-picture", "f.mp3", "i.png", "--type", "21"}, "picture type from 0 to 20"},
-                          Case{{"add-picture", "f.mp3", "i.png", "--size", "2"}, "unknown option --size"}}) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+    };
+    for (const Case& c :
+         {Case{{}, "no command"}, Case{{"dump"}, "at least one file"},
+          Case{{"dump", "--bogus", "x"}, "unknown option --bogus"}, Case{{"frobnicate"}, "unknown command"},
+          Case{{"set", "f.mp3"}, "set needs a file and at least one NAME=VALUE"},
+          Case{{"set", "f.mp3", "TITLE"}, "'TITLE' is not NAME=VALUE"},
+          Case{{"set", "f.mp3", "=x"}, "'=x' is not NAME=VALUE"}, Case{{"remove"}, "remove needs exactly one file"},
+          Case{{"remove", "f.mp3", "--type", "Lyrics9"}, "unknown tag type 'Lyrics9'"},
+          Case{{"remove", "f.mp3", "--type"}, "--type needs a value"},
+          Case{{"add-picture", "f.mp3"}, "add-picture needs a file and an image"},
+          Case{{"add-picture", "f.mp3", "i.png", "--type", "21"}, "picture type from 0 to 20"},
+          Case{{"add-picture", "f.mp3", "i.png", "--size", "2"}, "unknown option --size"}}) {
         RunResult r = RunTool(dir, c.args);
         EXPECT_EQ(r.status, 2) << c.says;
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
@@ -43,14 +45,16 @@ TEST(OrvelinTags, DumpPrintsOneJsonObjectPerFile) {
 
     RunResult r = RunTool(dir, {"dump", wav, flac, odd, missing});
     EXPECT_EQ(r.status, 1);  // the missing file did not load
-    RunResult q = QueryJsonLines(dir, r.out,
-                                 "os.path.basename(d['file']), d['result'], d['format'], d['loaded'], len(d['entries']), "
-                                 "len(d['pictures']), sorted(d['audio']), 'native' in d");
+    RunResult q =
+        QueryJsonLines(dir, r.out,
+                       "os.path.basename(d['file']), d['result'], d['format'], d['loaded'], len(d['entries']), "
+                       "len(d['pictures']), sorted(d['audio']), 'native' in d");
     ASSERT_EQ(q.status, 0) << q.err << r.out;
-    std::string rest = "|False|0|0|['bitrate', 'bits_per_sample', 'channels', 'duration', 'sample_count', "
-                       "'sample_rate']|False\n";
-    EXPECT_EQ(q.out, "a.wav|0|9" + rest + "b \"quoted\" \\ name.flac|0|2" + rest +
-                         "c\x01\xEF\xBF\xBD.bin|0|0" + rest + "missing.mp3|5|0" + rest);
+    std::string rest =
+        "|False|0|0|['bitrate', 'bits_per_sample', 'channels', 'duration', 'sample_count', "
+        "'sample_rate']|False\n";
+    EXPECT_EQ(q.out, "a.wav|0|9" + rest + "b \"quoted\" \\ name.flac|0|2" + rest + "c\x01\xEF\xBF\xBD.bin|0|0" + rest +
+                         "missing.mp3|5|0" + rest);
 
     RunResult native = RunTool(dir, {"dump", "--native", "--", wav});
     EXPECT_EQ(native.status, 0);
@@ -61,7 +65,7 @@ TEST(OrvelinTags, DumpPrintsOneJsonObjectPerFile) {
 
 TEST(OrvelinTags, DumpsEveryTrackOfTheBundledSampleFolder) {
     TempDir dir;
-    const std::map<std::string, int> formatOf = {{".mp3", 4}, {".flac", 2}, {".ogg", 7},
+    const std::map<std::string, int> formatOf = {{".mp3", 4},  {".flac", 2}, {".ogg", 7},
                                                  {".opus", 6}, {".m4a", 5},  {".wav", 9}};
     std::vector<std::string> args = {"dump", "--native"};
     std::string expected;

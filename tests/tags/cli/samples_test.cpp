@@ -9,8 +9,8 @@ using namespace tags::testing;
 
 TEST(SampleFolder, EveryFileDumpsWithItsFormat) {
     TempDir dir;
-    RunResult made = RunCommand(dir, "bash " + ShellQuote(ORVELIN_SOURCE_DIR "/tests/tags/cli/make_samples.sh") +
-                                         " " + ShellQuote(dir.path));
+    RunResult made = RunCommand(
+        dir, "bash " + ShellQuote(ORVELIN_SOURCE_DIR "/tests/tags/cli/make_samples.sh") + " " + ShellQuote(dir.path));
     ASSERT_EQ(made.status, 0) << made.err;
     std::map<std::string, int> expected;
     std::vector<std::string> args = {"dump", "--native"};

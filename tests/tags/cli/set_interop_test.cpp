@@ -54,8 +54,8 @@ std::string FlacPayload(const std::string& bytes) {
     return bytes.substr(pos);
 }
 
-const std::vector<std::string> kFields = {"ARTIST=Ann Artist", "TITLE=Новая песня", "ALBUM=First Album",
-                                          "YEAR=2004", "GENRE=Jazz", "COMMENT=Says hi", "TRACKNUMBER=3/12"};
+const std::vector<std::string> kFields = {"ARTIST=Ann Artist", "TITLE=Новая песня", "ALBUM=First Album", "YEAR=2004",
+                                          "GENRE=Jazz",        "COMMENT=Says hi",   "TRACKNUMBER=3/12"};
 
 std::vector<std::string> SetArgs(const std::string& file) {
     std::vector<std::string> args = {"set", file};
@@ -97,9 +97,10 @@ TEST(SetInterop, IndependentReadersSeeWhatSetWroteIntoAnMP3) {
                                    "a = t.getall('APIC')[0]\n"
                                    "print('APIC', int(a.type), a.mime, a.desc, len(a.data))",
                                    mp3);
-        EXPECT_EQ(seen, "TPE1 Ann Artist\nTIT2 Новая песня\nTALB First Album\nTDRC 2004\nTCON Jazz\nTRCK 3/12\n"
-                        "COMM Says hi\nAPIC 3 image/png front " +
-                            std::to_string(ReadAll(png).size()) + "\n")
+        EXPECT_EQ(seen,
+                  "TPE1 Ann Artist\nTIT2 Новая песня\nTALB First Album\nTDRC 2004\nTCON Jazz\nTRCK 3/12\n"
+                  "COMM Says hi\nAPIC 3 image/png front " +
+                      std::to_string(ReadAll(png).size()) + "\n")
             << "ID3v2." << version;
         std::string probed = FFprobeTags(dir, mp3);
         for (const char* line : {"TAG:artist=Ann Artist\n", "TAG:title=Новая песня\n", "TAG:album=First Album\n",
@@ -119,8 +120,10 @@ TEST(SetInterop, IndependentReadersSeeWhatSetWroteIntoAnMP3) {
 TEST(SetInterop, TheYearOfAnID3v24TagIsItsRecordingDate) {
     TempDir dir;
     std::string mp3 = dir.path + "/dated.mp3";
-    Must(dir, "ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=1 -c:a libmp3lame "
-              "-id3v2_version 4 -metadata date=1999-02-03 " + ShellQuote(mp3));
+    Must(dir,
+         "ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=1 -c:a libmp3lame "
+         "-id3v2_version 4 -metadata date=1999-02-03 " +
+             ShellQuote(mp3));
     auto tdrc = [&] {
         return Mutagen(dir,
                        "from mutagen.id3 import ID3\n"
@@ -186,7 +189,7 @@ TEST(SetInterop, ASaveThatRunsOutOfRoomLeavesTheFileAsItWas) {
         // Writes past 8 KiB fail as on a full disk (EFBIG instead of ENOSPC).
         std::string tool = ShellQuote(ORVELIN_BINARY_DIR "/src/tags/cli/orvelin-tags");
         RunResult r = RunCommand(dir, "bash -c " + ShellQuote("trap '' XFSZ; ulimit -f 8; exec " + tool + " set " +
-                                                            ShellQuote(file) + " " + ShellQuote(comment)));
+                                                              ShellQuote(file) + " " + ShellQuote(comment)));
         EXPECT_EQ(r.status, 1) << file << r.err;
         EXPECT_NE(r.err.find("Error"), std::string::npos) << r.err;
         EXPECT_EQ(ReadAll(file), before) << file;

@@ -22,7 +22,10 @@ public:
     using TMemoryStream::TMemoryStream;
     int reads = 0, writes = 0, seeks = 0;
     bool failWrites = false;
-    int64_t Read(void* b, int64_t n) override { ++reads; return TMemoryStream::Read(b, n); }
+    int64_t Read(void* b, int64_t n) override {
+        ++reads;
+        return TMemoryStream::Read(b, n);
+    }
     int64_t Write(const void* b, int64_t n) override {
         ++writes;
         return failWrites ? 0 : TMemoryStream::Write(b, n);
@@ -88,7 +91,7 @@ TEST(BufferedStream, SeeksAreClampedAndServedFromTheBuffer) {
 }
 
 TEST(BufferedStream, WritesLandWhereTheLogicalPositionIs) {
-    {   // Overwrite inside the write buffer, flushed by the destructor.
+    {  // Overwrite inside the write buffer, flushed by the destructor.
         TMemoryStream inner;
         {
             TBufferedStream b(inner);
@@ -100,7 +103,7 @@ TEST(BufferedStream, WritesLandWhereTheLogicalPositionIs) {
         }
         EXPECT_EQ(inner.Bytes(), "01234ab789");
     }
-    {   // A large write after a small read goes to the read position.
+    {  // A large write after a small read goes to the read position.
         std::string data = Pattern(3000);
         TMemoryStream inner(data);
         {
@@ -113,7 +116,7 @@ TEST(BufferedStream, WritesLandWhereTheLogicalPositionIs) {
         }
         EXPECT_EQ(inner.Bytes(), data.substr(0, 10) + std::string(2000, 'x') + data.substr(2010));
     }
-    {   // A large write after seeking back inside the write buffer.
+    {  // A large write after seeking back inside the write buffer.
         TMemoryStream inner;
         {
             TBufferedStream b(inner);

@@ -25,9 +25,12 @@ TEST(Bytes, FixedWidthIntegersBothWays) {
 }
 
 TEST(Bytes, SynchsafeIntegers) {
-    struct Case { uint32_t value; const char* coded; };
-    for (Case c : {Case{0, "\0\0\0\0"}, Case{127, "\0\0\0\x7F"}, Case{128, "\0\0\x01\0"},
-                   Case{257, "\0\0\x02\x01"}, Case{kSynchsafe28Max, "\x7F\x7F\x7F\x7F"}}) {
+    struct Case {
+        uint32_t value;
+        const char* coded;
+    };
+    for (Case c : {Case{0, "\0\0\0\0"}, Case{127, "\0\0\0\x7F"}, Case{128, "\0\0\x01\0"}, Case{257, "\0\0\x02\x01"},
+                   Case{kSynchsafe28Max, "\x7F\x7F\x7F\x7F"}}) {
         std::string out;
         EXPECT_TRUE(AppendSynchsafe28(out, c.value));
         EXPECT_EQ(out, std::string(c.coded, 4)) << c.value;

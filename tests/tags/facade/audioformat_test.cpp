@@ -1,7 +1,7 @@
 #include "tags/facade/tagslibrary.h"
 
-#include "tags/facade/testfiles.h"
 #include "tags/core/bytes.h"
+#include "tags/facade/testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,11 @@ std::string MPEGFrames() { return "\xFF\xFB\x90\x64" + Zeros(400); }
 }  // namespace
 
 TEST(AudioFormat, EveryContainerByItsHeader) {
-    struct Case { const char* what; std::string bytes; int format; };
+    struct Case {
+        const char* what;
+        std::string bytes;
+        int format;
+    };
     std::string ftyp64 = std::string("\0\0\0\x01", 4) + "ftyp" + Zeros(7) + "\x18" + "M4A " + Zeros(8);
     const Case cases[] = {
         {"RIFF", "RIFF" + Zeros(4) + "WAVE", afRIFFWAVE},
@@ -47,7 +51,10 @@ TEST(AudioFormat, EveryContainerByItsHeader) {
         {"DSF", "DSD \x1C" + Zeros(30), afDSF},
         {"DFF", "FRM8" + Zeros(8) + "DSD " + Zeros(8), afDSDIFF},
         {"FRM8 without DSD", "FRM8" + Zeros(8) + "XXXX", afUnknown},
-        {"Ogg FLAC", OggPage("\x7F" "FLAC\x01\0"), afOggFlac},
+        {"Ogg FLAC",
+         OggPage("\x7F"
+                 "FLAC\x01\0"),
+         afOggFlac},
         {"Ogg Opus", OggPage("OpusHead\x01\x02"), afOggOpus},
         {"Ogg Vorbis", OggPage("\x01vorbis"), afOggVorbis},
         {"Ogg Theora", OggPage("\x80theora\x03\x02"), afOggTheora},

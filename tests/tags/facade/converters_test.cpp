@@ -44,7 +44,8 @@ std::string FlacFile(std::initializer_list<std::string> fields, const std::strin
 
 // The bytes of a file without its ID3v2 tag and its last 128 bytes.
 std::string Middle(const std::string& bytes, size_t tail = 128) {
-    size_t head = bytes.rfind("ID3", 0) == 0 ? 10 + ((bytes[6] << 21) | (bytes[7] << 14) | (bytes[8] << 7) | bytes[9]) : 0;
+    size_t head =
+        bytes.rfind("ID3", 0) == 0 ? 10 + ((bytes[6] << 21) | (bytes[7] << 14) | (bytes[8] << 7) | bytes[9]) : 0;
     return bytes.substr(head, bytes.size() - head - tail);
 }
 
@@ -64,8 +65,8 @@ TEST_F(ConverterTest, ID3v2OutranksID3v1UnlessThePriorityIsChanged) {
     std::string mp3 = ID3v2_3({{"TPE1", Latin("B")}, {"TALB", Latin("Only here")}}) + kAudio +
                       fixtures::ID3v1Block("Title", "A", "", "1999", "", 7, 17);
     std::string path = Load("a.mp3", mp3);
-    EXPECT_THAT(Entries(tags), ElementsAre("TITLE=Title", "YEAR=1999", "TRACKNUMBER=7", "GENRE=Rock", "ARTIST=B",
-                                           "ALBUM=Only here"));
+    EXPECT_THAT(Entries(tags),
+                ElementsAre("TITLE=Title", "YEAR=1999", "TRACKNUMBER=7", "GENRE=Rock", "ARTIST=B", "ALBUM=Only here"));
     EXPECT_EQ(tags.TypeCount("ARTIST"), 1);
 
     tags.TagLoadPriority = {ttID3v1, ttFlac, ttOpusVorbis, ttMP4, ttWAV, ttID3v2, ttAPEv2, ttWMA, ttNone};
@@ -114,20 +115,19 @@ TEST_F(ConverterTest, TrackAndDiscNumbersSplitOnLoadAndJoinOnSave) {
 
 TEST_F(ConverterTest, UserDefinedFramesCommentsAndCountersRoundTrip) {
     std::string popm = "me@x" + std::string(1, '\0') + "\xC8" + id3v2test::BE32(5);
-    std::string path = Load(
-        "a.mp3", ID3v2_3({{"TXXX", Latin("REPLAYGAIN_TRACK_GAIN") + '\0' + "-6.5 dB"},
-                          {"WXXX", Latin("shop") + '\0' + "http://shop.example/"},
-                          {"WXXX", Latin("") + '\0' + "http://nameless.example/"},
-                          {"COMM", Latin("eng") + '\0' + "plain"},
-                          {"COMM", Latin("deu") + "iTunNORM" + '\0' + "0000"},
-                          {"TCON", Latin("(17)(6)")},
-                          {"PCNT", id3v2test::BE32(42)},
-                          {"POPM", popm},
-                          {"PRIV", "owner" + std::string(1, '\0') + "data"}}) +
-            kAudio);
-    EXPECT_THAT(Entries(tags), ElementsAre("REPLAYGAIN_TRACK_GAIN=-6.5 dB", "shop=http://shop.example/",
-                                           "COMMENT=plain", "COMMENT=0000", "GENRE=Rock Grunge", "PLAYCOUNT=42",
-                                           "RATING=200"));
+    std::string path = Load("a.mp3", ID3v2_3({{"TXXX", Latin("REPLAYGAIN_TRACK_GAIN") + '\0' + "-6.5 dB"},
+                                              {"WXXX", Latin("shop") + '\0' + "http://shop.example/"},
+                                              {"WXXX", Latin("") + '\0' + "http://nameless.example/"},
+                                              {"COMM", Latin("eng") + '\0' + "plain"},
+                                              {"COMM", Latin("deu") + "iTunNORM" + '\0' + "0000"},
+                                              {"TCON", Latin("(17)(6)")},
+                                              {"PCNT", id3v2test::BE32(42)},
+                                              {"POPM", popm},
+                                              {"PRIV", "owner" + std::string(1, '\0') + "data"}}) +
+                                         kAudio);
+    EXPECT_THAT(Entries(tags),
+                ElementsAre("REPLAYGAIN_TRACK_GAIN=-6.5 dB", "shop=http://shop.example/", "COMMENT=plain",
+                            "COMMENT=0000", "GENRE=Rock Grunge", "PLAYCOUNT=42", "RATING=200"));
     EXPECT_EQ(tags.Tags[0]->ExtTagType, ettTXXX);
     EXPECT_EQ(tags.Tags[0]->Description, "REPLAYGAIN_TRACK_GAIN");
     EXPECT_EQ(tags.Tags[1]->ExtTagType, ettWXXX);
@@ -140,10 +140,9 @@ TEST_F(ConverterTest, UserDefinedFramesCommentsAndCountersRoundTrip) {
     ASSERT_EQ(tags.SaveToFile(path, ttAutomatic), trSuccess);
     TTags again;
     ASSERT_EQ(again.LoadFromFile(path), trSuccess);
-    EXPECT_THAT(Entries(again),
-                UnorderedElementsAre("REPLAYGAIN_TRACK_GAIN=-7.0 dB", "shop=http://new.example/", "COMMENT=plain",
-                                     "COMMENT=0000", "GENRE=Rock Grunge", "PLAYCOUNT=42", "RATING=200",
-                                     "RATING=200", "CUSTOM=mine"));
+    EXPECT_THAT(Entries(again), UnorderedElementsAre("REPLAYGAIN_TRACK_GAIN=-7.0 dB", "shop=http://new.example/",
+                                                     "COMMENT=plain", "COMMENT=0000", "GENRE=Rock Grunge",
+                                                     "PLAYCOUNT=42", "RATING=200", "RATING=200", "CUSTOM=mine"));
     EXPECT_EQ(again.Tag("CUSTOM")->ExtTagType, ettTXXX);
     // Both comments keep their own language and description.
     TID3v2Tag id3;
@@ -217,8 +216,8 @@ TEST_F(ConverterTest, DeletedValuesAreNotBroughtBackByASave) {
 }
 
 TEST_F(ConverterTest, AnAutomaticSaveRewritesEveryFormatOfTheFile) {
-    std::string mp3 = ID3v2_3({{"TIT2", Latin("old")}}) + kAudio + fixtures::ApeTag({{"Title", "old"}}) +
-                      fixtures::ID3v1Block("old");
+    std::string mp3 =
+        ID3v2_3({{"TIT2", Latin("old")}}) + kAudio + fixtures::ApeTag({{"Title", "old"}}) + fixtures::ID3v1Block("old");
     std::string path = Load("a.mp3", mp3);
     tags.SetText("TITLE", "new");
     ASSERT_EQ(tags.SaveToFile(path, ttAutomatic), trSuccess);
@@ -282,9 +281,9 @@ TEST_F(ConverterTest, PicturesGoInAndOutOfEveryFormat) {
         std::string name, mime;
         uint32_t coverType;
     };
-    for (const Case& c : {Case{mp3, ttID3v2, "Cover art 1", "image/jpeg", 8},
-                          Case{flac, ttFlac, "Cover art 1", "image/jpeg", 8},
-                          Case{ape, ttAPEv2, "COVER ART (FRONT)", "image/jpeg", 0}}) {
+    for (const Case& c :
+         {Case{mp3, ttID3v2, "Cover art 1", "image/jpeg", 8}, Case{flac, ttFlac, "Cover art 1", "image/jpeg", 8},
+          Case{ape, ttAPEv2, "COVER ART (FRONT)", "image/jpeg", 0}}) {
         TTags t;
         ASSERT_EQ(t.LoadFromFile(c.path), trSuccess);
         t.DeleteAllCoverArts();
@@ -312,8 +311,8 @@ TEST_F(ConverterTest, PicturesGoInAndOutOfEveryFormat) {
 }
 
 TEST_F(ConverterTest, RemovingEachFormat) {
-    std::string mp3 = ID3v2_3({{"TIT2", Latin("t")}}) + kAudio + fixtures::ApeTag({{"Title", "t"}}) +
-                      fixtures::ID3v1Block("t");
+    std::string mp3 =
+        ID3v2_3({{"TIT2", Latin("t")}}) + kAudio + fixtures::ApeTag({{"Title", "t"}}) + fixtures::ID3v1Block("t");
     std::string path = dir.Write("a.mp3", mp3);
     EXPECT_EQ(RemoveTag(path, ttAPEv2), trSuccess);
     EXPECT_EQ(fixtures::ReadAll(path), ID3v2_3({{"TIT2", Latin("t")}}) + kAudio + fixtures::ID3v1Block("t"));

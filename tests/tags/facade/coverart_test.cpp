@@ -9,7 +9,11 @@ using namespace tags::testing;
 
 TEST(Pictures, ClassifiedByTheirFirstBytes) {
     // A memory block needs more than 2 bytes; a stream is read as far as it goes.
-    struct Case { std::string bytes; TTagPictureFormat block, stream; const char* mime; };
+    struct Case {
+        std::string bytes;
+        TTagPictureFormat block, stream;
+        const char* mime;
+    };
     const Case cases[] = {
         {"GIF89a", tpfGIF, tpfGIF, "image/gif"},
         {"BM\x36\0", tpfBMP, tpfBMP, "image/bmp"},

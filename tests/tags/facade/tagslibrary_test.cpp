@@ -1,7 +1,7 @@
 #include "tags/facade/tagslibrary.h"
 
-#include "tags/facade/fakeformattag.h"
 #include "tags/facade/entrylines.h"
+#include "tags/facade/fakeformattag.h"
 #include "tags/facade/testfiles.h"
 #include "tags/id3v2/id3v2library.h"
 
@@ -193,7 +193,9 @@ TEST_F(FacadeTest, FileLoadsHandOverTheOptionsAndTryWMALast) {
 
 TEST(Facade, FormatsWithoutAUnitNeverLoad) {
     TempDir dir;
-    std::string f = dir.Write("x.m4a", std::string("\0\0\0\x18" "ftypM4A \0\0\0\0M4A mp42", 24));
+    std::string f = dir.Write("x.m4a", std::string("\0\0\0\x18"
+                                                   "ftypM4A \0\0\0\0M4A mp42",
+                                                   24));
     TTags tags;
     EXPECT_EQ(tags.LoadFromFile(f), trSuccess);
     EXPECT_FALSE(tags.Loaded);
@@ -407,13 +409,16 @@ TEST_F(FacadeTest, PropertyReadersRunWhenAskedAndAreKeptWhenValid) {
 }
 
 TEST(ResultCodes, EveryCodeHasItsText) {
-    struct Case { int code; const char* text; };
-    for (Case c : {Case{0, "Success."}, Case{2, "Specified file not found."}, Case{5, "Error opening file."},
-                   Case{13, "Error: tag doesn't fit into the file."},
-                   Case{14, "Error: file is locked. Need exclusive access to write tag to this file."},
-                   Case{20, "Error: updating MP4 'co64' atom."}, Case{65535, "Unknown error occured."},
-                   Case{21, "Unknown error code."}, Case{-1, "Unknown error code."},
-                   Case{65534, "Unknown error code."}})
+    struct Case {
+        int code;
+        const char* text;
+    };
+    for (Case c :
+         {Case{0, "Success."}, Case{2, "Specified file not found."}, Case{5, "Error opening file."},
+          Case{13, "Error: tag doesn't fit into the file."},
+          Case{14, "Error: file is locked. Need exclusive access to write tag to this file."},
+          Case{20, "Error: updating MP4 'co64' atom."}, Case{65535, "Unknown error occured."},
+          Case{21, "Unknown error code."}, Case{-1, "Unknown error code."}, Case{65534, "Unknown error code."}})
         EXPECT_EQ(ErrorCodeToText(c.code), c.text) << c.code;
     for (int code = 0; code <= 20; ++code) EXPECT_NE(ErrorCodeToText(code), "Unknown error code.") << code;
 }

@@ -2,13 +2,13 @@
 // the format objects are the hand-built fakes.
 #include "tags/facade/tagslibrary.h"
 
-#include "tags/facade/fakeformattag.h"
 #include "tags/facade/entrylines.h"
+#include "tags/facade/fakeformattag.h"
 #include "tags/facade/testfiles.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 
 using namespace tags;
@@ -30,7 +30,8 @@ struct SaveTest : ::testing::Test {
     std::vector<std::string> Saves() {
         std::vector<std::string> out;
         for (TTagType type : kFormatLoadOrder)
-            for (const std::string& s : fakes[type].saves) out.push_back(std::string(fakes[type].FormatName()) + ":" + s);
+            for (const std::string& s : fakes[type].saves)
+                out.push_back(std::string(fakes[type].FormatName()) + ":" + s);
         return out;
     }
     void ForgetSaves() {
@@ -108,12 +109,12 @@ TEST_F(SaveTest, ExplicitTypesSaveOneFormatAndTranslateItsCode) {
         TTagType type;
         int code, expected;
     };
-    for (Case c : {Case{ttFlac, 9, trFileLocked}, Case{ttFlac, 7, trUnsupportedTagVersion},
-                   Case{ttID3v2, 10, trTagDoesNotFit}, Case{ttID3v1, 3, trErrorOpeningFile},
-                   Case{ttID3v1, 1, trUnknownError}, Case{ttAPEv2, 9, trUnsupportedFileFormat},
-                   Case{ttMP4, 12, trMP4co64UpdateFailed}, Case{ttOpusVorbis, 10, trFileLocked},
-                   Case{ttWMA, 1, trFileNotFound}, Case{ttWAV, 13, trUnknownError},
-                   Case{ttAPEv2, 0xFFFF, trUnknownError}, Case{ttAPEv2, -1, trUnknownError}}) {
+    for (Case c :
+         {Case{ttFlac, 9, trFileLocked}, Case{ttFlac, 7, trUnsupportedTagVersion}, Case{ttID3v2, 10, trTagDoesNotFit},
+          Case{ttID3v1, 3, trErrorOpeningFile}, Case{ttID3v1, 1, trUnknownError},
+          Case{ttAPEv2, 9, trUnsupportedFileFormat}, Case{ttMP4, 12, trMP4co64UpdateFailed},
+          Case{ttOpusVorbis, 10, trFileLocked}, Case{ttWMA, 1, trFileNotFound}, Case{ttWAV, 13, trUnknownError},
+          Case{ttAPEv2, 0xFFFF, trUnknownError}, Case{ttAPEv2, -1, trUnknownError}}) {
         fakes[c.type].saveResult = c.code;
         EXPECT_EQ(tags.SaveToFile(f, c.type), c.expected) << c.type << " " << c.code;
         EXPECT_EQ(TranslateResult(c.type, c.code), c.expected);
@@ -152,7 +153,7 @@ TEST_F(SaveTest, PreserveFileDateTimeKeepsTheModificationTime) {
         return std::make_unique<Toucher>(CreateFormatTag(type)->FormatName());
     };
     TTags touching(factory);
-    struct stat st{};
+    struct stat st {};
     touching.SaveToFile(f, ttID3v2);
     ::stat(f.c_str(), &st);
     EXPECT_NE(st.st_mtim.tv_sec, 1000000000);

@@ -107,8 +107,10 @@ protected:
 };
 
 TEST_F(FlacInterop, ReadsWhatMetaflacWrote) {
-    ASSERT_EQ(Shell("metaflac --no-utf8-convert --set-tag=ARTIST=Мастер --set-tag=title=Песня --set-tag=GENRE=One --set-tag=GENRE=Two "
-                  "--import-picture-from=" + Quote("3|image/png|Обложка|16x16x24|" + png) + " " + Quote(native))
+    ASSERT_EQ(Shell("metaflac --no-utf8-convert --set-tag=ARTIST=Мастер --set-tag=title=Песня --set-tag=GENRE=One "
+                    "--set-tag=GENRE=Two "
+                    "--import-picture-from=" +
+                    Quote("3|image/png|Обложка|16x16x24|" + png) + " " + Quote(native))
                   .status,
               0);
     TFlacTag tag;
@@ -118,7 +120,8 @@ TEST_F(FlacInterop, ReadsWhatMetaflacWrote) {
     std::vector<std::string> genres;
     EXPECT_TRUE(tag.GetMultipleValues("GENRE", genres));
     EXPECT_EQ(genres, (std::vector<std::string>{"One", "Two"}));
-    EXPECT_EQ(tag.VendorString, Shell("metaflac --show-vendor-tag " + Quote(native)).text.substr(0, tag.VendorString.size()));
+    EXPECT_EQ(tag.VendorString,
+              Shell("metaflac --show-vendor-tag " + Quote(native)).text.substr(0, tag.VendorString.size()));
 
     ASSERT_EQ(tag.CoverArtCount(), 1);
     TMemoryStream pic;
@@ -129,7 +132,9 @@ TEST_F(FlacInterop, ReadsWhatMetaflacWrote) {
     EXPECT_EQ(info.Description, "Обложка");
     EXPECT_EQ(info.Width, 16u);
 
-    auto show = [&](const char* what) { return std::stoll(Shell(std::string("metaflac --show-") + what + " " + Quote(native)).text); };
+    auto show = [&](const char* what) {
+        return std::stoll(Shell(std::string("metaflac --show-") + what + " " + Quote(native)).text);
+    };
     EXPECT_EQ(tag.FSampleRate, show("sample-rate"));
     EXPECT_EQ(tag.FChannels, show("channels"));
     EXPECT_EQ(tag.FBitsPerSample, show("bps"));
@@ -146,7 +151,8 @@ TEST_F(FlacInterop, NativeInPlaceAndRewriteKeepTheAudio) {
     tag.SetText("ARTIST", "Мастер");
     tag.SetMultipleValues("GENRE", {"Rock", "Jazz"});
     tag.SetText("comment", "line one\r\nline two");
-    struct stat before{}, after{};
+    struct stat before {
+    }, after{};
     ::stat(native.c_str(), &before);
     ASSERT_EQ(tag.SaveToFile(native), flacSuccess);
     ::stat(native.c_str(), &after);
@@ -231,8 +237,8 @@ TEST_F(FlacInterop, OggInPlaceAndRewriteStayValid) {
 }
 
 TEST_F(FlacInterop, RemoveLeavesPlayableFiles) {
-    ASSERT_EQ(Shell("metaflac --no-utf8-convert --set-tag=ARTIST=x --import-picture-from=" + Quote("3|image/png||16x16x24|" + png) + " " +
-                  Quote(native))
+    ASSERT_EQ(Shell("metaflac --no-utf8-convert --set-tag=ARTIST=x --import-picture-from=" +
+                    Quote("3|image/png||16x16x24|" + png) + " " + Quote(native))
                   .status,
               0);
     for (const std::string& path : {native, ogg}) {

@@ -77,9 +77,7 @@ struct TempDir {
     }
     ~TempDir() { std::filesystem::remove_all(path); }
     std::string File(const std::string& name) const { return (path / name).string(); }
-    size_t Count() const {
-        return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(path), {}));
-    }
+    size_t Count() const { return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(path), {})); }
 };
 
 struct OggPage {

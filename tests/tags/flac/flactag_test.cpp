@@ -10,9 +10,9 @@
 #include <functional>
 
 #include "tags/core/bytes.h"
+#include "tags/flac/flacbytes.h"
 #include "tags/flac/flacpicture.h"
 #include "tags/flac/oggstream.h"
-#include "tags/flac/flacbytes.h"
 
 using namespace tags;
 using namespace flactest;
@@ -175,7 +175,10 @@ TEST(FlacTag, ResultCodes) {
         SetOggPageChecksum(page);
         return page;
     };
-    std::string flacV2 = firstPage(std::string("\x7F" "FLAC\x02\x00\x00\x01", 9) + "fLaC" + Block(0, false, kInfo));
+    std::string flacV2 = firstPage(std::string("\x7F"
+                                               "FLAC\x02\x00\x00\x01",
+                                               9) +
+                                   "fLaC" + Block(0, false, kInfo));
     std::string vorbis = firstPage("\x01vorbis" + std::string(60, '\x02'));
     std::string id3 = std::string("ID3\x03\x00\x00\x00\x00\x00\x05", 10) + "xxxxx";
     struct Case {
@@ -228,9 +231,13 @@ TEST(FlacTag, DamagedCommentKeepsTheFieldsBeforeTheDamage) {
 
 TEST(VorbisComment, TextListAndDeletion) {
     TFlacTag tag;
-    tag.AddTextTag("COMMENT", std::string("a\tb\x01" "c\r\nd", 8));
+    tag.AddTextTag("COMMENT", std::string("a\tb\x01"
+                                          "c\r\nd",
+                                          8));
     EXPECT_EQ(tag.GetText("comment"), "a b c\r\nd");
-    EXPECT_EQ(tag.Tags[0]->Stream.Bytes(), std::string("a\tb\x01" "c\r\nd", 8));  // stored bytes untouched
+    EXPECT_EQ(tag.Tags[0]->Stream.Bytes(), std::string("a\tb\x01"
+                                                       "c\r\nd",
+                                                       8));  // stored bytes untouched
     EXPECT_TRUE(tag.Tags[0]->AlreadyParsed);
     tag.ReSetAlreadyParsedState();
     EXPECT_FALSE(tag.Tags[0]->AlreadyParsed);
@@ -283,7 +290,8 @@ TEST(FlacTag, CommentSizeMatchesWhatASaveWrites) {
 
 TEST(FlacSave, FieldThatFitsThePaddingPatchesInPlace) {
     TFlacTag back;
-    SaveInPlace(Padded({"TITLE=Old"}), [](TFlacTag& t) { t.AddTextTag("ARTIST", "Someone"); }, back);
+    SaveInPlace(
+        Padded({"TITLE=Old"}), [](TFlacTag& t) { t.AddTextTag("ARTIST", "Someone"); }, back);
     EXPECT_EQ(back.FPadding, 4096 - std::string("ARTIST=Someone").size() - 4);
     EXPECT_EQ(back.GetText("ARTIST"), "Someone");
     EXPECT_EQ(back.GetText("TITLE"), "Old");
@@ -298,7 +306,8 @@ TEST(FlacSave, PaddingAwayFromTheCommentIsRebuiltInPlace) {
     std::string before = Native(Block(4, false, Comment("v", {"A=1"})) + Block(3, false, seek) +
                                 Block(1, false, std::string(500, '\0')) + Block(1, true, std::string(300, '\0')));
     TFlacTag back;
-    SaveInPlace(before, [](TFlacTag& t) { t.SetText("B", "22"); }, back);
+    SaveInPlace(
+        before, [](TFlacTag& t) { t.SetText("B", "22"); }, back);
     EXPECT_EQ(back.GetText("B"), "22");
     ASSERT_EQ(back.aMetaBlockOther.size(), 1u);
     EXPECT_EQ(back.aMetaBlockOther[0].Data.Bytes(), seek);
@@ -338,16 +347,17 @@ TEST(FlacSave, ChangedPictureOfTheSameSizeIsWritten) {
     std::string before = Native(Block(6, false, Picture(3, "image/png", "front", "AAAA")) +
                                 Block(4, false, Comment("v", {"A=1"})) + Block(1, true, std::string(256, '\0')));
     TFlacTag back;
-    SaveInPlace(before,
-                [](TFlacTag& t) {
-                    TFlacTagCoverArtInfo info;
-                    ASSERT_TRUE(t.GetCoverArtInfo(0, info));
-                    info.Description = "back!";
-                    info.PictureType = 4;
-                    TMemoryStream data(std::string("BBBB"));
-                    ASSERT_TRUE(t.SetCoverArt(0, data, info));
-                },
-                back);
+    SaveInPlace(
+        before,
+        [](TFlacTag& t) {
+            TFlacTagCoverArtInfo info;
+            ASSERT_TRUE(t.GetCoverArtInfo(0, info));
+            info.Description = "back!";
+            info.PictureType = 4;
+            TMemoryStream data(std::string("BBBB"));
+            ASSERT_TRUE(t.SetCoverArt(0, data, info));
+        },
+        back);
     TFlacTagCoverArtInfo info;
     TMemoryStream pic;
     ASSERT_TRUE(back.GetCoverArt(0, pic, info));
@@ -438,7 +448,8 @@ TEST(OggStream, ChecksumAndPacketWrapping) {
             EXPECT_EQ(h.AbsolutePosition, 0u);
             ASSERT_EQ(h.Segments, c.lacing[p].size()) << c.size;
             for (size_t i = 0; i < c.lacing[p].size(); ++i) EXPECT_EQ(h.LacingValues[i], c.lacing[p][i]);
-            std::string page = out.Bytes().substr(static_cast<size_t>(start), static_cast<size_t>(out.Position() - start));
+            std::string page =
+                out.Bytes().substr(static_cast<size_t>(start), static_cast<size_t>(out.Position() - start));
             uint32_t stored = h.Checksum;
             SetOggPageChecksum(page);
             EXPECT_EQ(ReadLE32(page.data() + 22), stored);
@@ -550,7 +561,7 @@ TEST(FlacFile, RefusedSavesLeaveTheFileAlone) {
     EXPECT_EQ(ReadAll(alone.path), Native(""));
 
     // A disk that fills up while the temporary file is written.
-    struct rlimit old{};
+    struct rlimit old {};
     ::getrlimit(RLIMIT_FSIZE, &old);
     auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = old;
@@ -575,7 +586,7 @@ TEST(FlacFile, RewriteKeepsDatePermissionsAndLinks) {
     tag.PreserveFileDateTime = true;
     tag.SetText("BIG", std::string(8000, 'b'));  // rewrite
     ASSERT_EQ(tag.SaveToFile(f.path), flacSuccess);
-    struct stat st{};
+    struct stat st {};
     ::stat(f.path.c_str(), &st);
     EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -612,8 +623,11 @@ TEST(FlacFile, RemoveKeepsOtherBlocksAndAudio) {
 namespace {
 
 std::string OggFlac(const std::vector<std::string>& blocks, uint32_t firstAudioPage = 0) {
-    std::string packet = std::string("\x7F" "FLAC\x01\x00", 7) + BE(static_cast<uint32_t>(blocks.size()), 2) + "fLaC" +
-                         Block(0, blocks.empty(), kInfo);
+    std::string packet = std::string(
+                             "\x7F"
+                             "FLAC\x01\x00",
+                             7) +
+                         BE(static_cast<uint32_t>(blocks.size()), 2) + "fLaC" + Block(0, blocks.empty(), kInfo);
     TOggHeader h;
     h.TypeFlag = 2;
     h.Serial = 0xABCD;
@@ -659,8 +673,8 @@ void ExpectWellFormedOgg(const std::string& bytes) {
 
 TEST(OggFlac, LoadsBlocksSpreadOverPages) {
     std::string pic = Picture(3, "image/jpeg", "", std::string(9000, 'j'));  // three pages
-    std::string bytes = OggFlac({Block(4, false, Comment("v", {"title=Ogg"})), Block(6, false, pic),
-                                 Block(1, true, std::string(300, '\0'))});
+    std::string bytes = OggFlac(
+        {Block(4, false, Comment("v", {"title=Ogg"})), Block(6, false, pic), Block(1, true, std::string(300, '\0'))});
     TFlacTag tag;
     ASSERT_EQ(Load(tag, bytes), flacSuccess);
     EXPECT_EQ(tag.StreamType, fstOggFlac);
@@ -677,14 +691,14 @@ TEST(OggFlac, LoadsBlocksSpreadOverPages) {
 }
 
 TEST(OggFlac, SmallChangeFillsTheOldPagesExactly) {
-    std::string before = OggFlac({Block(4, false, Comment("v", {"TITLE=Old"})), Block(1, true, std::string(1000, '\0'))});
+    std::string before =
+        OggFlac({Block(4, false, Comment("v", {"TITLE=Old"})), Block(1, true, std::string(1000, '\0'))});
     TFlacTag tag;
     ASSERT_EQ(Load(tag, before), flacSuccess);
     tag.SetText("ARTIST", "Someone");
     std::string after = SaveOver(tag, before);
     EXPECT_EQ(after.size(), before.size());
-    EXPECT_EQ(after.substr(after.size() - 3 * 228), before.substr(before.size() - 3 * 228))
-        << "audio pages untouched";
+    EXPECT_EQ(after.substr(after.size() - 3 * 228), before.substr(before.size() - 3 * 228)) << "audio pages untouched";
     ExpectWellFormedOgg(after);
     TFlacTag back;
     ASSERT_EQ(Load(back, after), flacSuccess);
@@ -722,8 +736,7 @@ TEST(OggFlac, RewriteRenumbersAudioPages) {
 }
 
 TEST(OggFlac, HeaderPagesSharedWithOtherDataAreNotRewritten) {
-    const std::string before =
-        OggFlac({Block(4, false, Comment("v", {"A=1"})), Block(1, true, std::string(10, '\0'))});
+    const std::string before = OggFlac({Block(4, false, Comment("v", {"A=1"})), Block(1, true, std::string(10, '\0'))});
     auto rebuild = [&](bool audioInLastHeader, bool foreignPage) {
         std::string out;
         auto pages = Pages(before);

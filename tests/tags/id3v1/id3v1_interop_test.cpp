@@ -61,7 +61,7 @@ TEST(ID3v1Interop, WeReadWhatId3v2ToolAndMutagenWrite) {
     std::string path = MakeMp3(dir, "tool.mp3");
     const std::string audio = ReadAll(path);
     ASSERT_EQ(RunCommand("id3v2 -1 -a " + Quote("Artíst") + " -t Title -A Album -y 1987 -c Comment -T 7 -g 17 " +
-                  Quote(path)),
+                         Quote(path)),
               0);
     TID3v1Tag tag;
     ASSERT_EQ(tag.LoadFromFile(path), ID3V1_SUCCESS);

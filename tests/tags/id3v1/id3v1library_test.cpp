@@ -80,7 +80,7 @@ TEST(ID3v1Genre, NumbersAndNames) {
         uint8_t number;
         const char* text;
         const char* asOther;
-    } cases[] = {{0, "Blues", "Blues"}, {17, "Rock", "Rock"}, {191, "Psybient", "Psybient"},
+    } cases[] = {{0, "Blues", "Blues"}, {17, "Rock", "Rock"},  {191, "Psybient", "Psybient"},
                  {192, "192", "Other"}, {200, "200", "Other"}, {255, "", "Other"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.number));
@@ -356,7 +356,7 @@ TEST(ID3LyricsFrames, ListOperationsAndAssign) {
     tag.SetLyrics("first");
     tag.AddLyricsFrame("LYR")->Data = "second";
     EXPECT_EQ(tag.GetLyrics(), "second");  // the last one
-    tag.SetLyrics("");                      // deletes the first
+    tag.SetLyrics("");                     // deletes the first
     EXPECT_EQ(tag.GetLyrics(), "second");
     EXPECT_EQ(tag.LyricsFrames.size(), 3u);
 

@@ -38,7 +38,8 @@ inline int RunCommand(const std::string& command, std::string* output = nullptr)
 inline std::string Python() {
     static const std::string python = [] {
         for (const char* candidate : {"/usr/bin/python3", "python3"})
-            if (RunCommand(std::string(candidate) + " -c 'import mutagen' 2>/dev/null") == 0) return std::string(candidate);
+            if (RunCommand(std::string(candidate) + " -c 'import mutagen' 2>/dev/null") == 0)
+                return std::string(candidate);
         return std::string("python3");
     }();
     return python;
@@ -77,9 +78,10 @@ inline std::string Hex(std::string_view bytes) {
 // A short MP3 without any tag.
 inline std::string MakeMp3(const TempDir& dir, const std::string& name) {
     std::string path = dir.File(name);
-    int status = RunCommand("ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=0.3 -c:a libmp3lame "
-                     "-b:a 64k -write_xing 0 -id3v2_version 0 -map_metadata -1 -f mp3 " +
-                     Quote(path));
+    int status = RunCommand(
+        "ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=0.3 -c:a libmp3lame "
+        "-b:a 64k -write_xing 0 -id3v2_version 0 -map_metadata -1 -f mp3 " +
+        Quote(path));
     EXPECT_EQ(status, 0) << "ffmpeg could not make an MP3";
     return path;
 }

@@ -119,7 +119,7 @@ inline void SetModificationTime(const std::string& path, time_t seconds) {
 }
 
 inline time_t ModificationTime(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     ::stat(path.c_str(), &st);
     return st.st_mtim.tv_sec;
 }

@@ -28,8 +28,8 @@ inline std::string Frame4(const std::string& id, const std::string& data, uint16
 }
 // "ID3", version, revision 0, flags, synchsafe size, body, zero padding.
 inline std::string Tag(int major, uint8_t flags, const std::string& body, size_t padding = 0) {
-    return std::string("ID3") + char(major) + '\0' + char(flags) + Synchsafe(uint32_t(body.size() + padding)) +
-           body + std::string(padding, '\0');
+    return std::string("ID3") + char(major) + '\0' + char(flags) + Synchsafe(uint32_t(body.size() + padding)) + body +
+           std::string(padding, '\0');
 }
 
 // Stand-in audio: never starts with "ID3" and contains FF bytes and zeros.

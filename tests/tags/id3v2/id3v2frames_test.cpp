@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "common/text.h"
-#include "tags/id3v2/id3v2library.h"
 #include "tags/id3v2/id3v2_fixtures.h"
+#include "tags/id3v2/id3v2library.h"
 
 using namespace tags;
 using namespace id3v2test;
@@ -36,7 +36,9 @@ TEST(ID3v2Text, ReadsEveryEncoding) {
         {"UTF-16 with BOM", B({1, 0xFF, 0xFE, 'A', 0, 'B', 0, 0, 0}), "AB"},
         {"UTF-8, two values", B({3, 'A', 0, 'B', 0}), "A\r\nB"},
         {"no encoding byte", "Rock", "Rock"},
-        {"ISO-8859-1", B({0, 'C', 0xE9, 'l', 0xE8, 'b', 'r', 'e'}), "C\xC3\xA9l\xC3\xA8" "bre"},
+        {"ISO-8859-1", B({0, 'C', 0xE9, 'l', 0xE8, 'b', 'r', 'e'}),
+         "C\xC3\xA9l\xC3\xA8"
+         "bre"},
         {"UTF-16BE", B({2, 0x04, 0x1F, 0x04, 0x40, 0, 0}), "\xD0\x9F\xD1\x80"},
         {"UTF-16 big-endian BOM", B({1, 0xFE, 0xFF, 0x04, 0x1F, 0, 0}), "\xD0\x9F"},
         {"UTF-16 surrogate pair", B({1, 0xFF, 0xFE, 0x3C, 0xD8, 0xB5, 0xDF, 0, 0}), "\xF0\x9F\x8E\xB5"},
@@ -138,8 +140,8 @@ TEST(ID3v2Pictures, WriteReadAndPointInto) {
     TID3v2Tag tag;
     TMemoryStream picture(std::string("\x89PNG\r\n\x1A\n\0\xFF", 10));
     ASSERT_TRUE(tag.SetCoverPictureFromStream("APIC", "Обложка", picture, "image/png", 3));
-    std::string expected = B({1}) + "image/png" + B({0, 3, 0xFF, 0xFE}) + common::utf8ToUtf16le("Обложка") +
-                           B({0, 0}) + picture.Bytes();
+    std::string expected =
+        B({1}) + "image/png" + B({0, 3, 0xFF, 0xFE}) + common::utf8ToUtf16le("Обложка") + B({0, 0}) + picture.Bytes();
     EXPECT_EQ(tag.GetBytes("APIC"), expected);
 
     TMemoryStream out("stale bytes that must go away");
@@ -288,7 +290,9 @@ TEST(ID3v2Lists, InvolvedPeople) {
 TEST(ID3v2Identifiers, UniqueFileIdentifiers) {
     TID3v2Tag tag;
     ASSERT_TRUE(tag.SetUFIDByOwnerIdentifier("http://musicbrainz.org", "3b7c1f1c-0000"));
-    EXPECT_EQ(tag.GetBytes("UFID"), std::string("http://musicbrainz.org\0" "3b7c1f1c-0000", 36));
+    EXPECT_EQ(tag.GetBytes("UFID"), std::string("http://musicbrainz.org\0"
+                                                "3b7c1f1c-0000",
+                                                36));
     std::string identifier, owner;
     EXPECT_EQ(tag.FindUFIDByOwnerIdentifier("HTTP://MUSICBRAINZ.ORG", identifier), 0);
     EXPECT_EQ(identifier, "3b7c1f1c-0000");
@@ -302,8 +306,8 @@ TEST(ID3v2Identifiers, UniqueFileIdentifiers) {
 TEST(ID3v2Objects, LayoutsAndRoundTrips) {
     TID3v2Tag tag;
     ASSERT_TRUE(tag.SetGEOB("GEOB", "text/plain", "f.txt", "d", std::string("\0obj", 4)));
-    EXPECT_EQ(tag.GetBytes("GEOB"), B({1}) + "text/plain" + B({0, 'f', 0, '.', 0, 't', 0, 'x', 0, 't', 0, 0, 0,
-                                                                   'd', 0, 0, 0, 0}) + "obj");
+    EXPECT_EQ(tag.GetBytes("GEOB"),
+              B({1}) + "text/plain" + B({0, 'f', 0, '.', 0, 't', 0, 'x', 0, 't', 0, 0, 0, 'd', 0, 0, 0, 0}) + "obj");
     std::string mime, name, description, object;
     ASSERT_TRUE(tag.GetGEOB("GEOB", mime, name, description, object));
     EXPECT_EQ(mime, "text/plain");
@@ -359,7 +363,9 @@ TEST(ID3v2Objects, DatesLengthsAndPrivateFrames) {
     ASSERT_TRUE(tag.GetTime("TDRC", back));
     EXPECT_EQ(back, when);
     ASSERT_TRUE(tag.SetTLEN("TLEN", 215000));
-    EXPECT_EQ(tag.GetBytes("TLEN"), std::string("\0" "215000", 7));
+    EXPECT_EQ(tag.GetBytes("TLEN"), std::string("\0"
+                                                "215000",
+                                                7));
     EXPECT_EQ(tag.GetText("TLEN"), "215000");
 
     ASSERT_TRUE(tag.SetAlbumColors("PRIV", 0x00FF0000, 0x000000FF));
@@ -422,20 +428,29 @@ TEST(ID3v2Accessors, OutOfRangeAndMissingFramesGiveEmptyValues) {
 
 TEST(ID3v2Kinds, FrameKindClassification) {
     const std::pair<const char*, int> cases[] = {
-        {"TXXX", 2}, {"TIT2", 1}, {"WOAR", 5}, {"WXXX", 6}, {"APIC", 8}, {"MCDI", 8}, {"PRIV", 11},
-        {"PCNT", 7}, {"SESC", 8}, {"GEOB", 8}, {"TIPL", 4}, {"TMCL", 4}, {"COMM", 3}, {"USLT", 3},
-        {"CHAP", 10}, {"CTOC", 9},
+        {"TXXX", 2}, {"TIT2", 1}, {"WOAR", 5}, {"WXXX", 6}, {"APIC", 8}, {"MCDI", 8}, {"PRIV", 11}, {"PCNT", 7},
+        {"SESC", 8}, {"GEOB", 8}, {"TIPL", 4}, {"TMCL", 4}, {"COMM", 3}, {"USLT", 3}, {"CHAP", 10}, {"CTOC", 9},
     };
     for (const auto& [id, kind] : cases) EXPECT_EQ(ID3v2FrameKind(id), kind) << id;
 }
 
 TEST(ID3v2Kinds, GenreReferences) {
     const std::pair<const char*, const char*> cases[] = {
-        {"(17)", "Rock"},           {"(17)Rock", "Rock"},      {"(17)(6)", "Rock Grunge"},
-        {"(RX)(CR)", "Remix Cover"}, {"Classical", "Classical"}, {"(300)Metal", "(300)Metal"},
-        {"((Text)", "(Text)"},      {"(4)Eurodisco", "Disco Eurodisco"}, {"()(9)", "Metal"},
-        {"(200)", "200"},           {"(255)Pop", "Pop"},       {"(191)", "Psybient"},
-        {"(", "("},                 {"(12", "(12"},            {"", ""},
+        {"(17)", "Rock"},
+        {"(17)Rock", "Rock"},
+        {"(17)(6)", "Rock Grunge"},
+        {"(RX)(CR)", "Remix Cover"},
+        {"Classical", "Classical"},
+        {"(300)Metal", "(300)Metal"},
+        {"((Text)", "(Text)"},
+        {"(4)Eurodisco", "Disco Eurodisco"},
+        {"()(9)", "Metal"},
+        {"(200)", "200"},
+        {"(255)Pop", "Pop"},
+        {"(191)", "Psybient"},
+        {"(", "("},
+        {"(12", "(12"},
+        {"", ""},
     };
     for (const auto& [text, genre] : cases) EXPECT_EQ(DecodeID3v2Genre(text), genre) << text;
 }

@@ -8,8 +8,8 @@
 #include <map>
 #include <sstream>
 
-#include "tags/id3v2/id3v2library.h"
 #include "tags/id3v2/id3v2_fixtures.h"
+#include "tags/id3v2/id3v2library.h"
 
 using namespace tags;
 using namespace id3v2test;
@@ -154,7 +154,9 @@ protected:
         WriteFile(dir.File("dump.py"), kDumpScript);
         // Half a second of MP3 without any tag, and a small PNG.
         ASSERT_EQ(Run("ffmpeg -v error -f lavfi -i sine=frequency=440:duration=0.5 -c:a libmp3lame -b:a 64k "
-                      "-id3v2_version 0 -write_xing 0 -map_metadata -1 " + dir.File("plain.mp3")), 0);
+                      "-id3v2_version 0 -write_xing 0 -map_metadata -1 " +
+                      dir.File("plain.mp3")),
+                  0);
         ASSERT_EQ(Run("ffmpeg -v error -f lavfi -i color=c=red:s=2x2 -frames:v 1 " + dir.File("cover.png")), 0);
         plain = ReadFile(dir.File("plain.mp3"));
         ASSERT_GT(plain.size(), 1000u);
@@ -241,7 +243,8 @@ TEST_F(ID3v2Interop, OurTagsReadTheSameInMutagenAndFfprobe) {
         ExpectSameDump(theirs, OurDump(path));
 
         if (HasTool("ffprobe")) {
-            std::string probe = Capture("ffprobe -v error -show_entries format_tags=title,album -of default=nw=1 " + path);
+            std::string probe =
+                Capture("ffprobe -v error -show_entries format_tags=title,album -of default=nw=1 " + path);
             EXPECT_NE(probe.find("TAG:title=Привет, мир \xF0\x9F\x8E\xB5"), std::string::npos) << probe;
             EXPECT_NE(probe.find("TAG:album=Альбом"), std::string::npos) << probe;
         }
@@ -347,11 +350,14 @@ TEST_F(ID3v2Interop, Id3v2ToolAndEyeD3AndFfmpegTagsReadTheSame) {
          "--WOAR 'http://example.org' FILE"},
         {"eyeD3", "eyeD3 v2.3",
          "eyeD3 --to-v2.3 -a 'Артист' -t '\xF0\x9F\x8E\xB5 Title' -A 'Альбом' --add-comment 'Коммент:desc:eng' "
-         "--user-text-frame 'Ключ:значение' --add-image " + cover + ":FRONT_COVER:Обложка --play-count 9 FILE"},
+         "--user-text-frame 'Ключ:значение' --add-image " +
+             cover + ":FRONT_COVER:Обложка --play-count 9 FILE"},
         {"eyeD3", "eyeD3 v2.4",
-         "eyeD3 --to-v2.4 -a 'Артист' -t '\xF0\x9F\x8E\xB5 Title' --add-lyrics " + dir.File("lyrics.txt") + " --user-url-frame "
-         "'shop:http://example.org/s' --add-popularity 'me@example.org:200:3' --unique-file-id 'owner:ident' "
-         "--add-image " + cover + ":BACK_COVER FILE"},
+         "eyeD3 --to-v2.4 -a 'Артист' -t '\xF0\x9F\x8E\xB5 Title' --add-lyrics " + dir.File("lyrics.txt") +
+             " --user-url-frame "
+             "'shop:http://example.org/s' --add-popularity 'me@example.org:200:3' --unique-file-id 'owner:ident' "
+             "--add-image " +
+             cover + ":BACK_COVER FILE"},
         {"ffmpeg", "ffmpeg v2.3",
          "ffmpeg -v error -y -i INPUT -c copy -id3v2_version 3 -metadata title='Заголовок \xF0\x9F\x8E\xB5' "
          "-metadata artist='Артист' -metadata comment='Коммент' -metadata MYKEY='Моё' FILE"},

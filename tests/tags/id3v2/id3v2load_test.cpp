@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include "tags/id3v2/id3v2library.h"
 #include "tags/id3v2/id3v2_fixtures.h"
+#include "tags/id3v2/id3v2library.h"
 
 using namespace tags;
 using namespace id3v2test;
@@ -63,7 +63,11 @@ TEST(ID3v2Load, NoTagAndUnsupportedVersions) {
 }
 
 TEST(ID3v2Load, Version22IdentifiersAndPictureAreConverted) {
-    std::string pic = std::string("\0JPG\x03" "cover\0", 11) + "\xFF\xD8jpegbytes";
+    std::string pic = std::string(
+                          "\0JPG\x03"
+                          "cover\0",
+                          11) +
+                      "\xFF\xD8jpegbytes";
     std::string body = Frame2("TT2", kTitle) + Frame2("PIC", pic) + Frame2("CRM", "encrypted meta");
     TID3v2Tag tag;
     ASSERT_EQ(Load(tag, Tag(2, 0, body)), ID3V2LIBRARY_SUCCESS);
@@ -85,7 +89,8 @@ TEST(ID3v2Load, Version22IdentifiersAndPictureAreConverted) {
     std::string out = Saved(tag);
     EXPECT_EQ(out[3], 3);
     EXPECT_EQ(out.find("CRM"), std::string::npos);
-    EXPECT_EQ(out.size() - 10, (uint32_t(out[6]) << 21 | uint32_t(out[7]) << 14 | uint32_t(out[8]) << 7 | uint32_t(out[9])));
+    EXPECT_EQ(out.size() - 10,
+              (uint32_t(out[6]) << 21 | uint32_t(out[7]) << 14 | uint32_t(out[8]) << 7 | uint32_t(out[9])));
     TID3v2Tag back;
     ASSERT_EQ(Load(back, out), ID3V2LIBRARY_SUCCESS);
     EXPECT_EQ(back.FrameCount(), 2);
@@ -108,7 +113,9 @@ TEST(ID3v2Load, PictureFormatsOfVersion22MapToMimeTypes) {
 
 TEST(ID3v2Load, FrameFlagsAndExtraHeaderBytes) {
     // ID3v2.3: compression adds a 4-byte size, encryption and grouping a byte each.
-    std::string v3data = BE32(999) + "\x07\x09" "payload";
+    std::string v3data = BE32(999) +
+                         "\x07\x09"
+                         "payload";
     TID3v2Tag v3;
     ASSERT_EQ(Load(v3, Tag(3, 0, Frame3("PRIV", v3data, 0xE0E0) + Frame3("TIT2", kTitle))), 0);
     ASSERT_EQ(v3.FrameCount(), 2);
@@ -220,8 +227,14 @@ TEST(ID3v2Load, UnsynchronisationOfVersion23CoversFrameHeaders) {
 }
 
 TEST(ID3v2Load, UnsynchronisationOfVersion24IsPerFrame) {
-    const std::string plain("\0A\xFF\xE0" "B", 5);
-    const std::string stored("\0A\xFF\0\xE0" "B", 6);
+    const std::string plain(
+        "\0A\xFF\xE0"
+        "B",
+        5);
+    const std::string stored(
+        "\0A\xFF\0\xE0"
+        "B",
+        6);
     std::string body = Frame4("TIT2", stored, 0x0002) + Frame4("TPE1", std::string("\0\xFF\x00X", 4));
     TID3v2Tag tag;
     ASSERT_EQ(Load(tag, Tag(4, 0, body)), 0);
@@ -265,7 +278,8 @@ TEST(ID3v2Load, CompressedFramesInflateAndDeflate) {
     std::string text = std::string("\x03") + std::string(500, 'x') + " end";
     uLongf len = compressBound(uLong(text.size()));
     std::string packed(len, '\0');
-    compress(reinterpret_cast<Bytef*>(packed.data()), &len, reinterpret_cast<const Bytef*>(text.data()), uLong(text.size()));
+    compress(reinterpret_cast<Bytef*>(packed.data()), &len, reinterpret_cast<const Bytef*>(text.data()),
+             uLong(text.size()));
     packed.resize(len);
 
     TID3v2Tag tag;
@@ -363,9 +377,15 @@ TEST(ID3v2Load, ContainersReportNoTagYet) {
     const std::pair<std::string, TSourceFileType> cases[] = {
         {std::string("RIFF\x24\0\0\0WAVEfmt ", 16), sftWAVE},
         {std::string("RF64\xFF\xFF\xFF\xFFWAVEds64", 16), sftRF64},
-        {std::string("FORM\0\0\0\x20" "AIFFCOMM", 16), sftAIFF},
+        {std::string("FORM\0\0\0\x20"
+                     "AIFFCOMM",
+                     16),
+         sftAIFF},
         {std::string("DSD \x1C\0\0\0\0\0\0\0\0\0\0\0", 16), sftDSF},
-        {std::string("FRM8\0\0\0\0\0\0\0\x20" "DSD ", 16), sftDFF},
+        {std::string("FRM8\0\0\0\0\0\0\0\x20"
+                     "DSD ",
+                     16),
+         sftDFF},
     };
     for (const auto& [head, type] : cases) {
         TID3v2Tag tag;
@@ -424,8 +444,7 @@ TEST(ID3v2Load, TagCrcCoversTheWrittenFrames) {
     std::string frames = Frame3("TIT2", kTitle) + Frame3("TPE1", std::string("\0Artist", 7));
     TID3v2Tag tag;
     ASSERT_EQ(Load(tag, Tag(3, 0, frames)), 0);
-    EXPECT_EQ(tag.CalculateTagCRC32(),
-              crc32(0, reinterpret_cast<const Bytef*>(frames.data()), uInt(frames.size())));
+    EXPECT_EQ(tag.CalculateTagCRC32(), crc32(0, reinterpret_cast<const Bytef*>(frames.data()), uInt(frames.size())));
 }
 
 TEST(ID3v2Load, AssignCopiesFramesDeeply) {

@@ -1,7 +1,7 @@
 // Saving into files and streams (in place or rewritten), removal, and the
 // failures that must leave the original untouched.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,8 +9,8 @@
 #include <csignal>
 #include <filesystem>
 
-#include "tags/id3v2/id3v2library.h"
 #include "tags/id3v2/id3v2_fixtures.h"
+#include "tags/id3v2/id3v2library.h"
 
 using namespace tags;
 using namespace id3v2test;
@@ -209,7 +209,7 @@ TEST_F(ID3v2Save, FailedRewriteLeavesTheOriginalWhole) {
 
     // Writes past 2000 bytes fail (as on a full disk); the temporary file
     // cannot be completed.
-    struct rlimit old{};
+    struct rlimit old {};
     ::getrlimit(RLIMIT_FSIZE, &old);
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = old;
@@ -247,7 +247,7 @@ TEST_F(ID3v2Save, ModificationTimeIsKeptWhenAsked) {
     tag.PreserveFileDateTime = true;
     tag.SetText("TPE1", std::string(300, 'm'), teUTF8);
     ASSERT_EQ(tag.SaveToFile(path), 0);
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
     ASSERT_EQ(StripID3v2TagFromFile(path, true), 0);
