@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds, and runs every
-# test: the development build (warnings are errors), the sanitizer build of the libraries and window
-# models, and a short run of every fuzz target.
+# test: the development build (warnings are errors), the sanitizer build of
+# the libraries and window models, and a short run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
