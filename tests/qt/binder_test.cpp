@@ -10,6 +10,8 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+#include <set>
+#include <string_view>
 
 #include "kit/fakes.h"
 #include "qt/services.h"
@@ -201,3 +203,22 @@ TEST(MainWindow, BuildsEveryControlOffscreen) {
     EXPECT_EQ(b.widgetOf(&f.TabPlayList)->width(), b.window()->width() - 225);
     f.Close();
 }
+
+// A control kind missing from the binder table would get no widget, silently.
+TEST(Binders, EveryControlKindHasOne) {
+    const std::set<TControlKind> noWidget{TControlKind::Form,      TControlKind::Timer,    TControlKind::MenuItem,
+                                          TControlKind::PopupMenu, TControlKind::TrayIcon, TControlKind::OpenDialog};
+    int kinds = 0;
+    for (int i = 0; std::string_view(kindName(static_cast<TControlKind>(i))) != "?"; ++i, ++kinds) {
+        auto kind = static_cast<TControlKind>(i);
+        const orvelin::qt::BinderEntry* entry = orvelin::qt::binderFor(kind);
+        if (noWidget.contains(kind)) {
+            EXPECT_EQ(entry, nullptr) << kindName(kind);
+        } else {
+            ASSERT_NE(entry, nullptr) << kindName(kind);
+            EXPECT_EQ(entry->kind, kind);
+        }
+    }
+    EXPECT_GT(kinds, static_cast<int>(noWidget.size()));
+}
+
