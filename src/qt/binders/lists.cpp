@@ -13,20 +13,31 @@ namespace orvelin::qt::binders {
 
 using namespace ui;
 
+namespace {
+
+// The items of a list the model fills, and its selected index; the widget's
+// own signals stay quiet while the model sets them.
+template <class Model, class Widget, class Select>
+void watchItems(Model& m, Widget* w, Select select) {
+    watch(m.Items, w, [w, &m, select](const std::vector<std::string>& items) {
+        QSignalBlocker block(w);
+        w->clear();
+        for (const auto& i : items) w->addItem(toQ(i));
+        select(m.ItemIndex());
+    });
+    watch(m.ItemIndex, w, [w, select](const int& i) {
+        QSignalBlocker block(w);
+        select(i);
+    });
+}
+
+}  // namespace
+
 QWidget* comboBox(BinderContext&, TControl& c, QWidget* parent) {
     auto& m = static_cast<TComboBox&>(c);
     auto* b = new QComboBox(parent);
     watch(m.Style, b, [b](const TComboBoxStyle& st) { b->setEditable(st == TComboBoxStyle::csDropDown); });
-    watch(m.Items, b, [b, &m](const std::vector<std::string>& items) {
-        QSignalBlocker block(b);
-        b->clear();
-        for (const auto& i : items) b->addItem(toQ(i));
-        b->setCurrentIndex(m.ItemIndex());
-    });
-    watch(m.ItemIndex, b, [b](const int& i) {
-        QSignalBlocker block(b);
-        b->setCurrentIndex(i);
-    });
+    watchItems(m, b, [b](int i) { b->setCurrentIndex(i); });
     watch(m.Text, b, [b](const std::string& t) {
         if (b->isEditable() && b->currentText() != toQ(t)) {
             QSignalBlocker block(b);
@@ -48,16 +59,7 @@ QWidget* comboBox(BinderContext&, TControl& c, QWidget* parent) {
 QWidget* listBox(BinderContext&, TControl& c, QWidget* parent) {
     auto& m = static_cast<TListBox&>(c);
     auto* l = new QListWidget(parent);
-    watch(m.Items, l, [l, &m](const std::vector<std::string>& items) {
-        QSignalBlocker block(l);
-        l->clear();
-        for (const auto& i : items) l->addItem(toQ(i));
-        l->setCurrentRow(m.ItemIndex());
-    });
-    watch(m.ItemIndex, l, [l](const int& i) {
-        QSignalBlocker block(l);
-        l->setCurrentRow(i);
-    });
+    watchItems(m, l, [l](int i) { l->setCurrentRow(i); });
     QObject::connect(l, &QListWidget::currentRowChanged, l, [&m](int i) { m.ItemIndex.set(i); });
     QObject::connect(l, &QListWidget::itemDoubleClicked, l, [&m] { m.OnDblClick(); });
     return l;
