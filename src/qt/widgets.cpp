@@ -7,7 +7,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
-#include "qt/windowbuilder.h"
+#include "qt/keys.h"
 
 namespace orvelin::qt {
 

@@ -38,4 +38,17 @@ TProgram::TStartResult TProgram::Start() {
     return TStartResult::Run;
 }
 
+std::vector<TForm*> TProgram::Forms() const {
+    std::vector<TForm*> forms;
+    for (TForm* f : std::initializer_list<TForm*>{Form1.get(), Form2.get()})
+        if (f) forms.push_back(f);
+    return forms;
+}
+
+TForm* TProgram::FindForm(std::string_view name) const {
+    for (TForm* f : Forms())
+        if (name == f->Name() || (name.starts_with('T') && name.substr(1) == f->Name())) return f;
+    return nullptr;
+}
+
 }  // namespace ui

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "audio/engine.h"
@@ -37,6 +38,13 @@ public:
     // The one system this build runs on always qualifies; the step stays so
     // that a port with a minimum version has its place and its message.
     bool IsSupportedSystem() const { return true; }
+
+    // The windows the program owns, in start-up order; empty before Start.
+    // A new window joins every tool that walks the windows by being listed.
+    std::vector<TForm*> Forms() const;
+    // A window by its name ("Form2") or its class name ("TForm2"); null when
+    // the program has none of that name.
+    TForm* FindForm(std::string_view name) const;
 
     // The output the settings window starts the engine on: the system's
     // default, or the silent device for tests.
