@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/paths.h"
+#include "common/log.h"
 #include "platform/buildinfo.h"
 #include "platform/linux/linuxsystem.h"
 #include "qt/icons.h"
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
     }
 
     platform::LinuxSystem system;
+    common::log::setFile(app::TPaths(system).LogFile());
     platform::LinuxSingleInstance instance(system.RuntimeDir());
 
     QApplication qapp(argc, argv);

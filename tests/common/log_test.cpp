@@ -1,8 +1,6 @@
 #include "common/log.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <regex>
@@ -12,37 +10,13 @@
 #include <vector>
 
 #include "common/files.h"
+#include "support/logcapture.h"
 #include "support/tempdir.h"
 
 namespace logging = common::log;
 using logging::Level;
 
 namespace {
-
-// Points standard error at a file for the life of the object.
-class CapturedStderr {
-public:
-    explicit CapturedStderr(const std::string& path) : path_(path), saved_(::dup(STDERR_FILENO)) {
-        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        ::dup2(fd, STDERR_FILENO);
-        ::close(fd);
-    }
-    ~CapturedStderr() { restore(); }
-    std::string text() {
-        restore();
-        return common::readFile(path_).value_or("");
-    }
-
-private:
-    void restore() {
-        if (saved_ < 0) return;
-        ::dup2(saved_, STDERR_FILENO);
-        ::close(saved_);
-        saved_ = -1;
-    }
-    std::string path_;
-    int saved_;
-};
 
 std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;
@@ -68,8 +42,9 @@ protected:
     void SetUp() override { file = dir.path + "orvelin.log"; }
     void TearDown() override {
         logging::setFile("");
-        logging::setLevel(Level::off);
+        logging::setLevel(threshold);
     }
+    const Level threshold = logging::threshold();
     testenv::TempDir dir;
     std::string file;
 };
@@ -88,7 +63,7 @@ TEST_F(Log, OnlyLevelsAtOrAboveTheThresholdAreWritten) {
         {Level::error, {"error t: 4"}},
         {Level::off, {}},
     };
-    CapturedStderr err(dir.path + "stderr");
+    testenv::LogCapture err;  // keeps standard error quiet
     for (const Case& c : cases) {
         std::string path = dir.path + std::string(logging::levelName(c.threshold)) + ".log";
         logging::setFile(path);
@@ -126,9 +101,8 @@ TEST_F(Log, LevelNamesAndTheEnvironment) {
 }
 
 TEST_F(Log, OneEntryIsOneLineWithItsPartsPutTogether) {
-    CapturedStderr err(dir.path + "stderr");
+    testenv::LogCapture err(Level::debug);
     logging::setFile(file);
-    logging::setLevel(Level::debug);
     logging::warn("player.m3u", "cannot save \"", std::string("a\nb\r.m3u"), "\": ", -5, ' ', 7u, " after ", 1.5, "s");
     std::string line = "warning player.m3u: cannot save \"a b .m3u\": -5 7 after 1.5s";
     std::vector<std::string> lines = linesOf(file);
@@ -138,8 +112,8 @@ TEST_F(Log, OneEntryIsOneLineWithItsPartsPutTogether) {
 }
 
 TEST_F(Log, CaughtNamesTheException) {
+    testenv::LogCapture err(Level::error);
     logging::setFile(file);
-    logging::setLevel(Level::error);
     try {
         throw std::length_error("frame too long");
     } catch (...) {
@@ -160,8 +134,7 @@ TEST_F(Log, TheFileRotatesIntoOnePreviousFile) {
     // 70 bytes already there and lines of 47: the limit of 200 is passed at the third line.
     ASSERT_TRUE(common::writeFileAtomic(file, std::string(69, 'o') + "\n"));
     logging::setFile(file, 200);
-    logging::setLevel(Level::info);
-    CapturedStderr err(dir.path + "stderr");
+    testenv::LogCapture err(Level::info);
     for (int i = 10; i < 30; ++i) logging::info("rotation", "line ", i);
     std::vector<std::string> current = linesOf(file), previous = linesOf(file + ".1");
     ASSERT_FALSE(current.empty());
@@ -181,9 +154,8 @@ TEST_F(Log, TheFileRotatesIntoOnePreviousFile) {
 TEST_F(Log, ConcurrentWritersProduceWholeLines) {
     constexpr int kWriters = 8, kLines = 200;
     const std::string filler(100, 'x');
-    CapturedStderr err(dir.path + "stderr");
+    testenv::LogCapture err(Level::info);
     logging::setFile(file, 1 << 24);
-    logging::setLevel(Level::info);
     std::vector<std::thread> writers;
     for (int w = 0; w < kWriters; ++w)
         writers.emplace_back([&, w] {
@@ -211,8 +183,7 @@ TEST_F(Log, AnUnwritableLogFileLeavesStandardErrorWritten) {
     // A regular file where the folder should be: no permission setting helps, even for root.
     std::string notAFolder = dir.file("settings");
     logging::setFile(notAFolder + "/orvelin.log");
-    logging::setLevel(Level::warning);
-    CapturedStderr err(dir.path + "stderr");
+    testenv::LogCapture err(Level::warning);
     logging::error("app.settings", "cannot save Option.ini");
     logging::warn("player.m3u", "cannot save default.m3u");
     std::vector<std::string> lines = splitLines(err.text());
