@@ -67,32 +67,31 @@ requires(!std::same_as<T, char> && !std::same_as<T, bool>) void append(std::stri
     if constexpr (std::signed_integral<T>) appendNumber(out, static_cast<long long>(n));
     else appendNumber(out, static_cast<unsigned long long>(n));
 }
-
-template <typename... Parts>
-void emit(Level level, std::string_view source, const Parts&... parts) {
-    if (!enabled(level)) return;
-    std::string message;
-    (append(message, parts), ...);
-    write(level, source, message);
-}
 }  // namespace detail
 
 // The message is the parts put together: strings, characters and numbers.
 template <typename... Parts>
+void line(Level level, std::string_view source, const Parts&... parts) {
+    if (!enabled(level)) return;
+    std::string message;
+    (detail::append(message, parts), ...);
+    write(level, source, message);
+}
+template <typename... Parts>
 void debug(std::string_view source, const Parts&... parts) {
-    detail::emit(Level::debug, source, parts...);
+    line(Level::debug, source, parts...);
 }
 template <typename... Parts>
 void info(std::string_view source, const Parts&... parts) {
-    detail::emit(Level::info, source, parts...);
+    line(Level::info, source, parts...);
 }
 template <typename... Parts>
 void warn(std::string_view source, const Parts&... parts) {
-    detail::emit(Level::warning, source, parts...);
+    line(Level::warning, source, parts...);
 }
 template <typename... Parts>
 void error(std::string_view source, const Parts&... parts) {
-    detail::emit(Level::error, source, parts...);
+    line(Level::error, source, parts...);
 }
 
 // Inside a catch block: logs the exception being handled as an error, with
