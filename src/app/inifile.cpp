@@ -1,7 +1,10 @@
 #include "app/inifile.h"
 
+#include <cerrno>
+
 #include "app/numbers.h"
 #include "common/files.h"
+#include "common/log.h"
 #include "common/text.h"
 
 namespace app {
@@ -20,7 +23,12 @@ std::string oneLine(std::string_view s) {
 
 TMemIniFile::TMemIniFile(std::string fileName) : fileName_(std::move(fileName)) {
     auto bytes = common::readFile(fileName_);
-    if (!bytes) return;
+    if (!bytes) {
+        // A missing file is a first start; one that is there but unreadable is not.
+        if (errno != ENOENT)
+            common::log::warn("app.settings", "cannot read \"", fileName_, "\": ", common::log::systemError(errno));
+        return;
+    }
     TDecodedText decoded = DecodeText(*bytes);
     encoding_ = decoded.encoding;
     lineBreak_ = std::string(LineBreakOf(decoded.text));
@@ -118,7 +126,9 @@ bool TMemIniFile::UpdateFile() {
         text += lineBreak_;
     }
     if (!FitsEncoding(text, encoding_)) encoding_ = TTextEncoding::Utf16LE;
-    return common::writeFileAtomic(fileName_, EncodeText(text, encoding_));
+    if (common::writeFileAtomic(fileName_, EncodeText(text, encoding_))) return true;
+    common::log::error("app.settings", "cannot save \"", fileName_, "\": ", common::log::systemError(errno));
+    return false;
 }
 
 }  // namespace app

@@ -23,6 +23,8 @@ std::string TPaths::PortablePathMusic() const {
     return base() + "Config/";
 }
 
+std::string TPaths::LogFile() const { return PortablePathMusic() + "orvelin.log"; }
+
 std::string TPaths::PortablePathM3U() const {
     common::makeDirectories(base() + "Playlist");
     return base() + "Playlist/";

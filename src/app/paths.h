@@ -18,6 +18,7 @@ public:
     std::string PortablePath() const;       // the settings file
     std::string PortablePathMusic() const;  // data folder, trailing "/"
     std::string PortablePathM3U() const;    // playlist folder, trailing "/"
+    std::string LogFile() const;            // "orvelin.log" beside the settings file
     std::string ExeDir() const { return exeDir_; }
 
 private:

@@ -38,7 +38,9 @@ std::optional<std::string> readFile(const std::string& path) {
         ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR) continue;
+            int error = errno;
             ::close(fd);
+            errno = error;
             return std::nullopt;
         }
         if (n == 0) break;
@@ -70,22 +72,24 @@ bool writeFileAtomic(const std::string& path, std::string_view content) {
     if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
     const char* p = content.data();
     size_t left = content.size();
-    bool ok = true;
+    int error = 0;  // the first failure's errno
     while (left > 0) {
         ssize_t n = ::write(fd, p, left);
         if (n < 0) {
             if (errno == EINTR) continue;
-            ok = false;
+            error = errno;
             break;
         }
         p += n;
         left -= static_cast<size_t>(n);
     }
-    if (ok && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(tmp.c_str());
-    return ok;
+    if (!error && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && !error) error = errno;
+    if (!error && ::rename(tmp.c_str(), path.c_str()) != 0) error = errno;
+    if (!error) return true;
+    ::unlink(tmp.c_str());
+    errno = error;
+    return false;
 }
 
 bool makeDirectories(const std::string& path) {

@@ -13,11 +13,13 @@ bool directoryExists(const std::string& path);
 // Size in bytes, or -1 when the file cannot be found.
 int64_t fileSize(const std::string& path);
 
+// nullopt with errno set when the file cannot be read.
 std::optional<std::string> readFile(const std::string& path);
 
 // Writes the whole content through a temporary file beside the target, then
 // renames it over the target, so a crash or a full disk leaves the old file
-// whole. Returns false (and removes the temporary file) on any failure.
+// whole. Returns false (and removes the temporary file) on any failure, with
+// errno telling the first thing that failed.
 bool writeFileAtomic(const std::string& path, std::string_view content);
 
 // Creates the folder and its missing parents.

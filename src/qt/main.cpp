@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/paths.h"
+#include "common/log.h"
 #include "platform/buildinfo.h"
 #include "platform/linux/linuxsystem.h"
 #include "qt/icons.h"
@@ -78,6 +79,7 @@ int main(int argc, char** argv) {
     }
 
     platform::LinuxSystem system;
+    common::log::setFile(app::TPaths(system).LogFile());
     platform::LinuxSingleInstance instance(system.RuntimeDir());
 
     QApplication qapp(argc, argv);

@@ -1,5 +1,6 @@
 #include "ui/program.h"
 
+#include "common/log.h"
 #include "common/text.h"
 
 namespace ui {
@@ -12,7 +13,10 @@ TProgram::~TProgram() = default;
 
 TProgram::TStartResult TProgram::Start() {
     // A second start passes its command line nowhere and shows nothing.
-    if (!instance_.Acquire("Orvelin")) return TStartResult::AnotherInstance;
+    if (!instance_.Acquire("Orvelin")) {
+        common::log::info("ui.program", "another instance is running; this one ends");
+        return TStartResult::AnotherInstance;
+    }
     common::setLegacyCodePage(system_.LegacyCodePage());
     app_.Title.set("Orvelin");
 

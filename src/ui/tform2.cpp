@@ -2,6 +2,7 @@
 
 #include "app/inifile.h"
 #include "common/files.h"
+#include "common/log.h"
 #include "ui/tform1.h"
 
 namespace ui {
@@ -51,6 +52,8 @@ bool TForm2::FormCreate(int device) {
     }
     engine_.SetConfig(audio::CONFIG_FLOATDSP, 1);
     if (!engine_.Init(device, 44100, audio::UNICODE)) {
+        int code = audio::Engine::ErrorGetCode();
+        common::log::error("ui.audio", "the audio engine did not start: ", code, " (", audio::describe(code), ")");
         Application().dialogs().MessageBox(form1_.LanrErrorAudio.Caption(), title, MB_ICONERROR);
         return false;
     }
@@ -63,8 +66,14 @@ bool TForm2::FormCreate(int device) {
     engine_.SetConfig(audio::CONFIG_NET_BUFFER, 1000);
     engine_.SetConfig(audio::CONFIG_NET_TIMEOUT, 5000);
     engine_.SetConfig(audio::CONFIG_BUFFER, 1000);
-    for (const audio::AddOnInfo& addOn : engine_.AddOns())
+    for (const audio::AddOnInfo& addOn : engine_.AddOns()) {
         PluginHandles.push_back(engine_.PluginLoad(addOn.name, audio::UNICODE));
+        if (PluginHandles.back()) continue;
+        int code = audio::Engine::ErrorGetCode();
+        // A family this build has no decoder for is expected to refuse.
+        common::log::line(addOn.available ? common::log::Level::warning : common::log::Level::info, "ui.audio",
+                          "add-on ", addOn.name, " not loaded: ", code, " (", audio::describe(code), ")");
+    }
     if (common::fileExists(form1_.Paths().PortablePath())) LoadNastr2();
     return true;
 }

@@ -1,9 +1,11 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "app/firstrun.h"
 #include "app/inifile.h"
 #include "common/text.h"
 #include "support/disklimit.h"
+#include "support/logcapture.h"
 #include "support/tempdir.h"
 
 using app::TMemIniFile;
@@ -119,6 +121,13 @@ TEST(IniFile, AFailedWriteKeepsTheOldFile) {
     }
     EXPECT_EQ(bytesOf(path), old);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1);  // no temporary file left
+
+    // The failure is not silent: the log says which file and why.
+    testenv::LogCapture log;
+    TMemIniFile lost(dir.path + "gone/b.ini");
+    EXPECT_FALSE(lost.UpdateFile());
+    EXPECT_THAT(log.text(), ::testing::HasSubstr("error app.settings: cannot save \"" + dir.path +
+                                                 "gone/b.ini\": No such file or directory\n"));
 }
 
 TEST(FirstRunTemplate, HasItsLinesInUtf16LEAndTheFirstDuplicateWins) {

@@ -36,6 +36,7 @@ TEST_P(PathsTest, LocationsFollowTheModeAndAreCreatedOnDemand) {
     EXPECT_EQ(paths.PortablePath(), base + "Config/Option.ini");
     EXPECT_TRUE(common::directoryExists(base + "Config"));
     EXPECT_EQ(paths.PortablePathMusic(), base + "Config/");
+    EXPECT_EQ(paths.LogFile(), base + "Config/orvelin.log");
     EXPECT_EQ(paths.PortablePathM3U(), base + "Playlist/");
     EXPECT_TRUE(common::directoryExists(base + "Playlist"));
 }

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+
+#include "support/disklimit.h"
 
 using namespace common;
 namespace fs = std::filesystem;
@@ -36,6 +39,12 @@ TEST(Files, FailedWriteKeepsTheOldFile) {
     std::string file = dir.path + "/keep.ini";
     ASSERT_TRUE(writeFileAtomic(file, "precious"));
     EXPECT_FALSE(writeFileAtomic(dir.path + "/missing/x.ini", "data"));
+    EXPECT_EQ(errno, ENOENT);  // the reason survives the clean-up, for the log line
+    {
+        testenv::FullDisk full;
+        EXPECT_FALSE(writeFileAtomic(file, std::string(64, 'x')));
+        EXPECT_EQ(errno, EFBIG);
+    }
     // A folder that cannot take the temporary file: the target stays whole.
     if (::geteuid() != 0) {
         ::chmod(dir.path.c_str(), 0500);

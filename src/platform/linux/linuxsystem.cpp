@@ -7,11 +7,13 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "common/files.h"
+#include "common/log.h"
 #include "common/text.h"
 #include "platform/buildinfo.h"
 
@@ -103,7 +105,11 @@ bool LinuxSingleInstance::Acquire(const std::string& name) {
     if (fd_ >= 0) return true;
     std::string path = common::withTrailingSlash(dir_) + name + ".lock";
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return true;  // no lock file possible: do not refuse to run
+    if (fd < 0) {
+        // No lock file possible: run all the same, unguarded.
+        common::log::warn("platform.instance", "cannot open \"", path, "\": ", common::log::systemError(errno));
+        return true;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return false;

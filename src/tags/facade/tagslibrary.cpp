@@ -1,6 +1,7 @@
 #include "tags/facade/tagslibrary.h"
 
 #include "common/files.h"
+#include "common/log.h"
 #include "common/text.h"
 #include "tags/core/readmemorystream.h"
 #include "tags/facade/formatadapters.h"
@@ -20,7 +21,9 @@ template <typename F>
 void Guarded(F&& f) noexcept {
     try {
         f();
-    } catch (...) {}
+    } catch (...) {
+        common::log::caught("tags", "one format stopped");
+    }
 }
 
 bool SameName(const std::string& a, const std::string& b) { return common::equalsNoCase(a, b); }

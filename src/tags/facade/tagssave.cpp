@@ -2,6 +2,7 @@
 #include "tags/facade/tagslibrary.h"
 
 #include "common/files.h"
+#include "common/log.h"
 #include "common/text.h"
 #include "tags/facade/formatadapters.h"
 
@@ -32,8 +33,15 @@ int GuardedCode(F&& f) noexcept {
     try {
         return f();
     } catch (...) {
+        common::log::caught("tags.save", "saving or removing a tag");
         return 0xFFFF;
     }
+}
+
+// The caller gets the code; the log keeps it with its text and the file.
+void LogRefused(const TFormatTag* tag, std::string_view where, int code) {
+    common::log::warn("tags.save", tag ? tag->FormatName() : "unknown", " tag not saved to ", where, ": ", code, " (",
+                      ErrorCodeToText(code), ")");
 }
 
 // The modification time a save puts back, when asked to.
@@ -164,6 +172,7 @@ int TTags::SaveToFile(const std::string& fileName, TTagType tagType) {
     int last = trUnknownError;
     auto save = [&](TTagType type) {
         last = TranslateResult(type, SaveFormat(type, fileName, nullptr, true));
+        if (last != trSuccess) LogRefused(FormatTag(type == ttLyrics2 ? ttID3v1 : type), "\"" + fileName + "\"", last);
         return last == trSuccess;
     };
     if (IsOneFormat(tagType)) {
@@ -184,6 +193,7 @@ int TTags::SaveToStream(TStream& stream, bool buffered, TTagType tagType) {
     int last = trUnknownError;
     auto save = [&](TTagType type) {
         last = TranslateResult(type, SaveFormat(type, {}, &stream, buffered));
+        if (last != trSuccess) LogRefused(FormatTag(type == ttLyrics2 ? ttID3v1 : type), "a stream", last);
         return last == trSuccess;
     };
     if (tagType == ttWMA) return trUnsupportedFileFormat;
@@ -249,6 +259,7 @@ bool TTags::Assign(const TTags& source, bool coverArtsToo) {
         if (coverArtsToo) AssignCoverArts(source, false);
         return true;
     } catch (...) {
+        common::log::caught("tags", "copying tags");
         return false;
     }
 }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/log.h"
 #include "tags/core/bufferedstream.h"
 #include "tags/core/bytes.h"
 #include "tags/core/replacefile.h"
@@ -263,6 +264,7 @@ int WithoutExceptions(Save save) {
     try {
         return save();
     } catch (...) {
+        common::log::caught("tags.flac", "saving the tag");
         return flacError;
     }
 }
