@@ -253,7 +253,9 @@ void TForm2::boxEQSelectChange() {
 void TForm2::TrackBarChange(size_t band) {
     Effects.EQGains[band] = static_cast<int8_t>(-EQSliders()[band]->Position());
     if (!ApplyingPreset) boxEQSelect.SelectIndex(player::kEQCustom);
-    Effects.CurrentEffects |= seEqualizer;
+    // A slider moved by the stored settings or a preset does not switch on
+    // an equalizer whose box is unticked.
+    if (chEqualizer.Checked()) Effects.CurrentEffects |= seEqualizer;
     BASS_SetSoundEffects(Effects.CurrentEffects);
     // Later applications use the wider bands; the 6 kHz slider alone leaves them.
     if (band != 6) Effects.EQParams.fBandwidth = 5;
