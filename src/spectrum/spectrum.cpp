@@ -42,7 +42,11 @@ bool TSpectrum::Draw(const TFFTData& data, int x, int y, bool pauseStop) {
         bar = std::max(bar, 0);
     }
 
-    Drawn now{FFTPeacks, FFTFallOff, BkColor, PenColor, PeakColor, x, y, ColWidth, FrmClear, ShowPeak, ShowBlock};
+    Drawn now{{}, {}, BkColor, PenColor, PeakColor, x, y, ColWidth, FrmClear, ShowPeak, ShowBlock};
+    for (int i = 0; i < kColumns && x + i * (ColWidth + 1) < width_; ++i) {
+        now.peaks[static_cast<size_t>(i)] = FFTPeacks[static_cast<size_t>(i)];
+        now.bars[static_cast<size_t>(i)] = FFTFallOff[static_cast<size_t>(i)];
+    }
     if (everDrawn_ && now == drawn_) return false;
     render(x, y);
     drawn_ = now;

@@ -61,9 +61,10 @@ private:
 
     int width_, height_;
     std::vector<uint32_t> visBuff_;
-    // What the last frame was drawn from, to tell a repeated picture.
+    // What the last frame was drawn from, to tell a repeated picture; only
+    // the columns in sight count.
     struct Drawn {
-        std::array<int, kColumns + 1> peaks{}, bars{};
+        std::array<int, kColumns> peaks{}, bars{};
         uint32_t bk = 0, pen = 0, peak = 0;
         int x = 0, y = 0, colWidth = 0;
         bool frmClear = false, showPeak = false, showBlock = false;

@@ -96,6 +96,13 @@ TEST(Spectrum, AFrameLikeTheLastIsNotDrawnAgain) {
     s.BkColor = 0xFFFFFF;
     EXPECT_TRUE(s.Draw(frame(3, 0.01f), 0, 0, false));  // new colours
     EXPECT_EQ(s.Pixels()[0], kOpaque | 0xFFFFFF);
+
+    // Columns out of sight (16 fit in 64 pixels) change no picture.
+    TSpectrum narrow(64, 20);
+    narrow.Draw(TFFTData{}, 0, 0, false);
+    EXPECT_FALSE(narrow.Draw(frame(100, 0.03f), 0, 0, false));
+    EXPECT_EQ(narrow.FFTFallOff[100], 15);
+    EXPECT_TRUE(narrow.Draw(frame(15, 0.03f), 0, 0, false));
 }
 
 TEST(Spectrum, ColumnsBeyondTheBoxAreComputedButNotDrawn) {
