@@ -31,16 +31,17 @@ const std::array<TEQPreset, 20> EQPresets{{
 
 namespace {
 
+constexpr int kEffectPriority = 1;
+constexpr int kRotatePriority = 2;  // before the effects
+
 // The four library effects run with the parameters a new effect of their
-// type starts with: read them and write them back.
+// type starts with: made when missing, then read and written back.
 template <class Params>
-void refreshParameters(audio::Engine& engine, audio::Handle fx) {
+void attachLibraryEffect(audio::Engine& engine, audio::Handle channel, audio::Handle& fx, int type) {
+    if (!fx) fx = engine.ChannelSetFX(channel, type, kEffectPriority);
     Params p;
     if (fx && engine.FXGetParameters(fx, p)) engine.FXSetParameters(fx, p);
 }
-
-constexpr int kEffectPriority = 1;
-constexpr int kRotatePriority = 2;  // before the effects
 
 }  // namespace
 
@@ -54,28 +55,13 @@ void TSoundEffects::Restore(audio::Engine& engine, audio::Handle channel) {
 
 void TSoundEffects::Apply(audio::Engine& engine, audio::Handle channel, TSNDEffects effects) {
     Restore(engine, channel);
-    auto create = [&](audio::Handle& fx, int type) {
-        if (!fx) fx = engine.ChannelSetFX(channel, type, kEffectPriority);
-    };
-    if (effects & seFlange) {
-        create(FlangerFX, audio::FX_DX8_FLANGER);
-        refreshParameters<audio::DX8Flanger>(engine, FlangerFX);
-    }
-    if (effects & seChorus) {
-        create(ChorusFX, audio::FX_DX8_CHORUS);
-        refreshParameters<audio::DX8Chorus>(engine, ChorusFX);
-    }
-    if (effects & seEcho) {
-        create(EchoFX, audio::FX_DX8_ECHO);
-        refreshParameters<audio::DX8Echo>(engine, EchoFX);
-    }
-    if (effects & seReverb) {
-        create(ReverbFX, audio::FX_DX8_REVERB);
-        refreshParameters<audio::DX8Reverb>(engine, ReverbFX);
-    }
+    if (effects & seFlange) attachLibraryEffect<audio::DX8Flanger>(engine, channel, FlangerFX, audio::FX_DX8_FLANGER);
+    if (effects & seChorus) attachLibraryEffect<audio::DX8Chorus>(engine, channel, ChorusFX, audio::FX_DX8_CHORUS);
+    if (effects & seEcho) attachLibraryEffect<audio::DX8Echo>(engine, channel, EchoFX, audio::FX_DX8_ECHO);
+    if (effects & seReverb) attachLibraryEffect<audio::DX8Reverb>(engine, channel, ReverbFX, audio::FX_DX8_REVERB);
 
     auto band = [&](size_t i, int gain) {
-        create(EQBandFX[i], audio::FX_DX8_PARAMEQ);
+        if (!EQBandFX[i]) EQBandFX[i] = engine.ChannelSetFX(channel, audio::FX_DX8_PARAMEQ, kEffectPriority);
         EQParams.fCenter = static_cast<float>(EQCenters[i]);
         EQParams.fGain = static_cast<float>(gain);
         engine.FXSetParameters(EQBandFX[i], EQParams);
