@@ -4,8 +4,9 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <optional>
+#include <memory>
 #include <utility>
+#include <vector>
 
 #include "app/paths.h"
 #include "common/log.h"
@@ -92,20 +93,23 @@ int main(int argc, char** argv) {
     ui::TApplication application(dispatcher, dialogs, host);
 
     ui::TProgram program(application, system, instance, args);
-    std::optional<orvelin::qt::WindowBuilder> window1;
-    std::optional<orvelin::qt::WindowBuilder> named;  // the --window one, when not the main window
+    // After the program: the widgets go first, while the models they watch exist.
+    std::vector<std::unique_ptr<orvelin::qt::WindowBuilder>> builders;
+    auto buildWindow = [&](ui::TForm& form) -> orvelin::qt::WindowBuilder& {
+        auto& b = *builders.emplace_back(std::make_unique<orvelin::qt::WindowBuilder>(form));
+        b.build();
+        host.add(form, b);
+        return b;
+    };
+    // The main window at once; the others the first time they show.
+    host.BuildOnDemand = buildWindow;
+    QWidget* shownWidget = nullptr;
     program.OnFormsCreated = [&](ui::TProgram& p) {
-        window1.emplace(*p.Form1);
-        window1->build();
-        host.add(*p.Form1, *window1);
+        shownWidget = buildWindow(*p.Form1).window();
         p.Form1->Hooks.LoadDisplayFont = loadDisplayFont;
         p.Form1->FontApply();
         ui::TForm* form = windowName ? p.FindForm(windowName) : nullptr;
-        if (form && form != p.Form1.get()) {
-            named.emplace(*form);
-            named->build();
-            host.add(*form, *named);
-        }
+        if (form && form != p.Form1.get()) shownWidget = buildWindow(*form).window();
     };
     ui::TProgram::TStartResult started = program.Start();
     if (started == ui::TProgram::TStartResult::AudioFailed) return 1;
@@ -117,7 +121,6 @@ int main(int argc, char** argv) {
                      windowNames(program).c_str());
         return 2;
     }
-    QWidget* shownWidget = named ? named->window() : window1->window();
 
     orvelin::qt::closeOnTerminationSignals(&qapp, [&form1] { form1.Close(); });
     bool grabFailed = false;

@@ -4,6 +4,7 @@
 
 #include "player/playlistgrid.h"
 #include "tags/facade/tagslibrary.h"
+#include "ui/tform2.h"
 
 namespace ui {
 
@@ -31,7 +32,13 @@ TForm1::TForm1(TApplication& app, platform::System& system, std::unique_ptr<audi
     UpdateListPLMenu.OnClick = [this] { UpdatePlayList(); };
     DelPLMenu.OnClick = [this] { DeletePlayList(); };
     SavePLMenu.OnClick = [this] { SavePLMenuClick(); };
+    OptionMenu.OnClick = [this] { OptionMenuClick(); };
+    OptionButton.OnClick = [this] { OptionMenuClick(); };
+    OptionTryMenu.OnClick = [this] {
+        if (Form2) Form2->Show();
+    };
     bindTransport();
+    bindSpectrum();
 }
 
 TForm1::~TForm1() = default;
@@ -232,6 +239,12 @@ void TForm1::buildMenus() {
         item->Visible.set(false);
         PopupMenuLanguage.Add(item);
     }
+}
+
+void TForm1::OptionMenuClick() {
+    if (!Form2) return;
+    Form2->ShowModal();
+    Form2->SelectPage(0);
 }
 
 void TForm1::FormResize() {

@@ -31,7 +31,11 @@ QWidget* trackBar(BinderContext&, TControl& c, QWidget* parent) {
         s->setValue(v);
     });
     watch(m.Orientation, s, [s](const TTrackBarOrientation& o) {
-        s->setOrientation(o == TTrackBarOrientation::trVertical ? Qt::Vertical : Qt::Horizontal);
+        // A vertical track bar has its minimum at the top, as the keys and wheel agree.
+        const bool vertical = o == TTrackBarOrientation::trVertical;
+        s->setOrientation(vertical ? Qt::Vertical : Qt::Horizontal);
+        s->setInvertedAppearance(vertical);
+        s->setInvertedControls(vertical);
     });
     watch(m.TickMarks, s, [s](const bool& on) { s->setTickPosition(on ? QSlider::TicksBelow : QSlider::NoTicks); });
     watch(m.Frequency, s, [s](const int& f) { s->setTickInterval(f); });

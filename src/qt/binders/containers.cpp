@@ -2,7 +2,9 @@
 // control that shows them.
 #include <QFrame>
 #include <QGroupBox>
+#include <QTabBar>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "kit/controls.h"
 #include "qt/alignlayout.h"
@@ -51,8 +53,19 @@ QWidget* pageControl(BinderContext& context, TControl& c, QWidget* parent) {
         QWidget* pw = context.buildControl(*page, tabs);
         tabs->addTab(pw, toQ(page->Caption()));
         watch(page->Caption, pw, [tabs, pw](const std::string& s) { tabs->setTabText(tabs->indexOf(pw), toQ(s)); });
-        watch(page->TabVisible, pw, [tabs, pw](const bool& on) { tabs->setTabVisible(tabs->indexOf(pw), on); });
     }
+    // With every tab hidden something else (a tree) chooses the page: the
+    // bar goes, and the pages stay reachable, which hidden tabs are not.
+    auto tabsShown = [tabs, &m](const bool&) {
+        const auto pages = m.Pages();
+        bool any = std::any_of(pages.begin(), pages.end(), [](TTabSheet* p) { return p->TabVisible(); });
+        tabs->tabBar()->setVisible(any);
+        for (int i = 0; i < static_cast<int>(pages.size()); ++i)
+            tabs->setTabVisible(i, !any || pages[static_cast<size_t>(i)]->TabVisible());
+        QSignalBlocker block(tabs);
+        tabs->setCurrentIndex(m.ActivePageIndex());
+    };
+    for (TTabSheet* page : m.Pages()) watch(page->TabVisible, tabs, tabsShown);
     watch(m.ActivePageIndex, tabs, [tabs](const int& i) {
         QSignalBlocker block(tabs);
         tabs->setCurrentIndex(i);

@@ -23,6 +23,7 @@ QWidget* paintBox(BinderContext&, TControl& c, QWidget* parent) {
     auto& m = static_cast<TPaintBox&>(c);
     auto* b = new BitmapWidget(parent);
     b->setMode(true, false, false);
+    b->setFillsWidget(true);
     watch(m.Picture, b, [b](const TBitmapPtr& p) { b->setBitmap(p); });
     return b;
 }

@@ -69,17 +69,28 @@ QWidget* treeView(BinderContext&, TControl& c, QWidget* parent) {
     auto& m = static_cast<TTreeView&>(c);
     auto* t = new QTreeWidget(parent);
     t->setHeaderHidden(true);
-    watch(m.Items, t, [t](const std::vector<TTreeNode>& nodes) {
+    auto select = [t](const std::vector<int>& path) {
+        QTreeWidgetItem* item = nullptr;
+        for (size_t depth = 0; depth < path.size(); ++depth)
+            item = depth == 0 ? t->topLevelItem(path[0]) : (item ? item->child(path[depth]) : nullptr);
         QSignalBlocker block(t);
-        t->clear();
-        std::function<void(QTreeWidgetItem*, const TTreeNode&)> add = [&](QTreeWidgetItem* parentItem,
-                                                                          const TTreeNode& n) {
-            auto* item = parentItem ? new QTreeWidgetItem(parentItem) : new QTreeWidgetItem(t);
-            item->setText(0, toQ(n.Text));
-            for (const auto& child : n.Children) add(item, child);
-        };
-        for (const auto& n : nodes) add(nullptr, n);
+        t->setCurrentItem(item);
+    };
+    watch(m.Items, t, [t, &m, select](const std::vector<TTreeNode>& nodes) {
+        {
+            QSignalBlocker block(t);
+            t->clear();
+            std::function<void(QTreeWidgetItem*, const TTreeNode&)> add = [&](QTreeWidgetItem* parentItem,
+                                                                              const TTreeNode& n) {
+                auto* item = parentItem ? new QTreeWidgetItem(parentItem) : new QTreeWidgetItem(t);
+                item->setText(0, toQ(n.Text));
+                for (const auto& child : n.Children) add(item, child);
+            };
+            for (const auto& n : nodes) add(nullptr, n);
+        }
+        select(m.Selected());
     });
+    watch(m.Selected, t, select);
     QObject::connect(t, &QTreeWidget::currentItemChanged, t, [t, &m](QTreeWidgetItem* item) {
         std::vector<int> path;
         for (QTreeWidgetItem* i = item; i; i = i->parent())
