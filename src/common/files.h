@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace common {
 
@@ -19,6 +20,14 @@ std::optional<std::string> readFile(const std::string& path);
 // renames it over the target, so a crash or a full disk leaves the old file
 // whole. Returns false (and removes the temporary file) on any failure.
 bool writeFileAtomic(const std::string& path, std::string_view content);
+
+// True when the file exists and this process may replace it the way
+// writeFileAtomic does: write the file, and create and rename in its folder.
+bool canReplaceFile(const std::string& path);
+
+// The names of the regular files in a folder (links followed), in the order
+// the file system gives them; empty when the folder cannot be read.
+std::vector<std::string> listFiles(const std::string& folder);
 
 // Creates the folder and its missing parents.
 bool makeDirectories(const std::string& path);

@@ -137,6 +137,18 @@ TEST(FirstRunTemplate, HasItsLinesInUtf16LEAndTheFirstDuplicateWins) {
     EXPECT_FALSE(ini.ReadBool("Option", "CheckBoxQuickUpdate", true));
     EXPECT_EQ(ini.ReadInteger("Option", "HotKey_BrowseFile", 0), 32847);
     EXPECT_EQ(ini.ReadInteger("Option", "TrackBar16000Hz", 0), -8);
+
+    ASSERT_TRUE(app::WriteFirstRunTemplate(path, "Russian"));
+    EXPECT_EQ(TMemIniFile(path).ReadString("Language", "Language", ""), "Russian");
+}
+
+TEST(FirstRunTemplate, TheLanguageFollowsTheDesktopLocale) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"ru_RU.UTF-8", "Russian"}, {"ru", "Russian"},    {"RU_ru", "Russian"}, {"ru@cyrillic", "Russian"},
+        {"en_US.UTF-8", "English"}, {"de_DE", "English"}, {"C", "English"},     {"", "English"},
+        {"run_RN", "English"},
+    };
+    for (auto [locale, language] : cases) EXPECT_EQ(app::FirstRunLanguage(locale), language) << locale;
 }
 
 }  // namespace
