@@ -145,8 +145,8 @@ TEST(Startup, ListFilesAndTheSettingsWindowHooks) {
             p.Form1->Hooks.RandomTrack = [] { return true; };
             p.Form1->Hooks.LoadNastr2 = [&] { calls.push_back("LoadNastr2"); };
             p.Form1->Hooks.SaveNastr2 = [&] { calls.push_back("SaveNastr2"); };
+            p.Form1->LanguageMenu.Items.observe([&](const auto&) { calls.push_back("LoadLanguage"); });
         };
-        run.program.LoadLanguage = [&] { calls.push_back("LoadLanguage"); };
         ASSERT_EQ(run.start(), TProgram::TStartResult::Run);
         ui::TForm1& f = run.form();
         EXPECT_EQ(f.MemoPlayHistory, std::vector<std::string>{"2"});

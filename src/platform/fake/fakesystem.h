@@ -12,8 +12,8 @@ class FakeSystem : public System {
 public:
     std::string exeDir = "/tmp/orvelin-fake/bin/";
     std::string appDataDir = "/tmp/orvelin-fake/config/";
-    std::string dataHomeDir = "/tmp/orvelin-fake/data/";
-    std::string installedDataDir;  // none unless a test makes one
+    std::string dataHomeDir;       // none unless a test makes one
+    std::string installedDataDir;  // likewise
     std::string messagesLocale = "en_US.UTF-8";
     std::string tempDir = "/tmp/";
     std::string version = "1.2.3.4";
