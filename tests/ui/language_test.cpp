@@ -198,7 +198,7 @@ TEST(InterfaceLanguage, TheUsersFilesWinArePrunedAndFeedTheMissingKeyList) {
 }
 
 TEST(InterfaceLanguage, NoFilesOrABrokenChosenFileLeaveTheBuiltInTexts) {
-    const std::string contents[] = {"", std::string("\x00\x01\x02\xFF garbage", 14),
+    const std::string contents[] = {"", std::string("\x00\x01\x02\xFF garbage", 12),
                                     "[Orvelin]\r\nForm1.PlayButton.Hint=\r\n"};
     for (const std::string& content : contents) {
         Env env;
