@@ -1,5 +1,6 @@
 #include "common/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -90,6 +91,23 @@ bool writeFileAtomic(const std::string& path, std::string_view content) {
     ::unlink(tmp.c_str());
     errno = error;
     return false;
+}
+
+bool canReplaceFile(const std::string& path) {
+    if (!fileExists(path) || ::access(path.c_str(), W_OK) != 0) return false;
+    std::string folder = extractFilePath(path);
+    return ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
+}
+
+std::vector<std::string> listFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return names;
+    std::string base = withTrailingSlash(folder);
+    while (const dirent* e = ::readdir(dir))
+        if (fileExists(base + e->d_name)) names.emplace_back(e->d_name);
+    ::closedir(dir);
+    return names;
 }
 
 bool makeDirectories(const std::string& path) {

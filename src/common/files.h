@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace common {
 
@@ -21,6 +22,14 @@ std::optional<std::string> readFile(const std::string& path);
 // whole. Returns false (and removes the temporary file) on any failure, with
 // errno telling the first thing that failed.
 bool writeFileAtomic(const std::string& path, std::string_view content);
+
+// True when the file exists and this process may replace it the way
+// writeFileAtomic does: write the file, and create and rename in its folder.
+bool canReplaceFile(const std::string& path);
+
+// The names of the regular files in a folder (links followed), in the order
+// the file system gives them; empty when the folder cannot be read.
+std::vector<std::string> listFiles(const std::string& folder);
 
 // Creates the folder and its missing parents.
 bool makeDirectories(const std::string& path);

@@ -10,6 +10,7 @@
 
 #include "app/paths.h"
 #include "common/log.h"
+#include "kit/fakes.h"
 #include "platform/buildinfo.h"
 #include "platform/linux/linuxsystem.h"
 #include "qt/icons.h"
@@ -18,6 +19,7 @@
 #include "qt/signals.h"
 #include "qt/windowbuilder.h"
 #include "ui/program.h"
+#include "ui/translation.h"
 
 namespace {
 // The seven-segment face of the time display, when the font package is there.
@@ -55,7 +57,8 @@ std::string windowNames(const ui::TProgram& program) {
 
 int main(int argc, char** argv) {
     // Developer aids: --window NAME opens that window over the player;
-    // --grab FILE saves a picture of it (of the main window without --window) and quits.
+    // --grab FILE saves a picture of it (of the main window without --window) and quits;
+    // --language-keys prints every translatable text as the start of a language file.
     const char* grabTo = nullptr;
     const char* windowName = nullptr;
     bool playAtStart = false;  // starts the selected row once the window shows
@@ -70,6 +73,19 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--play") == 0) playAtStart = true;
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("%s %s\n", platform::buildinfo::kProductName, platform::buildinfo::kFileVersion);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--language-keys") == 0) {
+            // The windows are built but never shown, and nothing asks anything.
+            platform::LinuxSystem system;
+            platform::LinuxSingleInstance instance(system.RuntimeDir());
+            ui::QueueDispatcher dispatcher;
+            ui::ScriptedDialogs dialogs;
+            ui::RecordingFormHost host;
+            ui::TApplication application(dispatcher, dialogs, host);
+            ui::TProgram program(application, system, instance, {});
+            program.CreateForms();
+            std::fputs(ui::LanguageFileTemplate(program.Forms()).c_str(), stdout);
             return 0;
         }
         if (std::strcmp(argv[i], "--settings-path") == 0) {

@@ -18,11 +18,26 @@ namespace orvelin::qt {
 
 using namespace ui;
 
+namespace {
+// A run of tabs in a caption puts the rest in the menu's right-hand column,
+// where Qt expects one tab.
+QString menuText(const std::string& caption) {
+    QString text = toQ(caption);
+    qsizetype tab = text.indexOf(u'\t');
+    if (tab < 0) return text;
+    qsizetype rest = tab;
+    while (rest < text.size() && text[rest] == u'\t') ++rest;
+    return text.left(tab) + u'\t' + text.mid(rest);
+}
+}  // namespace
+
 void WindowBuilder::fillMenu(QMenu* menu, TMenuItem& item) {
     auto rebuild = std::make_shared<std::function<void()>>();
     *rebuild = [this, menu, &item, weak = std::weak_ptr<std::function<void()>>(rebuild)] {
         // Everything the last build made goes, with the observers it holds.
-        for (QObject* o : menu->children())
+        // A copy: each delete takes the object out of the menu's own list.
+        const QObjectList children = menu->children();
+        for (QObject* o : children)
             if (o->property("orvelinBuilt").toBool()) delete o;
         menu->clear();
         std::map<int, QActionGroup*> groups;
@@ -53,7 +68,7 @@ void WindowBuilder::fillMenu(QMenu* menu, TMenuItem& item) {
                 if (auto again = weak.lock()) QTimer::singleShot(0, menu, *again);
             });
             if (child->IsSeparator()) continue;
-            watch(child->Caption, a, [a](const std::string& s) { a->setText(toQ(s)); });
+            watch(child->Caption, a, [a](const std::string& s) { a->setText(menuText(s)); });
             watch(child->Enabled, a, [a](const bool& on) { a->setEnabled(on); });
             watch(child->ShortCut, a, [a](const TShortCut& s) { a->setShortcut(toSequence(s)); });
             watch(child->Checked, a, [a, child](const bool& on) {

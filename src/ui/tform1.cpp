@@ -17,6 +17,14 @@ TForm1::TForm1(TApplication& app, platform::System& system, audio::Engine& engin
 TForm1::TForm1(TApplication& app, platform::System& system, std::unique_ptr<audio::Engine> own, audio::Engine* engine)
     : TForm(app, "Form1"), ownEngine_(std::move(own)), engine_(engine ? *engine : *ownEngine_), system_(system) {
     Caption.set("Orvelin");
+    // The title carries the version; these texts are the program's, made while it runs.
+    TranslateCaption = false;
+    RuntimeTextComponents = {"Version",      "Label_ScrollText", "TrayIcon1",     "barVolume",     "barVolumeSys",
+                             "balanceBar",   "barSeek",          "LabelImageTag", "StatusBarInfo", "StatusBarTime",
+                             "HzCaption",    "kbpsCaption",      "SizeCaption",   "Label_Stereo",  "Label_Title",
+                             "Label_Artist", "Label_Year"};
+    // The next button's hint names the next track once there is one.
+    OnTranslated = [this] { UpdateNextTrackHints(); };
     layOut();
     buildMenus();
     bindAdding();

@@ -256,6 +256,9 @@ public:
         std::function<void()> ListCoverArts;
         std::function<void()> ShowNotification, CloseNotification;
         std::function<bool()> TagEditorShowing;
+        // After the user chose another interface language: the folder menu's
+        // texts follow it.
+        std::function<void()> LanguageChanged;
     } Hooks;
 
     // The settings window, once it exists: playback reads its options.

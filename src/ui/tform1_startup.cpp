@@ -59,7 +59,9 @@ void TForm1::FontApply() {
 
 void TForm1::GlobLoadNastr() {
     std::string settings = Paths().PortablePath();
-    if (!common::fileExists(settings)) app::WriteFirstRunTemplate(settings);
+    // A first start speaks the desktop's language.
+    if (!common::fileExists(settings))
+        app::WriteFirstRunTemplate(settings, app::FirstRunLanguage(system_.MessagesLocale()));
     LoadNastr();
     if (Hooks.LoadNastr2) Hooks.LoadNastr2();
 }

@@ -9,7 +9,7 @@
 #include "support/tempdir.h"
 
 using app::TMemIniFile;
-using app::TTextEncoding;
+using common::TTextEncoding;
 
 namespace {
 
@@ -27,7 +27,7 @@ TEST_P(IniEncoding, IsDetectedAndKeptOnWrite) {
     common::setLegacyCodePage(1251);
     testenv::TempDir dir;
     std::string text = "[Option]\r\nPlaylist=Рок\r\nSong=3\r\n";
-    std::string path = dir.file("Option.ini", app::EncodeText(text, c.encoding));
+    std::string path = dir.file("Option.ini", common::EncodeText(text, c.encoding));
 
     TMemIniFile ini(path);
     EXPECT_EQ(ini.Encoding(), c.encoding);
@@ -37,7 +37,7 @@ TEST_P(IniEncoding, IsDetectedAndKeptOnWrite) {
 
     std::string bytes = bytesOf(path);
     EXPECT_EQ(bytes.substr(0, std::string(c.prefix).size()), c.prefix);
-    EXPECT_EQ(app::DecodeText(bytes).text, "[Option]\r\nPlaylist=Джаз\r\nSong=3\r\n");
+    EXPECT_EQ(common::DecodeText(bytes).text, "[Option]\r\nPlaylist=Джаз\r\nSong=3\r\n");
     common::setLegacyCodePage(1252);
 }
 
@@ -62,7 +62,7 @@ TEST(IniFile, NamesIgnoreCaseAndTheFirstDuplicateCounts) {
     ini.WriteInteger("Option", "Balans", -7);            // new key: at the end of its section
     ini.WriteString("Language", "Language", "English");  // new section: at the end
     ASSERT_TRUE(ini.UpdateFile());
-    EXPECT_EQ(app::DecodeText(bytesOf(path)).text,
+    EXPECT_EQ(common::DecodeText(bytesOf(path)).text,
               "; kept\r\n[Option]\r\nCheckBoxQuickUpdate=1\r\nVolume=80\r\nCHECKBOXQUICKUPDATE=1\r\nBalans=-7\r\n"
               "\r\n[Other]\r\nVolume=5\r\n\r\n[Language]\r\nLanguage=English\r\n");
     EXPECT_EQ(TMemIniFile(path).ReadInteger("Option", "Balans", 0), -7);
@@ -92,7 +92,7 @@ TEST(IniFile, MissingFileIsCreatedInUtf16LE) {
     ini.WriteString("Option", "Window", "wsNormal");
     ASSERT_TRUE(ini.UpdateFile());
     EXPECT_EQ(bytesOf(dir.path + "new.ini"),
-              app::EncodeText("[Option]\r\nWindow=wsNormal\r\n", TTextEncoding::Utf16LE));
+              common::EncodeText("[Option]\r\nWindow=wsNormal\r\n", TTextEncoding::Utf16LE));
 }
 
 TEST(IniFile, ValuesCannotBreakTheFileOrLoseText) {
@@ -111,7 +111,7 @@ TEST(IniFile, ValuesCannotBreakTheFileOrLoseText) {
 
 TEST(IniFile, AFailedWriteKeepsTheOldFile) {
     testenv::TempDir dir;
-    std::string old = app::EncodeText("[Option]\r\nSong=1\r\n", TTextEncoding::Utf16LE);
+    std::string old = common::EncodeText("[Option]\r\nSong=1\r\n", TTextEncoding::Utf16LE);
     std::string path = dir.file("a.ini", old);
     TMemIniFile ini(path);
     ini.WriteInteger("Option", "Song", 2);
@@ -126,7 +126,7 @@ TEST(IniFile, AFailedWriteKeepsTheOldFile) {
     testenv::LogCapture log;
     TMemIniFile lost(dir.path + "gone/b.ini");
     EXPECT_FALSE(lost.UpdateFile());
-    EXPECT_THAT(log.text(), ::testing::HasSubstr("error app.settings: cannot save \"" + dir.path +
+    EXPECT_THAT(log.text(), ::testing::HasSubstr("error common.ini: cannot save \"" + dir.path +
                                                  "gone/b.ini\": No such file or directory\n"));
 }
 
@@ -136,7 +136,7 @@ TEST(FirstRunTemplate, HasItsLinesInUtf16LEAndTheFirstDuplicateWins) {
     ASSERT_TRUE(app::WriteFirstRunTemplate(path));
     std::string bytes = bytesOf(path);
     ASSERT_EQ(bytes.substr(0, 2), "\xFF\xFE");
-    std::vector<std::string> lines = app::SplitLines(app::DecodeText(bytes).text);
+    std::vector<std::string> lines = common::SplitLines(common::DecodeText(bytes).text);
     ASSERT_EQ(lines.size(), 77u);
     EXPECT_EQ(lines, app::FirstRunTemplate());
     EXPECT_EQ((std::vector<std::string>{lines[0], lines[1], lines[2], lines[3], lines[76]}),
@@ -146,6 +146,18 @@ TEST(FirstRunTemplate, HasItsLinesInUtf16LEAndTheFirstDuplicateWins) {
     EXPECT_FALSE(ini.ReadBool("Option", "CheckBoxQuickUpdate", true));
     EXPECT_EQ(ini.ReadInteger("Option", "HotKey_BrowseFile", 0), 32847);
     EXPECT_EQ(ini.ReadInteger("Option", "TrackBar16000Hz", 0), -8);
+
+    ASSERT_TRUE(app::WriteFirstRunTemplate(path, "Russian"));
+    EXPECT_EQ(TMemIniFile(path).ReadString("Language", "Language", ""), "Russian");
+}
+
+TEST(FirstRunTemplate, TheLanguageFollowsTheDesktopLocale) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"ru_RU.UTF-8", "Russian"}, {"ru", "Russian"},    {"RU_ru", "Russian"}, {"ru@cyrillic", "Russian"},
+        {"en_US.UTF-8", "English"}, {"de_DE", "English"}, {"C", "English"},     {"", "English"},
+        {"run_RN", "English"},
+    };
+    for (auto [locale, language] : cases) EXPECT_EQ(app::FirstRunLanguage(locale), language) << locale;
 }
 
 }  // namespace

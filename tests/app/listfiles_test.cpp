@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/listfiles.h"
-#include "app/textfile.h"
+#include "common/textfile.h"
 #include "support/tempdir.h"
 
 namespace {

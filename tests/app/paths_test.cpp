@@ -61,6 +61,24 @@ TEST(Paths, PortableModeIsDecidedOnceAndFoldersComeBackWhenDeleted) {
     EXPECT_TRUE(common::directoryExists(m3u));
 }
 
+TEST(Paths, LanguageFoldersAndTheMissingKeyLog) {
+    platform::FakeSystem system;
+    system.exeDir = "/opt/orvelin/bin/";
+    system.installedDataDir = "/opt/orvelin/share/orvelin/";
+    system.dataHomeDir = "/home/u/.local/share/";
+    // The user's folder comes last: its files win.
+    EXPECT_EQ(app::TPaths(system).LanguageDirs(), (std::vector<std::string>{"/opt/orvelin/share/orvelin/Language/",
+                                                                            "/home/u/.local/share/orvelin/Language/"}));
+    EXPECT_EQ(app::TPaths(system).MissingKeyLogPath(), "/opt/orvelin/Orvelin.log");
+    system.installedDataDir.clear();
+    EXPECT_EQ(app::TPaths(system).LanguageDirs(), std::vector<std::string>{"/home/u/.local/share/orvelin/Language/"});
+
+    testenv::TempDir dir;
+    system.exeDir = dir.path + "bin/";
+    dir.file("bin/portable.ini");
+    EXPECT_EQ(app::TPaths(system).LanguageDirs(), std::vector<std::string>{dir.path + "bin/Language/"});
+}
+
 TEST(VersionText, KeepsDigitsAndSingleDots) {
     const std::pair<const char*, const char*> cases[] = {
         {"1.2.3.4", "1.2.3.4"},

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "common/files.h"
@@ -28,6 +29,27 @@ long residentKbOfMapping(const void* at) {
     }
     return -1;
 }
+
+// Sets (or, with nullptr, unsets) a variable for the life of the object.
+class EnvVar {
+public:
+    EnvVar(const char* name, const char* value) : name_(name) {
+        const char* old = std::getenv(name);
+        if (old) old_ = old;
+        if (value) ::setenv(name, value, 1);
+        else ::unsetenv(name);
+    }
+    ~EnvVar() {
+        if (old_) ::setenv(name_, old_->c_str(), 1);
+        else ::unsetenv(name_);
+    }
+    EnvVar(const EnvVar&) = delete;
+    EnvVar& operator=(const EnvVar&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
 
 }  // namespace
 
@@ -63,12 +85,29 @@ TEST(LinuxSystem, FoldersEndWithASlashAndFollowTheEnvironment) {
     EXPECT_EQ(s.FileVersionText(s.ExecutablePath()).empty(), false);
     EXPECT_EQ(s.FileVersionText("/bin/sh"), "");
 
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    std::string saved = old ? old : "";
-    ::setenv("XDG_CONFIG_HOME", "/tmp/orvelin-config-test", 1);
+    EnvVar config("XDG_CONFIG_HOME", "/tmp/orvelin-config-test");
     EXPECT_EQ(s.AppDataDir(), "/tmp/orvelin-config-test/");
-    if (old) ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    else ::unsetenv("XDG_CONFIG_HOME");
+    EnvVar data("XDG_DATA_HOME", "/tmp/orvelin-data-test");
+    EXPECT_EQ(s.DataHomeDir(), "/tmp/orvelin-data-test/");
+    EnvVar home("HOME", "/tmp/orvelin-home-test"), noData("XDG_DATA_HOME", nullptr);
+    EXPECT_EQ(s.DataHomeDir(), "/tmp/orvelin-home-test/.local/share/");
+}
+
+TEST(LinuxSystem, MessagesLocaleTakesTheFirstSetVariable) {
+    platform::LinuxSystem s;
+    struct Case {
+        const char *all, *messages, *lang, *expected;
+    };
+    const Case cases[] = {
+        {"ru_RU.UTF-8", "de_DE", "en_US", "ru_RU.UTF-8"},
+        {nullptr, "de_DE", "en_US", "de_DE"},
+        {"", nullptr, "en_US", "en_US"},
+        {nullptr, nullptr, nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        EnvVar all("LC_ALL", c.all), messages("LC_MESSAGES", c.messages), lang("LANG", c.lang);
+        EXPECT_EQ(s.MessagesLocale(), c.expected);
+    }
 }
 
 TEST(LinuxSystem, LegacyCodePageFollowsTheLocale) {
@@ -77,14 +116,10 @@ TEST(LinuxSystem, LegacyCodePageFollowsTheLocale) {
         const char* lang;
         int page;
     };
-    const char* oldAll = std::getenv("LC_ALL");
-    std::string saved = oldAll ? oldAll : "";
     for (Case c : {Case{"ru_RU.UTF-8", 1251}, Case{"uk_UA.UTF-8", 1251}, Case{"de_DE.UTF-8", 1252}, Case{"C", 1252}}) {
-        ::setenv("LC_ALL", c.lang, 1);
+        EnvVar all("LC_ALL", c.lang);
         EXPECT_EQ(s.LegacyCodePage(), c.page) << c.lang;
     }
-    if (oldAll) ::setenv("LC_ALL", saved.c_str(), 1);
-    else ::unsetenv("LC_ALL");
 }
 
 TEST(LinuxSystem, OnlyOneInstanceHoldsTheLock) {
