@@ -28,9 +28,9 @@ int TFlacFormatTag::LoadFromStream(TStream& stream, const TFormatLoadOptions& op
     return Tag.LoadFromStream(stream, options.Buffered);
 }
 
-int TFlacFormatTag::RemoveFromFile(const std::string& fileName) {
-    return RemoveFlacTagFromFile(fileName, kTagsLibraryDefaults.PaddingToWrite, false);
-}
+// A removal leaves no room for a later tag: the file should end up as small
+// as the tag-less stream.
+int TFlacFormatTag::RemoveFromFile(const std::string& fileName) { return RemoveFlacTagFromFile(fileName, 0, false); }
 
 bool TFlacFormatTag::Assign(const TFormatTag& source) {
     auto* s = dynamic_cast<const TFlacFormatTag*>(&source);

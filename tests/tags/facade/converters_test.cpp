@@ -328,6 +328,11 @@ TEST_F(ConverterTest, RemovingEachFormat) {
 
     std::string flac = dir.Write("b.flac", FlacFile({"TITLE=t"}, flactest::Picture(3, "image/png", "", kPNG)));
     EXPECT_EQ(RemoveTag(flac, ttFlac), trSuccess);
+    // What is left: STREAMINFO, an empty comment and a padding block of 0 bytes.
+    std::string left = fixtures::ReadAll(flac);
+    std::string comment = flactest::Comment("reference libFLAC 1.1.0 20030126", {});
+    EXPECT_EQ(left.size(), 4 + 38 + 4 + comment.size() + 4 + flactest::FakeAudio(4000).size());
+    EXPECT_EQ(left.substr(4 + 38 + 4 + comment.size(), 4), flactest::Block(1, true, ""));
     TTags t;
     ASSERT_EQ(t.LoadFromFile(flac), trSuccess);
     EXPECT_THAT(Entries(t), IsEmpty());
