@@ -23,13 +23,6 @@ TAPEv2List PairsOf(const std::vector<std::string>& items) {
     return pairs;
 }
 
-// "n" or "n/total" for the item that holds both numbers.
-std::string Joined(const TTags& tags, const char* number, const char* total) {
-    if (tags.Exists(total) < 0) return tags.GetText(number);
-    std::string n = tags.GetText(number);
-    return (n.empty() ? "0" : n) + "/" + tags.GetText(total);
-}
-
 }  // namespace
 
 int TAPEv2FormatTag::LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) {
@@ -108,8 +101,12 @@ void TAPEv2FormatTag::Prepare(const TTags& tags) {
         }
     }
     // Track and disc numbers live in one item each, with their totals.
-    if (tags.Exists("TRACKNUMBER") >= 0) Tag.SetText("TRACK", Joined(tags, "TRACKNUMBER", "TOTALTRACKS"));
-    if (tags.Exists("DISCNUMBER") >= 0) Tag.SetText("DISCNUMBER", Joined(tags, "DISCNUMBER", "TOTALDISCS"));
+    for (TNumberKind kind : {TNumberKind::Track, TNumberKind::Disc}) {
+        const char* number = NumberName(kind);
+        if (tags.Exists(number) >= 0)
+            Tag.SetText(kind == TNumberKind::Track ? "TRACK" : number,
+                        NumberWithTotal(tags, tags.GetText(number), kind));
+    }
 
     Tag.DeleteAllCoverArts();
     for (const auto& c : tags.CoverArts) {

@@ -1,23 +1,54 @@
-// Small rules the format converters share.
-#include "tags/facade/formatadapters.h"
+#include "tags/facade/converterrules.h"
 
 #include "common/text.h"
 #include "tags/facade/coverart.h"
-#include "tags/facade/tag.h"
+#include "tags/facade/formatadapters.h"
+#include "tags/facade/tagslibrary.h"
 
 namespace tags {
 
-namespace {
-
-// 1 for the track number's names, 2 for the disc number's, 0 otherwise.
-int NumberField(const std::string& name) {
+TNumberKind NumberKindOf(const std::string& name) {
     std::string n = common::toUpper(name);
-    if (n == "TRACKNUMBER" || n == "TRACK") return 1;
-    if (n == "DISCNUMBER" || n == "DISC") return 2;
-    return 0;
+    if (n == "TRACKNUMBER" || n == "TRACK") return TNumberKind::Track;
+    if (n == "DISCNUMBER" || n == "DISC") return TNumberKind::Disc;
+    return TNumberKind::None;
 }
 
-}  // namespace
+TNumberKind TotalKindOf(const std::string& name) {
+    std::string n = common::toUpper(name);
+    if (n == "TOTALTRACKS" || n == "TRACKTOTAL") return TNumberKind::Track;
+    if (n == "TOTALDISCS" || n == "DISCTOTAL") return TNumberKind::Disc;
+    return TNumberKind::None;
+}
+
+const char* NumberName(TNumberKind kind) { return kind == TNumberKind::Disc ? "DISCNUMBER" : "TRACKNUMBER"; }
+const char* TotalName(TNumberKind kind) { return kind == TNumberKind::Disc ? "TOTALDISCS" : "TOTALTRACKS"; }
+
+std::optional<std::pair<std::string, std::string>> SplitNumber(const std::string& value) {
+    size_t slash = value.find('/');
+    if (slash == std::string::npos) return std::nullopt;
+    return std::pair{value.substr(0, slash), value.substr(slash + 1)};
+}
+
+const TTag* NumberEntry(const TTags& tags, TNumberKind kind) {
+    if (kind == TNumberKind::None) return nullptr;
+    const TTag* t = tags.Tag(NumberName(kind));
+    return t ? t : tags.Tag(kind == TNumberKind::Disc ? "DISC" : "TRACK");
+}
+
+bool NumberHoldsTotal(const TTags& tags, TNumberKind kind) {
+    const TTag* t = NumberEntry(tags, kind);
+    return t && SplitNumber(t->Value).has_value();
+}
+
+std::string NumberWithTotal(const TTags& tags, const std::string& number, TNumberKind kind) {
+    if (SplitNumber(number)) return number;
+    std::string total;
+    for (const auto& e : tags.Tags)
+        if (total.empty() && TotalKindOf(e->Name) == kind) total = e->Value;
+    if (total.empty()) return number;
+    return (number.empty() ? "0" : number) + "/" + total;
+}
 
 std::string ListToLines(const std::vector<std::string>& items) {
     std::string out;
@@ -30,8 +61,8 @@ std::string ListToLines(const std::vector<std::string>& items) {
 
 bool ItemMatchesEntry(const std::string& itemName, const std::string& itemValue, const TTag& entry) {
     if (common::equalsNoCase(itemName, entry.Name) && common::equalsNoCase(itemValue, entry.Value)) return true;
-    int field = NumberField(entry.Name);
-    if (field == 0 || NumberField(itemName) != field) return false;
+    TNumberKind kind = NumberKindOf(entry.Name);
+    if (kind == TNumberKind::None || NumberKindOf(itemName) != kind) return false;
     return common::equalsNoCase(itemValue.substr(0, itemValue.find('/')), entry.Value);
 }
 

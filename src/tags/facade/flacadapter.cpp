@@ -83,6 +83,8 @@ void TFlacFormatTag::Prepare(const TTags& tags) {
         for (int i = Tag.Count(); i-- > 0;)
             if (common::equalsNoCase(Tag.Tags[static_cast<size_t>(i)]->Name, e->Name)) Tag.DeleteFrame(i);
     for (const auto& e : tags.Tags) {
+        if (TNumberKind kind = TotalKindOf(e->Name); kind != TNumberKind::None && NumberHoldsTotal(tags, kind))
+            continue;
         if (IsListName(e->Name)) {
             std::vector<std::string> items;
             e->GetList(items);

@@ -37,15 +37,6 @@ uint32_t NumberOrZero(const std::string& text) {
     return end != text.c_str() && *end == '\0' && n <= 0xFFFFFFFFu ? static_cast<uint32_t>(n) : 0;
 }
 
-// "n" joined with the first total entry that has a value; a value that
-// already holds its total is kept as it is.
-std::string NumberWithTotal(const TTags& tags, const std::string& value, const char* total, const char* alias) {
-    if (value.find('/') != std::string::npos) return value;
-    std::string t = tags.GetText(total);
-    if (t.empty()) t = tags.GetText(alias);
-    return t.empty() ? value : value + "/" + t;
-}
-
 }  // namespace
 
 TID3v2FormatTag::TID3v2FormatTag() { Tag.PaddingToWrite = kTagsLibraryDefaults.PaddingToWrite; }
@@ -210,8 +201,7 @@ void TID3v2FormatTag::Prepare(const TTags& tags) {
             Tag.SetText("TYER", FourDigitYear(e.Value), teUnicode);
         } else if (frame == "TRCK" || frame == "TPOS") {
             deleteAll(frame);
-            std::string value = frame == "TRCK" ? NumberWithTotal(tags, e.Value, "TOTALTRACKS", "TRACKTOTAL")
-                                                : NumberWithTotal(tags, e.Value, "TOTALDISCS", "DISCTOTAL");
+            std::string value = NumberWithTotal(tags, e.Value, NumberKindOf(name));
             if (!value.empty()) Tag.SetText(std::string_view(frame), value, encoding);
         } else if (!frame.empty()) {
             const bool first = firstTime(frame);
@@ -236,6 +226,9 @@ void TID3v2FormatTag::Prepare(const TTags& tags) {
         } else if (name == "PLAYCOUNT") {
             deleteAll("PCNT");
             Tag.SetPlayCount("PCNT", NumberOrZero(e.Value));
+        } else if (TNumberKind kind = TotalKindOf(name);
+                   kind != TNumberKind::None && NumberHoldsTotal(tags, kind) && e.ExtTagType != ettWXXX) {
+            TTags::ClearAllID3v2FramesTXXXByDescription(Tag, e.Name);
         } else if (e.ExtTagType == ettWXXX) {
             Tag.SetUserDefinedURLLinkByDescription(e.Description, e.Value, encoding);
         } else if (firstTime("TXXX:" + name)) {

@@ -226,19 +226,18 @@ void TTags::LoadFormatTags(TFormatTag& tag, bool setsLoaded) {
     std::vector<std::string> replaced = unified.AlsoReplaces;
     for (TUnifiedEntry& e : unified.Entries) {
         if (e.ReplacesExisting) replaced.push_back(e.Name);
-        std::string upper = common::toUpper(e.Name);
-        bool track = upper == "TRACKNUMBER" || upper == "TRACK";
-        bool disc = unified.SplitsDiscNumbers && (upper == "DISCNUMBER" || upper == "DISC");
-        size_t slash = e.Value.find('/');
-        if ((!track && !disc) || slash == std::string::npos) {
+        TNumberKind kind = NumberKindOf(e.Name);
+        if (kind == TNumberKind::Disc && !unified.SplitsDiscNumbers) kind = TNumberKind::None;
+        auto split = kind == TNumberKind::None ? std::nullopt : SplitNumber(e.Value);
+        if (!split) {
             entries.push_back({std::move(e), false});
             continue;
         }
         TUnifiedEntry number = e, total = e;
-        number.Name = track ? "TRACKNUMBER" : "DISCNUMBER";
-        number.Value = e.Value.substr(0, slash);
-        total.Name = track ? "TOTALTRACKS" : "TOTALDISCS";
-        total.Value = e.Value.substr(slash + 1);
+        number.Name = NumberName(kind);
+        number.Value = std::move(split->first);
+        total.Name = TotalName(kind);
+        total.Value = std::move(split->second);
         if (e.ReplacesExisting) replaced.push_back(number.Name);
         entries.push_back({std::move(number), false});
         entries.push_back({std::move(total), true});

@@ -113,6 +113,36 @@ TEST_F(ConverterTest, TrackAndDiscNumbersSplitOnLoadAndJoinOnSave) {
     EXPECT_EQ(raw.GetText("TOTALTRACKS"), "9");
 }
 
+TEST_F(ConverterTest, ANumberThatHoldsItsTotalIsNotJoinedAgain) {
+    // Each file holds track 1 of 12; the user types "3/n" into the number,
+    // which then outranks the total entry.
+    struct Case {
+        const char* name;
+        std::string bytes;
+        TTagType type;
+        const char* item;  // where the format keeps the number
+    };
+    const Case cases[] = {
+        {"a.mp3", ID3v2_3({{"TRCK", Latin("1/12")}}) + kAudio, ttID3v2, "TRCK"},
+        {"b.ape", kAudio + fixtures::ApeTag({{"Track", "1/12"}}), ttAPEv2, "TRACK"},
+        {"c.flac", FlacFile({"TRACKNUMBER=1", "TOTALTRACKS=12"}), ttFlac, "TRACKNUMBER"},
+    };
+    for (const Case& c : cases) {
+        for (std::string held : {"3/12", "3/15"}) {
+            SCOPED_TRACE(std::string(c.name) + " " + held);
+            std::string path = Load(c.name, c.bytes);
+            ASSERT_THAT(Entries(tags), ElementsAre("TRACKNUMBER=1", "TOTALTRACKS=12"));
+            tags.SetText("TRACKNUMBER", held);
+            ASSERT_EQ(tags.SaveToFile(path, ttAutomatic), trSuccess);
+            ASSERT_EQ(tags.LoadFromFile(path), trSuccess);
+            std::vector<std::string> native;
+            for (const TNativeItem& i : tags.FormatTag(c.type)->NativeItems()) native.push_back(i.Id + "=" + i.Value);
+            EXPECT_THAT(native, ElementsAre(c.item + ("=" + held)));
+            EXPECT_THAT(Entries(tags), ElementsAre("TRACKNUMBER=3", "TOTALTRACKS=" + held.substr(2)));
+        }
+    }
+}
+
 TEST_F(ConverterTest, UserDefinedFramesCommentsAndCountersRoundTrip) {
     std::string popm = "me@x" + std::string(1, '\0') + "\xC8" + id3v2test::BE32(5);
     std::string path = Load("a.mp3", ID3v2_3({{"TXXX", Latin("REPLAYGAIN_TRACK_GAIN") + '\0' + "-6.5 dB"},
