@@ -110,9 +110,4 @@ public:
     static void Convert(TFlacTag& tag, TUnifiedTags& out, bool parseCoverArts);
 };
 
-// Whether a native item (name, text) is a counterpart of the entry being
-// deleted: same name and text ignoring case, or the "n/total" item a split
-// track or disc number came from.
-bool ItemMatchesEntry(const std::string& itemName, const std::string& itemValue, const TTag& entry);
-
 }  // namespace tags

@@ -35,6 +35,9 @@ struct TUnifiedEntry {
     TExtTagType ExtTagType = ettUnknown;
     // Entries of this name from lower-priority formats are dropped first.
     bool ReplacesExisting = true;
+    // The native item it shows, for formats that save item by item; -1 when
+    // not given.
+    int64_t Item = -1;
 };
 
 struct TUnifiedPicture {

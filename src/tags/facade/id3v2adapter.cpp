@@ -147,38 +147,35 @@ void TID3v2FormatTag::Convert(const TID3v2Tag& tag, TUnifiedTags& out, bool pars
         } else {
             continue;
         }
+        e.Item = i;
         out.Entries.push_back(std::move(e));
     }
     // ID3v2.4 has no TYER: its year is the start of the recording date, and
     // the player reads "YEAR".
     if (tag.MajorVersion == 4 && tag.FrameExists(std::string_view("TYER")) < 0) {
         std::string year = FourDigitYear(tag.GetText(std::string_view("TDRC")));
-        if (!year.empty()) out.Entries.push_back({"YEAR", year});
+        if (!year.empty()) {
+            out.Entries.push_back({"YEAR", year});
+            out.Entries.back().Item = tag.FrameExists(std::string_view("TDRC"));
+        }
     }
 }
 
+// Every frame that shows an entry of this name goes, whatever its value: a
+// frame of the name's identifier, a TXXX or WXXX frame described by it, the
+// counters, and the number frame a total was split from.
 void TID3v2FormatTag::DeleteEntry(const TTag& entry) {
-    auto matches = [&](const char* id, auto&& valueOf) {
-        for (int64_t i = Tag.FrameCount(); i-- > 0;) {
-            if (Tag.Frame(i)->IDString() != id) continue;
-            std::string description;
-            std::string value = valueOf(i, description);
-            if (common::equalsNoCase(description, entry.Name) && common::equalsNoCase(value, entry.Value))
-                Tag.DeleteFrame(i);
-        }
-    };
-    if (entry.ExtTagType == ettTXXX) {
-        matches("TXXX", [&](int64_t i, std::string& d) { return Tag.GetUserDefinedTextInformation(i, d); });
-    } else if (entry.ExtTagType == ettWXXX) {
-        matches("WXXX", [&](int64_t i, std::string& d) { return Tag.GetUserDefinedURLLink(i, d); });
-    } else {
-        std::string frame = ID3v2NameToFrame(entry.Name);
-        if (!frame.empty())
-            while (Tag.DeleteFrame(std::string_view(frame))) {}
-    }
+    TUnifiedTags native;
+    Convert(Tag, native, false);
+    for (int64_t i : ItemsShowing(std::move(native), entry.Name)) Tag.DeleteFrame(i);
+    std::string frame = ID3v2NameToFrame(entry.Name);
+    if (!frame.empty())
+        while (Tag.DeleteFrame(std::string_view(frame))) {}
 }
 
 void TID3v2FormatTag::Prepare(const TTags& tags) {
+    TUnifiedTags pictures;
+    Convert(Tag, pictures, true);
     const TID3v2TextEncoding encoding = tags.ID3v2WriteUTF8Text ? teUTF8 : teUnicode;
     auto deleteAll = [&](std::string_view id) {
         while (Tag.DeleteFrame(id)) {}
@@ -249,6 +246,7 @@ void TID3v2FormatTag::Prepare(const TTags& tags) {
         }
     }
 
+    if (SamePictures(tags, pictures)) return;
     Tag.DeleteAllCoverArts();
     for (const auto& c : tags.CoverArts) {
         const std::string& data = c->Stream.Bytes();

@@ -3,6 +3,7 @@
 #include "common/files.h"
 #include "common/text.h"
 #include "tags/core/readmemorystream.h"
+#include "tags/facade/converterrules.h"
 #include "tags/facade/formatadapters.h"
 #include "tags/facade/ownedlist.h"
 
@@ -218,30 +219,12 @@ void TTags::LoadWMATags() { LoadFormatTags(*WMATag, true); }
 void TTags::LoadFormatTags(TFormatTag& tag, bool setsLoaded) {
     TUnifiedTags unified;
     Guarded([&] { tag.GetUnifiedTags(unified, ParseCoverArts); });
-    struct Split {
-        TUnifiedEntry entry;
-        bool total;  // replaces the first existing entry of its name only
-    };
-    std::vector<Split> entries;
     std::vector<std::string> replaced = unified.AlsoReplaces;
-    for (TUnifiedEntry& e : unified.Entries) {
+    for (const TUnifiedEntry& e : unified.Entries)
         if (e.ReplacesExisting) replaced.push_back(e.Name);
-        TNumberKind kind = NumberKindOf(e.Name);
-        if (kind == TNumberKind::Disc && !unified.SplitsDiscNumbers) kind = TNumberKind::None;
-        auto split = kind == TNumberKind::None ? std::nullopt : SplitNumber(e.Value);
-        if (!split) {
-            entries.push_back({std::move(e), false});
-            continue;
-        }
-        TUnifiedEntry number = e, total = e;
-        number.Name = NumberName(kind);
-        number.Value = std::move(split->first);
-        total.Name = TotalName(kind);
-        total.Value = std::move(split->second);
-        if (e.ReplacesExisting) replaced.push_back(number.Name);
-        entries.push_back({std::move(number), false});
-        entries.push_back({std::move(total), true});
-    }
+    std::vector<TShownEntry> entries = ShowEntries(std::move(unified.Entries), unified.SplitsDiscNumbers);
+    for (const TShownEntry& s : entries)
+        if (s.Entry.ReplacesExisting && !s.Total) replaced.push_back(s.Entry.Name);
     if (!OnlyParseCoverArts) {
         for (const std::string& name : replaced)
             for (size_t i = Tags.size(); i-- > 0;)
@@ -253,23 +236,14 @@ void TTags::LoadFormatTags(TFormatTag& tag, bool setsLoaded) {
             for (TUnifiedPicture& p : unified.Pictures) AddPicture(std::move(p));
     }
     if (!OnlyParseCoverArts) {
-        std::vector<std::pair<std::string, std::string>> totals;
-        for (Split& s : entries) {
-            // A total the format also stores on its own (ID3v2 writes it
-            // to TXXX as well) is shown once.
-            bool repeated = false;
-            for (const auto& [name, value] : totals)
-                repeated = repeated || (SameName(name, s.entry.Name) && value == s.entry.Value);
-            if (repeated) continue;
-            if (s.total) {
-                Remove(Exists(s.entry.Name));
-                totals.emplace_back(s.entry.Name, s.entry.Value);
-            }
-            TTag* t = Add(s.entry.Name);
-            t->Value = std::move(s.entry.Value);
-            t->Language = std::move(s.entry.Language);
-            t->Description = std::move(s.entry.Description);
-            t->ExtTagType = s.entry.ExtTagType;
+        for (TShownEntry& s : entries) {
+            if (!s.Shown) continue;
+            if (s.Total) Remove(Exists(s.Entry.Name));
+            TTag* t = Add(s.Entry.Name);
+            t->Value = std::move(s.Entry.Value);
+            t->Language = std::move(s.Entry.Language);
+            t->Description = std::move(s.Entry.Description);
+            t->ExtTagType = s.Entry.ExtTagType;
         }
     }
     if (setsLoaded) Loaded = true;

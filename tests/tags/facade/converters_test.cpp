@@ -101,16 +101,19 @@ TEST_F(ConverterTest, TrackAndDiscNumbersSplitOnLoadAndJoinOnSave) {
     EXPECT_EQ(ape.FrameExists("TOTALTRACKS"), -1);
     EXPECT_EQ(ape.FrameExists("TRACKNUMBER"), -1);
 
-    // FLAC writes the entries as they are.
+    // FLAC keeps an untouched "5/9" and writes changed entries as they are.
     std::string flac = dir.Write("b.flac", FlacFile({"TRACKNUMBER=5/9"}));
     TTags f;
     ASSERT_EQ(f.LoadFromFile(flac), trSuccess);
     EXPECT_THAT(Entries(f), ElementsAre("TRACKNUMBER=5", "TOTALTRACKS=9"));
-    ASSERT_EQ(f.SaveToFile(flac, ttAutomatic), trSuccess);
     TFlacTag raw;
-    ASSERT_EQ(raw.LoadFromFile(flac), 0);
-    EXPECT_EQ(raw.GetText("TRACKNUMBER"), "5");
-    EXPECT_EQ(raw.GetText("TOTALTRACKS"), "9");
+    for (const char* number : {"5", "6"}) {
+        f.SetText("TRACKNUMBER", number);
+        ASSERT_EQ(f.SaveToFile(flac, ttAutomatic), trSuccess);
+        ASSERT_EQ(raw.LoadFromFile(flac), 0);
+        EXPECT_EQ(raw.GetText("TRACKNUMBER"), number == std::string("5") ? "5/9" : "6");
+        EXPECT_EQ(raw.GetText("TOTALTRACKS"), number == std::string("5") ? "" : "9");
+    }
 }
 
 TEST_F(ConverterTest, ANumberThatHoldsItsTotalIsNotJoinedAgain) {
@@ -243,6 +246,76 @@ TEST_F(ConverterTest, DeletedValuesAreNotBroughtBackByASave) {
     tags.SetText("TITLE", "");
     ASSERT_EQ(tags.SaveToFile(solo, ttAutomatic), trSuccess);
     EXPECT_EQ(fixtures::ReadAll(solo), kAudio);
+}
+
+TEST_F(ConverterTest, ADeletedFieldIsGoneFromEveryFormat) {
+    // Each format holds the field with a value of its own.
+    const std::string txxx = Latin("MOOD") + '\0' + "calm";
+    const std::string total = Latin("TOTALTRACKS") + '\0' + "12";
+    const std::string mp3 =
+        ID3v2_3({{"TALB", Latin("One")}, {"TXXX", txxx}, {"TRCK", Latin("3/12")}, {"TXXX", total}}) + kAudio +
+        fixtures::ApeTag({{"Album", "Two"}, {"Mood", "angry"}, {"Track", "3/13"}}) +
+        fixtures::ID3v1Block("", "", "Three", "", "", 3);
+    const std::string flac = ID3v2_3({{"TALB", Latin("Two")}, {"TXXX", txxx}}) +
+                             FlacFile({"ALBUM=One", "MOOD=sad", "TRACKNUMBER=3/12", "TOTALTRACKS=12"});
+    struct Case {
+        const char* file;
+        const std::string& bytes;
+        std::vector<TTagType> formats;
+    };
+    const Case cases[] = {{"a.mp3", mp3, {ttID3v2, ttAPEv2, ttID3v1}}, {"b.flac", flac, {ttFlac, ttID3v2}}};
+    for (const Case& c : cases) {
+        for (const char* name : {"ALBUM", "MOOD", "TOTALTRACKS", "TRACKNUMBER"}) {
+            SCOPED_TRACE(std::string(c.file) + " " + name);
+            std::string path = Load(c.file, c.bytes);
+            ASSERT_GE(tags.Exists(name), 0);
+            EXPECT_EQ(tags.SetText(name, ""), -1);
+            ASSERT_EQ(tags.SaveToFile(path, ttAutomatic), trSuccess);
+            // Every format on its own.
+            for (TTagType type : c.formats) {
+                TTags alone;
+                alone.TagLoadPriority = {type, ttNone, ttNone, ttNone, ttNone, ttNone, ttNone, ttNone, ttNone};
+                ASSERT_EQ(alone.LoadFromFile(path), trSuccess);
+                EXPECT_TRUE(alone.FormatTag(type)->Loaded()) << type;
+                EXPECT_EQ(alone.Exists(name), -1) << type << " still holds it";
+            }
+        }
+    }
+}
+
+TEST_F(ConverterTest, UntouchedFieldsAreWrittenBackByteForByte) {
+    // A control character, a value that is not UTF-8, and a number holding
+    // its total, all shown differently from how they are stored.
+    const std::string picture = flactest::Picture(4, "image/png", "back", kPNG);
+    std::string path =
+        Load("a.flac", FlacFile({"TITLE=tab\there", "ARTIST=caf\xE9", "TRACKNUMBER=3/12", "ALBUM=old"}, picture));
+    ASSERT_EQ(tags.GetText("TITLE"), "tab here");
+    tags.SetText("ALBUM", "new");
+    ASSERT_EQ(tags.SaveToFile(path, ttAutomatic), trSuccess);
+    TFlacTag flac;
+    ASSERT_EQ(flac.LoadFromFile(path), 0);
+    std::vector<std::string> fields;
+    for (const auto& c : flac.Tags) fields.push_back(c->Name + "=" + c->Stream.Bytes());
+    EXPECT_THAT(fields, ElementsAre("TITLE=tab\there", "ARTIST=caf\xE9", "TRACKNUMBER=3/12", "ALBUM=new"));
+    ASSERT_EQ(flac.CoverArtCount(), 1);
+    EXPECT_EQ(flac.MetaBlocksCoverArts[0].Data.Bytes(), picture);
+
+    // Blanks around a value, legacy text, and a back cover named as such.
+    const std::string back = std::string("b.png") + '\0' + kPNG;
+    path = Load("b.ape", kAudio + fixtures::ApeTag({{"Title", "  padded  "},
+                                                    {"Artist", "caf\xE9"},
+                                                    {"Cover Art (Back)", back, 2},
+                                                    {"Track", "3/12"},
+                                                    {"Album", "old"}}));
+    ASSERT_EQ(tags.GetText("TITLE"), "padded");
+    tags.SetText("ALBUM", "new");
+    ASSERT_EQ(tags.SaveToFile(path, ttAutomatic), trSuccess);
+    TAPEv2Tag ape;
+    ASSERT_EQ(ape.LoadFromFile(path), 0);
+    std::vector<std::string> items;
+    for (const auto& f : ape.Frames) items.push_back(f->Name + "=" + f->Value());
+    EXPECT_THAT(items, ElementsAre("TITLE=  padded  ", "ARTIST=caf\xE9", "COVER ART (BACK)=" + back, "TRACK=3/12",
+                                   "ALBUM=new"));
 }
 
 TEST_F(ConverterTest, AnAutomaticSaveRewritesEveryFormatOfTheFile) {
