@@ -58,6 +58,8 @@ struct TUnifiedTags {
     bool SplitsDiscNumbers = false;
     // The format holds pictures, whether or not they were converted.
     bool HasPictures = false;
+    // Some of them were not read with the tag (their data was skipped).
+    bool PicturesSkipped = false;
     std::vector<TUnifiedPicture> Pictures;
 };
 

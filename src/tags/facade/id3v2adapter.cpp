@@ -135,6 +135,7 @@ void TID3v2FormatTag::Convert(const TID3v2Tag& tag, TUnifiedTags& out, bool pars
             e.ReplacesExisting = false;
         } else if (id == "APIC") {
             out.HasPictures = true;
+            out.PicturesSkipped = out.PicturesSkipped || tag.Frame(i)->DataSkipped();
             if (!parseCoverArts) continue;
             TUnifiedPicture p;
             TMemoryStream image;

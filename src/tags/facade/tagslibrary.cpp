@@ -183,9 +183,11 @@ void TTags::LoadTags() {
         switch (type) {
         case ttID3v1:
             if (!OnlyParseCoverArts) LoadID3v1Tags();
+            else NoteSkippedEntries(*tag);
             break;
         case ttWAV:
             if (!OnlyParseCoverArts) LoadWAVTags();
+            else NoteSkippedEntries(*tag);
             break;
         case ttAPEv2: LoadAPEv2Tags(); break;
         case ttOpusVorbis: LoadOggVorbisAndOpusTags(); break;
@@ -196,6 +198,12 @@ void TTags::LoadTags() {
         default: break;
         }
     }
+}
+
+void TTags::NoteSkippedEntries(TFormatTag& tag) {
+    TUnifiedTags unified;
+    Guarded([&] { tag.GetUnifiedTags(unified, false); });
+    FEntriesMissing = FEntriesMissing || !unified.Entries.empty();
 }
 
 void TTags::LoadAPEv2Tags() { LoadFormatTags(*APEv2Tag, false); }
@@ -225,6 +233,8 @@ void TTags::LoadFormatTags(TFormatTag& tag, bool setsLoaded) {
     std::vector<TShownEntry> entries = ShowEntries(std::move(unified.Entries), unified.SplitsDiscNumbers);
     for (const TShownEntry& s : entries)
         if (s.Entry.ReplacesExisting && !s.Total) replaced.push_back(s.Entry.Name);
+    FEntriesMissing = FEntriesMissing || (OnlyParseCoverArts && !entries.empty());
+    FPicturesMissing = FPicturesMissing || (unified.HasPictures && (!ParseCoverArts || unified.PicturesSkipped));
     if (!OnlyParseCoverArts) {
         for (const std::string& name : replaced)
             for (size_t i = Tags.size(); i-- > 0;)
@@ -331,6 +341,7 @@ bool TTags::ItemAlreadyOnList(const std::vector<std::string>& list, const std::s
 bool TTags::Delete(int index) {
     if (index < 0 || index >= Count()) return false;
     const TTag& entry = *Tags[static_cast<size_t>(index)];
+    FDeletedNames.insert(common::toUpper(entry.Name));
     for (TFormatTag* tag : {APEv2Tag.get(), FlacTag.get(), OggVorbisAndOpusTag.get(), ID3v1Tag.get(), ID3v2Tag.get(),
                             MP4Tag.get(), WAVTag.get(), WMATag.get()})
         Guarded([&] { tag->DeleteEntry(entry); });
@@ -363,6 +374,8 @@ void TTags::Clear() {
     SourceAudioAttributes.Clear();
     FileName.clear();
     Loaded = false;
+    FPicturesMissing = FEntriesMissing = false;
+    FDeletedNames.clear();
 }
 
 // --- Pictures ----------------------------------------------------------------

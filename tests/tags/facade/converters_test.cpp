@@ -2,6 +2,7 @@
 // here: what loads as entries and pictures, and what a save writes back.
 #include "tags/facade/tagslibrary.h"
 
+#include "common/text.h"
 #include "tags/apev2/apev2library.h"
 #include "tags/facade/entrylines.h"
 #include "tags/facade/testfiles.h"
@@ -14,6 +15,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <algorithm>
 
 using namespace tags;
 using tags::testing::Entries;
@@ -411,6 +413,72 @@ TEST_F(ConverterTest, PicturesGoInAndOutOfEveryFormat) {
     EXPECT_TRUE(tags.LoadID3v2CoverArts(id3));
     EXPECT_EQ(tags.CoverArtCount(), 2);
     EXPECT_EQ(tags.CoverArts[1]->Name, "Cover art 2");
+}
+
+// A save after a load that skipped pictures or text loads what it skipped
+// from the file first: the file ends up as a full load, the same edit and a
+// save would leave it, in every format.
+TEST_F(ConverterTest, ASaveAfterAPartialLoadKeepsWhatWasNotLoaded) {
+    const std::string apic = Latin("image/png") + '\0' + "\x04" + "back" + '\0' + kPNG;
+    const std::string cover = std::string("c.jpg") + '\0' + kJPEG;
+    const std::string mp3 = ID3v2_3({{"TIT2", Latin("Old")}, {"TPE1", Latin("Artist")}, {"APIC", apic}}) + kAudio +
+                            fixtures::ApeTag({{"Album", "Album"}, {"Cover Art (Front)", cover, 2}}) +
+                            fixtures::ID3v1Block("Old", "Artist", "Album", "1999", "v1", 4);
+    const std::string flac =
+        FlacFile({"TITLE=Old", "ARTIST=Artist", "ALBUM=Album"}, flactest::Picture(3, "image/jpeg", "f", kJPEG));
+    const std::string ape =
+        kAudio + fixtures::ApeTag({{"Title", "Old"}, {"Artist", "Artist"}, {"Cover Art (Front)", cover, 2}}) +
+        fixtures::ID3v1Block("Old", "Artist", "", "", "", 2);
+    // Entries (names in upper case, sorted) and pictures of each format alone.
+    auto seen = [](const std::string& path) {
+        std::vector<std::string> out;
+        for (TTagType type : {ttID3v2, ttAPEv2, ttID3v1, ttFlac}) {
+            TTags alone;
+            alone.TagLoadPriority = {type, ttNone, ttNone, ttNone, ttNone, ttNone, ttNone, ttNone, ttNone};
+            EXPECT_EQ(alone.LoadFromFile(path), trSuccess);
+            std::vector<std::string> format;
+            for (const auto& e : alone.Tags) format.push_back(common::toUpper(e->Name) + "=" + e->Value);
+            for (const auto& c : alone.CoverArts) format.push_back("picture " + c->Stream.Bytes());
+            std::sort(format.begin(), format.end());
+            out.push_back(std::to_string(type) + ": " + ::testing::PrintToString(format));
+        }
+        return out;
+    };
+    auto edit = [](TTags& t) { t.SetText("TITLE", "New"); };
+    struct Flags {
+        bool parseCoverArts, onlyParseCoverArts;
+    };
+    for (const auto& [name, bytes] : {std::pair{"a.mp3", mp3}, std::pair{"b.flac", flac}, std::pair{"c.ape", ape}}) {
+        std::string expected = dir.Write(std::string("full-") + name, bytes);
+        TTags full;
+        ASSERT_EQ(full.LoadFromFile(expected), trSuccess);
+        ASSERT_GT(full.CoverArtCount(), 0);
+        edit(full);
+        ASSERT_EQ(full.SaveToFile(expected, ttAutomatic), trSuccess);
+        for (Flags f : {Flags{false, false}, Flags{true, true}, Flags{false, true}}) {
+            SCOPED_TRACE(std::string(name) + (f.parseCoverArts ? "" : " without pictures") +
+                         (f.onlyParseCoverArts ? " pictures only" : ""));
+            std::string path = dir.Write(name, bytes);
+            TTags partial;
+            partial.ParseCoverArts = f.parseCoverArts;
+            partial.OnlyParseCoverArts = f.onlyParseCoverArts;
+            ASSERT_EQ(partial.LoadFromFile(path), trSuccess);
+            edit(partial);
+            EXPECT_EQ(partial.SaveToFile(path, ttAutomatic), trSuccess);
+            EXPECT_EQ(seen(path), seen(expected));
+        }
+    }
+
+    // Loaded from a stream, there is no file to load the rest from: the
+    // save is refused and the stream left as it was.
+    TMemoryStream stream(mp3);
+    TTags partial;
+    partial.ParseCoverArts = false;
+    ASSERT_EQ(partial.LoadFromStream(stream, false), trSuccess);
+    edit(partial);
+    EXPECT_EQ(partial.SaveToStream(stream, false, ttAutomatic), trErrorReadingFile);
+    EXPECT_EQ(partial.SaveID3v2Tag({}, &stream), ID3V2LIBRARY_ERROR_READING_FILE);
+    EXPECT_EQ(stream.Bytes(), mp3);
 }
 
 TEST_F(ConverterTest, RemovingEachFormat) {
