@@ -38,7 +38,8 @@ for format in mp3 flac; do
     rm -rf "$dir" && mkdir "$dir" && cp "$old" "$song"
     strace -f -qq -o "$work/trace" "$tool" set "$song" "${commands[$c]}" >/dev/null
     cp "$song" "$work/new.$format.$c"
-    if [ "$format" = flac ]; then flac -s -t "$song"; else ffprobe -v error "$song"; fi
+    /usr/bin/python3 -c 'import sys, mutagen; assert mutagen.File(sys.argv[1]).tags' "$song"
+    if [ "$format" = flac ]; then flac -s -t "$song"; else [ -z "$(ffprobe -v error "$song" 2>&1)" ]; fi
     mapfile -t calls < <(awk '{ sub(/^[0-9]+ +/, ""); n = index($0, "("); if (n > 1) print substr($0, 1, n - 1) }' \
       "$work/trace")
     first=$(awk -v f="$song" '{ sub(/^[0-9]+ +/, "") } index($0, "(") > 1 { i++ } index($0, f) { print i - 1; exit }' \
