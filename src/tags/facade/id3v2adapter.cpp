@@ -175,8 +175,14 @@ void TID3v2FormatTag::DeleteEntry(const TTag& entry) {
 }
 
 void TID3v2FormatTag::Prepare(const TTags& tags) {
-    TUnifiedTags pictures;
-    Convert(Tag, pictures, true);
+    // Frames whose names did not change stay as they are: encoding, several
+    // values in one frame, genre references like "(17)".
+    TUnifiedTags native;
+    Convert(Tag, native, true);
+    const bool samePictures = SamePictures(tags, native);
+    const TItemListPlan plan(tags, std::move(native));
+    for (int64_t i = Tag.FrameCount(); i-- > 0;)
+        if (plan.Rewrites(i)) Tag.DeleteFrame(i);
     const TID3v2TextEncoding encoding = tags.ID3v2WriteUTF8Text ? teUTF8 : teUnicode;
     auto deleteAll = [&](std::string_view id) {
         while (Tag.DeleteFrame(id)) {}
@@ -191,6 +197,7 @@ void TID3v2FormatTag::Prepare(const TTags& tags) {
 
     for (const auto& entry : tags.Tags) {
         const TTag& e = *entry;
+        if (!plan.Writes(e.Name)) continue;
         const std::string name = common::toUpper(e.Name);
         const std::string frame = ID3v2NameToFrame(name);
         if (frame == "TYER" && writes24) {
@@ -247,7 +254,7 @@ void TID3v2FormatTag::Prepare(const TTags& tags) {
         }
     }
 
-    if (SamePictures(tags, pictures)) return;
+    if (samePictures) return;
     Tag.DeleteAllCoverArts();
     for (const auto& c : tags.CoverArts) {
         const std::string& data = c->Stream.Bytes();
