@@ -1,11 +1,14 @@
 #include "common/files.h"
 
+#include "support/tempdir.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 
 #include "support/disklimit.h"
 
@@ -52,6 +55,58 @@ TEST(Files, FailedWriteKeepsTheOldFile) {
         ::chmod(dir.path.c_str(), 0700);
     }
     EXPECT_EQ(readFile(file).value(), "precious");
+}
+
+namespace {
+std::set<std::string> Names(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+    return names;
+}
+}  // namespace
+
+TEST(Files, AReplacementHasNoVisibleNameUntilItIsComplete) {
+    testenv::TempDir dir;
+    std::string file = dir.file("song.mp3", "old");
+    auto replacement = ReplacementFile::create(file);
+    ASSERT_TRUE(replacement);
+    ASSERT_EQ(::write(replacement->fd(), "new", 3), 3);
+    // Where the file system makes files without names, nothing else is
+    // there; elsewhere only a name that marks it as ours.
+    for (const std::string& name : Names(dir.path))
+        EXPECT_TRUE(name == "song.mp3" || name.rfind(".orvelin-song.mp3.", 0) == 0) << name;
+    EXPECT_EQ(readFile(file).value(), "old");
+    ASSERT_TRUE(replacement->commit());
+    EXPECT_EQ(readFile(file).value(), "new");
+    EXPECT_EQ(Names(dir.path), std::set<std::string>{"song.mp3"});
+
+    // Dropped without a commit: the old file stays, nothing is left.
+    replacement = ReplacementFile::create(file);
+    ASSERT_TRUE(replacement);
+    ASSERT_EQ(::write(replacement->fd(), "lost", 4), 4);
+    replacement.reset();
+    EXPECT_EQ(readFile(file).value(), "new");
+    EXPECT_EQ(Names(dir.path), std::set<std::string>{"song.mp3"});
+}
+
+TEST(Files, TemporaryFilesOfDeadSavesGoWithTheNextSaveOfTheSameFile) {
+    testenv::TempDir dir;
+    std::string file = dir.file("list.m3u", "old");
+    std::string ours = temporaryPathFor(file);
+    ASSERT_EQ(ours.rfind(dir.path + ".orvelin-list.m3u." + std::to_string(::getpid()) + ".", 0), 0u) << ours;
+    // No process has a number this large; process 1 always runs.
+    const std::string dead = ".orvelin-list.m3u.2147483647.3.tmp";
+    const std::set<std::string> kept = {"list.m3u",
+                                        ".orvelin-list.m3u.1.0.tmp",
+                                        ".orvelin-list.m3u.bak.2147483647.0.tmp",
+                                        ".orvelin-other.m3u.2147483647.0.tmp",
+                                        ".orvelin-list.m3u.2147483647.tmp",
+                                        "list.m3u.2147483647.0.tmp"};
+    for (const std::string& name : kept) dir.file(name, "x");
+    dir.file(dead, "half a save");
+    ASSERT_TRUE(writeFileAtomic(file, "new"));
+    EXPECT_EQ(Names(dir.path), kept);
+    EXPECT_EQ(removeStaleTemporaries(file), 0);
 }
 
 TEST(Files, SizesAndExistence) {

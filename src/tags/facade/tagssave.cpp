@@ -11,6 +11,7 @@
 
 #include <array>
 #include <optional>
+#include <tuple>
 
 namespace tags {
 
@@ -85,7 +86,49 @@ std::vector<TTagType> FormatsOfExtension(const std::string& ext) {
 // One format of the eight (ttLyrics2 being ID3v1 with its Lyrics3 block).
 bool IsOneFormat(TTagType type) { return (type >= ttAPEv2 && type <= ttWMA) || type == ttLyrics2; }
 
+// The format's own code for "error reading file", for refusals that happen
+// before the format is asked.
+int ReadingErrorCode(TTagType format) {
+    for (int code = 0; code < static_cast<int>(std::tuple_size_v<Table>); ++code)
+        if (TranslateResult(format, code) == trErrorReadingFile) return code;
+    return 0xFFFF;
+}
+
 }  // namespace
+
+int TTags::LoadWhatIsMissing() {
+    if (!FPicturesMissing && !FEntriesMissing) return trSuccess;
+    if (FileName.empty()) return trErrorReadingFile;
+    TTags full(FFactory);
+    full.TagLoadPriority = TagLoadPriority;
+    full.ParseAudioAttributes = false;
+    full.ParseCoverArts = true;
+    full.OnlyParseCoverArts = false;
+    if (full.LoadFromFile(FileName) != trSuccess) return trErrorReadingFile;
+    if (FPicturesMissing) {
+        // The file's pictures first, then those added since.
+        std::vector<std::unique_ptr<TCoverArt>> pictures;
+        for (const auto& c : full.CoverArts) {
+            pictures.push_back(std::make_unique<TCoverArt>(this));
+            pictures.back()->Assign(*c);
+        }
+        for (auto& c : CoverArts) pictures.push_back(std::move(c));
+        CoverArts = std::move(pictures);
+    }
+    if (FEntriesMissing) {
+        // Names the caller set or deleted since are theirs.
+        std::set<std::string> own = FDeletedNames;
+        for (const auto& e : Tags) own.insert(common::toUpper(e->Name));
+        for (const auto& e : full.Tags) {
+            if (own.count(common::toUpper(e->Name))) continue;
+            TTag* t = Add({});
+            t->Assign(*e);
+            t->ExtTagType = e->ExtTagType;
+        }
+    }
+    FPicturesMissing = FEntriesMissing = false;
+    return trSuccess;
+}
 
 int TranslateResult(TTagType format, int code) {
     const Table* table = nullptr;
@@ -118,6 +161,7 @@ void TTags::PrepareWMATag() { WMATag->Prepare(*this); }
 int TTags::SaveFormat(TTagType type, const std::string& fileName, TStream* stream, bool buffered) {
     TFormatTag* tag = FormatTag(type == ttLyrics2 ? ttID3v1 : type);
     if (!tag) return 0xFFFF;
+    if (LoadWhatIsMissing() != trSuccess) return ReadingErrorCode(type);
     return GuardedCode([&] {
         tag->Prepare(*this);
         if (!stream) return tag->SaveToFile(fileName);
@@ -168,6 +212,7 @@ bool TTags::SaveByContent(int audioFormat, const std::function<bool(TTagType)>& 
 }
 
 int TTags::SaveToFile(const std::string& fileName, TTagType tagType) {
+    if (int missing = LoadWhatIsMissing(); missing != trSuccess) return missing;
     ModificationTime keep(fileName, PreserveFileDateTime);
     int last = trUnknownError;
     auto save = [&](TTagType type) {
@@ -197,6 +242,7 @@ int TTags::SaveToStream(TStream& stream, bool buffered, TTagType tagType) {
         return last == trSuccess;
     };
     if (tagType == ttWMA) return trUnsupportedFileFormat;
+    if (int missing = LoadWhatIsMissing(); missing != trSuccess) return missing;
     if (IsOneFormat(tagType)) save(tagType);
     else if (tagType == ttAutomatic) SaveByContent(GetAudioFormat(stream), save, false);
     return last;
@@ -246,6 +292,9 @@ bool TTags::Assign(const TTags& source, bool coverArtsToo) {
         Clear();
         FileName = source.FileName;
         Loaded = source.Loaded;
+        FPicturesMissing = source.FPicturesMissing;
+        FEntriesMissing = source.FEntriesMissing;
+        FDeletedNames = source.FDeletedNames;
         for (TTagType type : kFormatLoadOrder) {
             const TFormatTag* from = source.FormatTag(type);
             if (from->Loaded()) FormatTag(type)->Assign(*from);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/files.h"
 #include "common/log.h"
 #include "tags/core/bufferedstream.h"
 #include "tags/core/bytes.h"
@@ -234,6 +235,8 @@ int TFlacTag::SaveFile(const std::string& FilePath, bool Buffered) {
     struct stat st {};
     if (::stat(Path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return flacCannotOpen;
     if ((st.st_mode & 0222) == 0) return flacReadOnly;
+    // A save of ours that was killed may have left its new file behind.
+    common::removeStaleTemporaries(Path);
 
     SavePlan plan;
     {

@@ -9,6 +9,7 @@
 #include "common/files.h"
 #include "tags/flac/flacbytes.h"
 #include "tags/flac/flactaglibrary.h"
+#include "tags/readback.h"
 
 using namespace tags;
 using namespace flactest;
@@ -155,6 +156,7 @@ TEST_F(FlacInterop, NativeInPlaceAndRewriteKeepTheAudio) {
     }, after{};
     ::stat(native.c_str(), &before);
     ASSERT_EQ(tag.SaveToFile(native), flacSuccess);
+    readback::ExpectSaved(native, audio);
     ::stat(native.c_str(), &after);
     EXPECT_EQ(common::fileSize(native), size) << "fits the padding";
     EXPECT_EQ(after.st_ino, before.st_ino) << "patched, not replaced";
@@ -166,6 +168,7 @@ TEST_F(FlacInterop, NativeInPlaceAndRewriteKeepTheAudio) {
     AddJpeg(tag, 20000, "front");
     tag.PaddingSizeToWrite = 4096;
     ASSERT_EQ(tag.SaveToFile(native), flacSuccess);
+    readback::ExpectSaved(native, audio);
     ::stat(native.c_str(), &after);
     EXPECT_NE(after.st_ino, before.st_ino) << "rewritten through a temporary file";
     EXPECT_EQ(dir.Count(), 4u) << "no temporary file left";
@@ -213,6 +216,7 @@ TEST_F(FlacInterop, OggInPlaceAndRewriteStayValid) {
     tag.SetText("TITLE", "Ogg");
     tag.PaddingSizeToWrite = 10000;  // room to grow a padding packet that fills the old pages
     ASSERT_EQ(tag.SaveToFile(ogg), flacSuccess);
+    readback::ExpectSaved(ogg, audio);
     EXPECT_EQ(common::fileSize(ogg), size);
     ExpectOggAccepted(ogg);
     ExpectVerifies(ogg);
@@ -221,6 +225,7 @@ TEST_F(FlacInterop, OggInPlaceAndRewriteStayValid) {
     AddJpeg(tag, 12000, "");  // spans several pages
     tag.PaddingSizeToWrite = 4096;
     ASSERT_EQ(tag.SaveToFile(ogg), flacSuccess);
+    readback::ExpectSaved(ogg, audio);
     EXPECT_NE(common::fileSize(ogg), size);
     ExpectOggAccepted(ogg);
     ExpectVerifies(ogg);
@@ -242,7 +247,9 @@ TEST_F(FlacInterop, RemoveLeavesPlayableFiles) {
                   .status,
               0);
     for (const std::string& path : {native, ogg}) {
+        const std::string audio = readback::AudioOf(path);
         EXPECT_EQ(RemoveFlacTagFromFile(path, 0, false), flacSuccess) << path;
+        readback::ExpectSaved(path, audio);
         ExpectVerifies(path);
         TFlacTag tag;
         ASSERT_EQ(tag.LoadFromFile(path), flacSuccess) << path;

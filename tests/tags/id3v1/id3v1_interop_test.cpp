@@ -2,6 +2,7 @@
 // by Debian's encoders.
 #include "tags/id3v1/id3v1library.h"
 #include "tags/id3v1/interoptools.h"
+#include "tags/readback.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +42,7 @@ TEST(ID3v1Interop, MutagenReadsWhatWeWriteOnMp3AndWavPack) {
         tag.Genre = "Jazz";
         if (withLyrics) tag.SetLyrics("la la la");
         ASSERT_EQ(tag.SaveToFile(path, withLyrics), ID3V1_SUCCESS);
+        readback::ExpectSaved(path, audio);
 
         auto fields = ParseLines(RunPython(dir, kDumpID3v1, Quote(path)));
         EXPECT_EQ(fields["TIT2"], Hex("Café del Mar"));
@@ -52,6 +54,7 @@ TEST(ID3v1Interop, MutagenReadsWhatWeWriteOnMp3AndWavPack) {
         EXPECT_EQ(fields["COMM"], Hex("naïve"));
 
         ASSERT_EQ(RemoveID3v1TagFromFile(path, false), ID3V1_SUCCESS);
+        readback::ExpectSaved(path, audio);
         EXPECT_EQ(ReadAll(path), audio);
     }
 }
