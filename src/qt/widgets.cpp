@@ -48,11 +48,13 @@ void BitmapWidget::paintEvent(QPaintEvent*) {
     if (image_.isNull()) return;
     QPainter p(this);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
+    // Stretched fills the widget, proportional keeps the aspect: both fit the
+    // picture either way; proportional alone only shrinks one too large.
     QSize size = image_.size();
-    if (stretch_) {
-        size = rect().size();
-    } else if (proportional_ && (size.width() > width() || size.height() > height())) {
+    if (proportional_ && (stretch_ || size.width() > width() || size.height() > height())) {
         size.scale(rect().size(), Qt::KeepAspectRatio);
+    } else if (stretch_) {
+        size = rect().size();
     }
     QPoint at = center_ ? QPoint((width() - size.width()) / 2, (height() - size.height()) / 2) : QPoint(0, 0);
     p.drawImage(QRect(at, size), image_);

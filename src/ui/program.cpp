@@ -2,6 +2,7 @@
 
 #include "common/log.h"
 #include "common/text.h"
+#include "image/imageloader.h"
 
 namespace ui {
 
@@ -30,6 +31,7 @@ TProgram::TStartResult TProgram::Start() {
     Form1->Hooks.SaveNastr2 = [this] { Form2->SaveNastr2(); };
     Form1->Hooks.RandomTrack = [this] { return Form2->RandomTrack.Checked(); };
     if (!Form2->FormCreate(AudioDevice)) return TStartResult::AudioFailed;
+    Form4 = std::make_unique<TForm4>(app_, image::ImageLoader());
     if (OnFormsCreated) OnFormsCreated(*this);
 
     Form1->GlobLoadNastr();
@@ -44,7 +46,7 @@ TProgram::TStartResult TProgram::Start() {
 
 std::vector<TForm*> TProgram::Forms() const {
     std::vector<TForm*> forms;
-    for (TForm* f : std::initializer_list<TForm*>{Form1.get(), Form2.get()})
+    for (TForm* f : std::initializer_list<TForm*>{Form1.get(), Form2.get(), Form4.get()})
         if (f) forms.push_back(f);
     return forms;
 }

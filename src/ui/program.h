@@ -13,6 +13,7 @@
 #include "platform/system.h"
 #include "ui/tform1.h"
 #include "ui/tform2.h"
+#include "ui/tform4.h"
 
 namespace ui {
 
@@ -54,6 +55,7 @@ public:
     std::unique_ptr<audio::Engine> Audio;
     std::unique_ptr<TForm1> Form1;
     std::unique_ptr<TForm2> Form2;
+    std::unique_ptr<TForm4> Form4;
 
 private:
     TApplication& app_;
