@@ -49,7 +49,8 @@ void TPictureWorker::run() {
     for (;;) {
         changed_.wait(lock, [this] { return stop_ || waiting_; });
         if (stop_) return;
-        auto [generation, work] = std::move(*waiting_);
+        const uint64_t generation = waiting_->first;
+        Work work = std::move(waiting_->second);
         waiting_.reset();
         running_ = true;
         lock.unlock();
