@@ -26,8 +26,7 @@ struct Cover : ::testing::Test {
     TForm1* f = nullptr;
 
     void start(const std::vector<std::string>& tracks, const std::string& options = "ShowCoverArts=1\r\n") {
-        env.dir.file("config/Orvelin Project/Orvelin/Playlist/default.m3u", testenv::m3u(tracks));
-        env.dir.file("config/Orvelin Project/Orvelin/Config/Option.ini", "[Option]\r\nPlaylist=default\r\n" + options);
+        testenv::playlistAndOptions(env, tracks, options);
         run = std::make_unique<testenv::Session>(env);
         ASSERT_EQ(run->start(), ui::TProgram::TStartResult::Run);
         f = &run->form();

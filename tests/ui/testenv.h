@@ -52,4 +52,11 @@ inline std::string m3u(const std::vector<std::string>& locations) {
     return text;
 }
 
+// What the next start finds: the default playlist of these tracks, chosen,
+// and these options.
+inline void playlistAndOptions(Env& env, const std::vector<std::string>& tracks, const std::string& options) {
+    env.dir.file("config/Orvelin Project/Orvelin/Playlist/default.m3u", m3u(tracks));
+    env.dir.file("config/Orvelin Project/Orvelin/Config/Option.ini", "[Option]\r\nPlaylist=default\r\n" + options);
+}
+
 }  // namespace testenv

@@ -33,8 +33,7 @@ struct Transport : ::testing::Test {
     }
 
     void start(const std::vector<std::string>& tracks, const std::string& options) {
-        env.dir.file("config/Orvelin Project/Orvelin/Playlist/default.m3u", testenv::m3u(tracks));
-        env.dir.file("config/Orvelin Project/Orvelin/Config/Option.ini", "[Option]\r\nPlaylist=default\r\n" + options);
+        testenv::playlistAndOptions(env, tracks, options);
         run = std::make_unique<testenv::Session>(env);
         ASSERT_EQ(run->start(), ui::TProgram::TStartResult::Run);
         f = &run->form();
