@@ -20,20 +20,9 @@ std::string testPicture(const std::string& name) {
 
 // The real start-up on the silent device; the cover decodes on its worker and
 // WaitForCover lets it show.
-struct Cover : ::testing::Test {
-    testenv::Env env;
-    std::unique_ptr<testenv::Session> run;
-    TForm1* f = nullptr;
-
+struct Cover : ::testing::Test, testenv::Player {
     void start(const std::vector<std::string>& tracks, const std::string& options = "ShowCoverArts=1\r\n") {
-        testenv::playlistAndOptions(env, tracks, options);
-        run = std::make_unique<testenv::Session>(env);
-        ASSERT_EQ(run->start(), ui::TProgram::TStartResult::Run);
-        f = &run->form();
-    }
-    void play(int row) {
-        f->StringGrid1.SetRow(row);
-        f->StringGrid1.OnDblClick();
+        Player::start(tracks, options);
     }
     std::string sizeLine(size_t bytes, int width, int height) {
         return player::FormatByteSize(int64_t(bytes)) + ", " + std::to_string(width) + " x " + std::to_string(height);
