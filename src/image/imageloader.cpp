@@ -239,7 +239,8 @@ ui::TBitmapPtr TImageLoader::load(std::string_view data, TImageFilter filter, Ta
         common::log::warn("image", KindName(header.Kind), " picture of ", data.size(), " bytes states no size");
         return nullptr;
     }
-    if (!WithinDecodeLimits(header.Width, header.Height) || data.size() > std::numeric_limits<DWORD>::max()) {
+    if (!WithinDecodeLimits(header.Width, header.Height) || data.size() < LeastBytes(header) ||
+        data.size() > std::numeric_limits<DWORD>::max()) {
         common::log::warn("image", KindName(header.Kind), " picture declaring ", header.Width, " x ", header.Height,
                           " in ", data.size(), " bytes is not decoded");
         return nullptr;

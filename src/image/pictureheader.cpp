@@ -63,6 +63,14 @@ TPictureHeader bmp(const TBytes& in) {
         if (width > 0 && height != 0 && height != INT32_MIN)
             h.Width = static_cast<uint32_t>(width), h.Height = static_cast<uint32_t>(std::abs(height));
     }
+    // Rows padded to 4 bytes, when the pixels are stored as they are:
+    // compression 0 (none) or 3 (bit fields); the core header knows no other.
+    uint32_t bitsPerPixel = infoSize == 12 ? in.le16(24) : in.le16(28);
+    uint32_t compression = infoSize == 12 ? 0 : in.le32(30);
+    if (h.Width && (compression == 0 || compression == 3) && bitsPerPixel >= 1 && bitsPerPixel <= 32) {
+        h.PixelOffset = in.le32(10);
+        h.RowBytes = (uint64_t(h.Width) * bitsPerPixel + 31) / 32 * 4;
+    }
     return h;
 }
 
@@ -130,6 +138,12 @@ TPictureHeader ReadPictureHeader(std::string_view bytes) {
 bool WithinDecodeLimits(uint32_t width, uint32_t height) {
     return width >= 1 && height >= 1 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
            uint64_t(width) * height * 4 <= kMaxDecodedBytes;
+}
+
+uint64_t LeastBytes(const TPictureHeader& header) {
+    constexpr uint64_t kPixelsPerByte = 16384;
+    if (header.RowBytes) return header.PixelOffset + header.RowBytes * header.Height;
+    return (uint64_t(header.Width) * header.Height + kPixelsPerByte - 1) / kPixelsPerByte;
 }
 
 const char* KindName(TPictureKind kind) {

@@ -17,6 +17,10 @@ struct TPictureHeader {
     // larger of its screen and its first frame in each direction, since the
     // decoder allocates for either.
     uint32_t Width = 0, Height = 0;
+    // An uncompressed BMP's pixel data: where it starts and the bytes of
+    // one row (0 for a compressed one).
+    uint32_t PixelOffset = 0;
+    uint64_t RowBytes = 0;
 };
 
 // The formats tags carry pictures in: JPEG, PNG, BMP, GIF and TIFF, by their
@@ -29,6 +33,13 @@ inline constexpr uint32_t kMaxPictureSide = 16384;
 inline constexpr uint64_t kMaxDecodedBytes = uint64_t(256) << 20;
 // True for a size of at least 1 x 1 within both bounds.
 bool WithinDecodeLimits(uint32_t width, uint32_t height);
+
+// The fewest bytes a whole picture of the declared size can take: every row
+// of an uncompressed BMP, and for compressed data one byte per 16384 pixels,
+// more than any of these formats packs into a byte of real pictures. A
+// shorter one is cut short or lies about its size, and is not worth a decode
+// of its full size.
+uint64_t LeastBytes(const TPictureHeader& header);
 
 // "JPEG", "PNG", "BMP", "GIF", "TIFF" or "unknown", for messages.
 const char* KindName(TPictureKind kind);

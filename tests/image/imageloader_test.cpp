@@ -118,7 +118,7 @@ TEST_F(Loader, ScalesByTheRulesOfEachOperation) {
 }
 
 TEST_F(Loader, BadPicturesGiveNothingAndHugeOnesAreNotEvenDecoded) {
-    std::string png = picture("alpha.png"), jpg = picture("front.jpg");
+    std::string png = picture("alpha.png"), jpg = picture("front.jpg"), bmp = picture("rgb.bmp");
     auto patched = [](std::string bytes, size_t at, const std::string& with) {
         return bytes.replace(at, with.size(), with);
     };
@@ -134,6 +134,12 @@ TEST_F(Loader, BadPicturesGiveNothingAndHugeOnesAreNotEvenDecoded) {
         {"a GIF signature and garbage", "GIF89a" + std::string(200, '\x5A'), false},
         {"a PNG declaring 20000 x 20000", patched(png, 16, std::string("\0\0\x4E\x20\0\0\x4E\x20", 8)), true},
         {"a PNG of 300 MB decoded", patched(png, 16, std::string("\0\0\x27\x10\0\0\x1F\x40", 8)), true},
+        // 4000 x 4000 would be 64 MB, from fewer bytes than any real picture of that size.
+        {"a PNG of 286 bytes declaring 4000 x 4000", patched(png, 16, std::string("\0\0\x0F\xA0\0\0\x0F\xA0", 8)),
+         true},
+        {"a BMP cut in its rows", bmp.substr(0, bmp.size() - 10), true},
+        {"a 55-byte BMP declaring 4352 x 14335",
+         patched(bmp.substr(0, 55), 18, std::string("\0\x11\0\0\xFF\x37\0\0", 8)), true},
     };
     for (const Case& c : cases) {
         testenv::LogCapture log;

@@ -97,3 +97,23 @@ TEST(PictureHeader, DecodeLimitsAreEachSideAndTheDecodedBytes) {
     for (const Case& c : cases)
         EXPECT_EQ(image::WithinDecodeLimits(c.width, c.height), c.within) << c.width << " x " << c.height;
 }
+
+TEST(PictureHeader, LeastBytesAreTheRowsOfAPlainBmpAndAFloorForCompressedData) {
+    auto bmp = [](unsigned width, unsigned height, unsigned bits, unsigned compression) {
+        return "BM" + le32(0) + le32(0) + le32(54) + le32(40) + le32(width) + le32(height) + le16(1) + le16(bits) +
+               le32(compression);
+    };
+    struct Case {
+        const char* what;
+        std::string bytes;
+        uint64_t least;
+    } cases[] = {
+        {"24-bit rows padded to 4 bytes", bmp(17, 9, 24, 0), 54 + 52 * 9},
+        {"1-bit rows", bmp(33, 2, 1, 0), 54 + 8 * 2},
+        {"bit fields store pixels as they are", bmp(10, 10, 32, 3), 54 + 40 * 10},
+        {"run-length coded", bmp(4352, 14335, 8, 1), (4352ull * 14335 + 16383) / 16384},
+        {"PNG", kPng + be32(13) + "IHDR" + be32(3000) + be32(3000), (9000000 + 16383) / 16384},
+        {"no size", "", 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(image::LeastBytes(image::ReadPictureHeader(c.bytes)), c.least) << c.what;
+}
