@@ -76,6 +76,8 @@ void TForm1::layOut() {
     ImageTAG.Align.set(TAlign::alClient);
     ImageTAG.Proportional.set(true);
     ImageTAG.Center.set(true);
+    // The placeholder stands in for a cover; it does not peek out around one.
+    ImageTAG.Picture.observe([this](const TBitmapPtr& cover) { ImageSubstrate.Visible.set(!cover); });
 
     TabControlTagInfo.Align.set(TAlign::alTop);
     TabControlTagInfo.Height.set(72);

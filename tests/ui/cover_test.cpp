@@ -63,9 +63,11 @@ TEST_F(Cover, TheSamplesShowTheirCoverScaledToTheBoxAndTheOthersThePlaceholder) 
             EXPECT_EQ(f->LabelImageTag.Caption(), "") << c.file;
         }
         EXPECT_EQ(f->ImageSubstrate.Picture(), placeholder) << c.file;
+        EXPECT_EQ(f->ImageSubstrate.Visible(), !c.cover) << c.file;  // shown only in place of a cover
     }
     f->StopButton.OnClick();
     EXPECT_FALSE(f->ImageTAG.Picture());
+    EXPECT_TRUE(f->ImageSubstrate.Visible());
 }
 
 TEST_F(Cover, TheFirstFrontCoverThatDecodesIsShown) {
