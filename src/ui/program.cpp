@@ -2,6 +2,7 @@
 
 #include "common/log.h"
 #include "common/text.h"
+#include "image/imageloader.h"
 
 namespace ui {
 
@@ -48,11 +49,12 @@ void TProgram::CreateForms() {
     Form1 = std::make_unique<TForm1>(app_, system_, *Audio);
     Form1->ParamStr = args_;
     Form2 = std::make_unique<TForm2>(app_, *Audio, *Form1);
+    Form4 = std::make_unique<TForm4>(app_, image::ImageLoader());
 }
 
 std::vector<TForm*> TProgram::Forms() const {
     std::vector<TForm*> forms;
-    for (TForm* f : std::initializer_list<TForm*>{Form1.get(), Form2.get()})
+    for (TForm* f : std::initializer_list<TForm*>{Form1.get(), Form2.get(), Form4.get()})
         if (f) forms.push_back(f);
     return forms;
 }

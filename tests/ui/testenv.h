@@ -2,6 +2,8 @@
 // user's configuration folder inside a temporary folder.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <set>
 #include <string>
@@ -53,5 +55,27 @@ inline std::string m3u(const std::vector<std::string>& locations) {
     for (const auto& l : locations) text += "#EXTINF:61," + common::extractFileName(l) + "\n" + l + "\n";
     return text;
 }
+
+// The real start-up on the silent device with a playlist of given tracks: a
+// base for the fixtures of playback.
+struct Player {
+    Env env;
+    std::unique_ptr<Session> run;
+    ui::TForm1* f = nullptr;
+
+    // Starts with the default playlist of these tracks chosen and these options.
+    void start(const std::vector<std::string>& tracks, const std::string& options) {
+        env.dir.file("config/Orvelin Project/Orvelin/Playlist/default.m3u", m3u(tracks));
+        env.dir.file("config/Orvelin Project/Orvelin/Config/Option.ini", "[Option]\r\nPlaylist=default\r\n" + options);
+        run = std::make_unique<Session>(env);
+        ASSERT_EQ(run->start(), ui::TProgram::TStartResult::Run);
+        f = &run->form();
+    }
+    // A double click on the row.
+    void play(int row) {
+        f->StringGrid1.SetRow(row);
+        f->StringGrid1.OnDblClick();
+    }
+};
 
 }  // namespace testenv

@@ -18,11 +18,7 @@ namespace {
 constexpr uint16_t kF1 = 0x70, kF2 = 0x71, kSpace = 0x20, kEnter = 0x0D, kRight = 0x27;
 
 // The real start-up on the silent device, with a playlist of short files.
-struct Transport : ::testing::Test {
-    testenv::Env env;
-    std::unique_ptr<testenv::Session> run;
-    TForm1* f = nullptr;
-
+struct Transport : ::testing::Test, testenv::Player {
     // A 44.1 kHz tone of `seconds`, named name + ".wav".
     std::string wav(const std::string& name, double seconds, int chans = 2, int bits = 16) {
         std::string path = env.dir.path + "music/" + name + ".wav";
@@ -30,19 +26,6 @@ struct Transport : ::testing::Test {
         audio::test::writeWav(path, 44100, chans, bits, static_cast<int64_t>(seconds * 44100),
                               [](int64_t i, int) { return 0.3 * std::sin(i * 0.06); });
         return path;
-    }
-
-    void start(const std::vector<std::string>& tracks, const std::string& options) {
-        env.dir.file("config/Orvelin Project/Orvelin/Playlist/default.m3u", testenv::m3u(tracks));
-        env.dir.file("config/Orvelin Project/Orvelin/Config/Option.ini", "[Option]\r\nPlaylist=default\r\n" + options);
-        run = std::make_unique<testenv::Session>(env);
-        ASSERT_EQ(run->start(), ui::TProgram::TStartResult::Run);
-        f = &run->form();
-    }
-
-    void play(int row) {
-        f->StringGrid1.SetRow(row);
-        f->StringGrid1.OnDblClick();
     }
 
     // Jumps to just before the end and waits for the channel to run out.
