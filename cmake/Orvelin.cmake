@@ -52,10 +52,12 @@ endfunction()
 
 # orvelin_add_test(<name> SOURCES ... DEPS ... [LABELS ...])
 # One GoogleTest executable per subsystem; each test case becomes a CTest test.
+# Every test links the shared test library (tests/support/).
 function(orvelin_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE orvelin_build_flags ${ARG_DEPS} GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE orvelin_build_flags ${ARG_DEPS} orvelin_test_support GTest::gmock
+    GTest::gtest_main)
   target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}/src" "${PROJECT_SOURCE_DIR}/tests")
   target_compile_definitions(${name} PRIVATE
     ORVELIN_SOURCE_DIR="${PROJECT_SOURCE_DIR}" ORVELIN_BINARY_DIR="${PROJECT_BINARY_DIR}")

@@ -2,6 +2,7 @@
 
 #include "app/listfiles.h"
 #include "app/textfile.h"
+#include "common/files.h"
 #include "support/tempdir.h"
 
 namespace {

@@ -11,6 +11,8 @@
 #include <string>
 
 #include "common/files.h"
+#include "support/env.h"
+#include "support/tempdir.h"
 
 namespace {
 
@@ -63,12 +65,8 @@ TEST(LinuxSystem, FoldersEndWithASlashAndFollowTheEnvironment) {
     EXPECT_EQ(s.FileVersionText(s.ExecutablePath()).empty(), false);
     EXPECT_EQ(s.FileVersionText("/bin/sh"), "");
 
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    std::string saved = old ? old : "";
-    ::setenv("XDG_CONFIG_HOME", "/tmp/orvelin-config-test", 1);
+    testenv::EnvVar config("XDG_CONFIG_HOME", "/tmp/orvelin-config-test");
     EXPECT_EQ(s.AppDataDir(), "/tmp/orvelin-config-test/");
-    if (old) ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    else ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(LinuxSystem, LegacyCodePageFollowsTheLocale) {
@@ -77,26 +75,20 @@ TEST(LinuxSystem, LegacyCodePageFollowsTheLocale) {
         const char* lang;
         int page;
     };
-    const char* oldAll = std::getenv("LC_ALL");
-    std::string saved = oldAll ? oldAll : "";
+    testenv::EnvVar locale("LC_ALL", std::nullopt);
     for (Case c : {Case{"ru_RU.UTF-8", 1251}, Case{"uk_UA.UTF-8", 1251}, Case{"de_DE.UTF-8", 1252}, Case{"C", 1252}}) {
-        ::setenv("LC_ALL", c.lang, 1);
+        locale.set(c.lang);
         EXPECT_EQ(s.LegacyCodePage(), c.page) << c.lang;
     }
-    if (oldAll) ::setenv("LC_ALL", saved.c_str(), 1);
-    else ::unsetenv("LC_ALL");
 }
 
 TEST(LinuxSystem, OnlyOneInstanceHoldsTheLock) {
-    char dir[] = "/tmp/orvelin-instance-XXXXXX";
-    ASSERT_TRUE(::mkdtemp(dir));
+    testenv::TempDir dir;
     {
-        platform::LinuxSingleInstance first(dir), second(dir);
+        platform::LinuxSingleInstance first(dir.path), second(dir.path);
         EXPECT_TRUE(first.Acquire("Orvelin"));
         EXPECT_FALSE(second.Acquire("Orvelin"));
     }
-    platform::LinuxSingleInstance again(dir);
+    platform::LinuxSingleInstance again(dir.path);
     EXPECT_TRUE(again.Acquire("Orvelin"));  // released with its holder
-    std::remove((std::string(dir) + "/Orvelin.lock").c_str());
-    ::rmdir(dir);
 }

@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "app/textfile.h"
+#include "common/files.h"
 #include "common/text.h"
 #include "player/gridhost.h"
 #include "player/m3u.h"
-#include "support/disklimit.h"
+#include "support/disk.h"
 #include "support/tempdir.h"
 
 using testenv::Rows;

@@ -8,7 +8,8 @@
 
 #include "player/gridhost.h"
 #include "player/m3u.h"
-#include "player/mediafixtures.h"
+#include "support/uithread.h"
+#include "support/wav.h"
 #include "ui/testenv.h"
 
 using testenv::Env;
@@ -34,7 +35,7 @@ struct Adding : ::testing::Test {
         run->t.dispatcher.processMessages();
     }
     std::string wav(const std::string& name, double seconds) {
-        return env.dir.file("music/" + name, testenv::wavBytes(seconds));
+        return env.dir.file("music/" + name, testenv::silentWav(seconds));
     }
     std::vector<std::string> column(int col) const {
         std::vector<std::string> out;

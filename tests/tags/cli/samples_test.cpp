@@ -4,13 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
 
 using namespace tags::testing;
+using namespace testenv;
 
 TEST(SampleFolder, EveryFileDumpsWithItsFormat) {
     TempDir dir;
-    RunResult made = RunCommand(
-        dir, "bash " + ShellQuote(ORVELIN_SOURCE_DIR "/tests/tags/cli/make_samples.sh") + " " + ShellQuote(dir.path));
+    Output made =
+        run("bash " + shellQuote(ORVELIN_SOURCE_DIR "/tests/tags/cli/make_samples.sh") + " " + shellQuote(dir.path));
     ASSERT_EQ(made.status, 0) << made.err;
     std::map<std::string, int> expected;
     std::vector<std::string> args = {"dump", "--native"};
@@ -19,13 +21,13 @@ TEST(SampleFolder, EveryFileDumpsWithItsFormat) {
     int code;
     while (lines >> name >> code) {
         expected[name] = code;
-        args.push_back(dir.path + "/" + name);
+        args.push_back(dir.path + name);
     }
     ASSERT_GE(expected.size(), 14u);
 
-    RunResult r = RunTool(dir, args);
+    Output r = RunTool(args);
     EXPECT_EQ(r.status, 0) << r.err;
-    RunResult q = QueryJsonLines(dir, r.out, "d['file'].rsplit('/', 1)[1], d['format'], d['result']");
+    Output q = QueryJsonLines(dir, r.out, "d['file'].rsplit('/', 1)[1], d['format'], d['result']");
     ASSERT_EQ(q.status, 0) << q.err << r.out;
     std::istringstream got(q.out);
     std::map<std::string, int> found;

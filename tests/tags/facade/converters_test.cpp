@@ -4,7 +4,6 @@
 
 #include "tags/apev2/apev2library.h"
 #include "tags/facade/entrylines.h"
-#include "tags/facade/testfiles.h"
 #include "tags/flac/flacbytes.h"
 #include "tags/flac/flactaglibrary.h"
 #include "tags/id3v1/id3v1library.h"
@@ -15,8 +14,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "support/bytes.h"
+#include "support/files.h"
+#include "support/tempdir.h"
+
 using namespace tags;
 using tags::testing::Entries;
+using testenv::TempDir;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
@@ -50,10 +54,10 @@ std::string Middle(const std::string& bytes, size_t tail = 128) {
 }
 
 struct ConverterTest : ::testing::Test {
-    tags::testing::TempDir dir;
+    TempDir dir;
     TTags tags;
     std::string Load(const std::string& name, const std::string& bytes) {
-        std::string path = dir.Write(name, bytes);
+        std::string path = dir.file(name, bytes);
         EXPECT_EQ(tags.LoadFromFile(path), trSuccess);
         return path;
     }
@@ -102,7 +106,7 @@ TEST_F(ConverterTest, TrackAndDiscNumbersSplitOnLoadAndJoinOnSave) {
     EXPECT_EQ(ape.FrameExists("TRACKNUMBER"), -1);
 
     // FLAC writes the entries as they are.
-    std::string flac = dir.Write("b.flac", FlacFile({"TRACKNUMBER=5/9"}));
+    std::string flac = dir.file("b.flac", FlacFile({"TRACKNUMBER=5/9"}));
     TTags f;
     ASSERT_EQ(f.LoadFromFile(flac), trSuccess);
     EXPECT_THAT(Entries(f), ElementsAre("TRACKNUMBER=5", "TOTALTRACKS=9"));
@@ -114,14 +118,14 @@ TEST_F(ConverterTest, TrackAndDiscNumbersSplitOnLoadAndJoinOnSave) {
 }
 
 TEST_F(ConverterTest, UserDefinedFramesCommentsAndCountersRoundTrip) {
-    std::string popm = "me@x" + std::string(1, '\0') + "\xC8" + id3v2test::BE32(5);
+    std::string popm = "me@x" + std::string(1, '\0') + "\xC8" + testenv::be(5, 4);
     std::string path = Load("a.mp3", ID3v2_3({{"TXXX", Latin("REPLAYGAIN_TRACK_GAIN") + '\0' + "-6.5 dB"},
                                               {"WXXX", Latin("shop") + '\0' + "http://shop.example/"},
                                               {"WXXX", Latin("") + '\0' + "http://nameless.example/"},
                                               {"COMM", Latin("eng") + '\0' + "plain"},
                                               {"COMM", Latin("deu") + "iTunNORM" + '\0' + "0000"},
                                               {"TCON", Latin("(17)(6)")},
-                                              {"PCNT", id3v2test::BE32(42)},
+                                              {"PCNT", testenv::be(42, 4)},
                                               {"POPM", popm},
                                               {"PRIV", "owner" + std::string(1, '\0') + "data"}}) +
                                          kAudio);
@@ -161,7 +165,7 @@ TEST_F(ConverterTest, ListFramesBecomeLinesAndGoBackAsPairs) {
     std::string path = Load("a.mp3", id3v2test::Tag(4, 0, body, 32) + kAudio);
     EXPECT_EQ(tags.GetText("TIPL"), "producer\r\nAnn\r\nmix\r\nBo=b\r\n");
 
-    std::string flac = dir.Write("b.flac", FlacFile({"TITLE=x"}));
+    std::string flac = dir.file("b.flac", FlacFile({"TITLE=x"}));
     ASSERT_EQ(tags.SaveToFile(flac, ttFlac), trSuccess);
     ASSERT_EQ(tags.SaveToFile(path, ttAPEv2), trSuccess);
     ASSERT_EQ(tags.SaveToFile(path, ttID3v2), trSuccess);
@@ -206,13 +210,13 @@ TEST_F(ConverterTest, DeletedValuesAreNotBroughtBackByASave) {
     ASSERT_EQ(again.LoadFromFile(path), trSuccess);
     // The total was not deleted; without a number it stays a TXXX frame.
     EXPECT_THAT(Entries(again), ElementsAre("ARTIST=ape", "TITLE=Title", "TOTALTRACKS=10"));
-    EXPECT_EQ(Middle(fixtures::ReadAll(path)).substr(0, kAudio.size()), kAudio);
+    EXPECT_EQ(Middle(testenv::readFile(path)).substr(0, kAudio.size()), kAudio);
 
     // Every ID3v2 frame gone: the tag itself goes.
     std::string solo = Load("b.mp3", ID3v2_3({{"TIT2", Latin("only")}}) + kAudio);
     tags.SetText("TITLE", "");
     ASSERT_EQ(tags.SaveToFile(solo, ttAutomatic), trSuccess);
-    EXPECT_EQ(fixtures::ReadAll(solo), kAudio);
+    EXPECT_EQ(testenv::readFile(solo), kAudio);
 }
 
 TEST_F(ConverterTest, AnAutomaticSaveRewritesEveryFormatOfTheFile) {
@@ -232,7 +236,7 @@ TEST_F(ConverterTest, AnAutomaticSaveRewritesEveryFormatOfTheFile) {
     EXPECT_EQ(v1.Title, "new");
 
     // A WavPack file that was not loaded gets APEv2 by its content.
-    std::string wv = dir.Write("b.dat", "wvpk" + std::string(28, '\0') + kAudio);
+    std::string wv = dir.file("b.dat", "wvpk" + std::string(28, '\0') + kAudio);
     ASSERT_EQ(tags.SaveToFile(wv, ttAutomatic), trSuccess);
     ASSERT_EQ(ape.LoadFromFile(wv), 0);
     EXPECT_EQ(ape.GetText("TITLE"), "new");
@@ -313,20 +317,20 @@ TEST_F(ConverterTest, PicturesGoInAndOutOfEveryFormat) {
 TEST_F(ConverterTest, RemovingEachFormat) {
     std::string mp3 =
         ID3v2_3({{"TIT2", Latin("t")}}) + kAudio + fixtures::ApeTag({{"Title", "t"}}) + fixtures::ID3v1Block("t");
-    std::string path = dir.Write("a.mp3", mp3);
+    std::string path = dir.file("a.mp3", mp3);
     EXPECT_EQ(RemoveTag(path, ttAPEv2), trSuccess);
-    EXPECT_EQ(fixtures::ReadAll(path), ID3v2_3({{"TIT2", Latin("t")}}) + kAudio + fixtures::ID3v1Block("t"));
+    EXPECT_EQ(testenv::readFile(path), ID3v2_3({{"TIT2", Latin("t")}}) + kAudio + fixtures::ID3v1Block("t"));
     EXPECT_EQ(RemoveTag(path, ttID3v1), trSuccess);
     EXPECT_EQ(RemoveTag(path, ttID3v2), trSuccess);
-    EXPECT_EQ(fixtures::ReadAll(path), kAudio);
+    EXPECT_EQ(testenv::readFile(path), kAudio);
     EXPECT_EQ(RemoveTag(path, ttMP4), trUnknownError) << "no MP4 unit";
 
-    fixtures::WriteAll(path, mp3);
+    testenv::writeFile(path, mp3);
     EXPECT_EQ(RemoveTag(path, ttAutomatic), trSuccess);
-    EXPECT_EQ(fixtures::ReadAll(path), kAudio);
-    EXPECT_EQ(RemoveTag(dir.path + "/missing.mp3", ttAutomatic), trFileNotFound);
+    EXPECT_EQ(testenv::readFile(path), kAudio);
+    EXPECT_EQ(RemoveTag(dir.at("missing.mp3"), ttAutomatic), trFileNotFound);
 
-    std::string flac = dir.Write("b.flac", FlacFile({"TITLE=t"}, flactest::Picture(3, "image/png", "", kPNG)));
+    std::string flac = dir.file("b.flac", FlacFile({"TITLE=t"}, flactest::Picture(3, "image/png", "", kPNG)));
     EXPECT_EQ(RemoveTag(flac, ttFlac), trSuccess);
     TTags t;
     ASSERT_EQ(t.LoadFromFile(flac), trSuccess);
