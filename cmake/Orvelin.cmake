@@ -70,7 +70,8 @@ function(orvelin_add_test name)
   if(NOT ARG_LABELS)
     set(ARG_LABELS fast)
   endif()
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+  # Failure paths are tested on purpose; their log lines would only be noise.
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT ORVELIN_LOG=off)
 endfunction()
 
 # Fuzz builds instrument every library for coverage; the targets themselves

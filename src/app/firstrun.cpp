@@ -1,10 +1,11 @@
 #include "app/firstrun.h"
 
 #include "app/listfiles.h"
+#include "common/text.h"
 
 namespace app {
 
-const std::vector<std::string>& FirstRunTemplate() {
+std::vector<std::string> FirstRunTemplate(std::string_view language) {
     // CheckBoxQuickUpdate appears twice on purpose: old files have it so, and
     // the first occurrence (0) is the one that counts.
     // clang-format off
@@ -26,9 +27,18 @@ const std::vector<std::string>& FirstRunTemplate() {
         "Height=597", "Width=480", "MinWidth=240", "MinHeight=600", "CheckBoxQuickUpdate=1",
     };
     // clang-format on
-    return lines;
+    std::vector<std::string> chosen = lines;
+    chosen[1] = "Language=" + std::string(language);
+    return chosen;
 }
 
-bool WriteFirstRunTemplate(const std::string& path) { return SaveLines(path, FirstRunTemplate()); }
+bool WriteFirstRunTemplate(const std::string& path, std::string_view language) {
+    return SaveLines(path, FirstRunTemplate(language));
+}
+
+std::string FirstRunLanguage(std::string_view locale) {
+    std::string lang = common::asciiLower(locale.substr(0, locale.find_first_of("_.@")));
+    return lang == "ru" ? "Russian" : "English";
+}
 
 }  // namespace app

@@ -95,7 +95,8 @@ public:
     // produced now (ring full, end of stream, or the source failed).
     bool produce();
     // Mixer: adds up to `frames` stereo frames to out with volume and pan
-    // ramped from time t0 to t1. `pull` lets it decode inline when the ring runs dry.
+    // ramped from time t0 to t1. `pull` lets it decode inline when the ring runs
+    // dry; the device callback never pulls, since decoding may log.
     void mix(float* out, size_t frames, double t0, double t1, bool pull);
     bool playing() const { return state_ == State::Playing && !ended_; }
 

@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include "audio/constants.h"
+#include "common/log.h"
 
 namespace audio::detail {
 
@@ -12,7 +13,11 @@ DeviceOutput::~DeviceOutput() { close(); }
 
 int DeviceOutput::open(const char* driver, uint32_t freq, Fill fill, void* user) {
     close();
-    if (SDL_AudioInit(driver) != 0) return driver ? ERROR_DRIVER : ERROR_DEVICE;
+    if (SDL_AudioInit(driver) != 0) {
+        common::log::error("audio.output", "no audio driver", driver ? std::string(" \"") + driver + "\"" : "", ": ",
+                           SDL_GetError());
+        return driver ? ERROR_DRIVER : ERROR_DEVICE;
+    }
     audioInit_ = true;
     SDL_AudioSpec want{}, have{};
     want.freq = static_cast<int>(freq ? freq : 44100);
@@ -29,6 +34,7 @@ int DeviceOutput::open(const char* driver, uint32_t freq, Fill fill, void* user)
     want.userdata = pair;
     SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
     if (id == 0) {
+        common::log::error("audio.output", "cannot open the audio device: ", SDL_GetError());
         delete pair;
         SDL_AudioQuit();
         audioInit_ = false;

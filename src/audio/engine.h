@@ -73,7 +73,9 @@ using DspProc = void (*)(Handle dsp, Handle channel, void* buffer, uint32_t leng
 // The audio engine. Call it from one thread (the player's UI thread); it runs
 // its own decoding and output threads. Every call sets the calling thread's
 // last error (ErrorGetCode): ERROR_OK on success, ERROR_HANDLE for a handle
-// that is not (or no longer) valid.
+// that is not (or no longer) valid. Failures the caller cannot see (a stream
+// that drops while playing) go to the log, from the decoding threads only:
+// the device's callback never logs, as a log line may wait on a lock and a file.
 class Engine {
 public:
     Engine();

@@ -7,6 +7,7 @@
 
 #include "audio/constants.h"
 #include "audio/families.h"
+#include "common/log.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -55,6 +56,21 @@ uint32_t ctypeOf(const std::string& demuxer, const AVCodecParameters* cp) {
 bool mpegAudioHeader(const unsigned char* b) {
     return b[0] == 0xFF && (b[1] & 0xE0) == 0xE0 && (b[1] & 0x06) != 0 && (b[1] & 0x18) != 0x08 &&
            (b[2] & 0xF0) != 0xF0 && (b[2] & 0xF0) != 0 && (b[2] & 0x0C) != 0x0C;
+}
+
+// A URL as a log line may show it: without a user name and password.
+std::string withoutCredentials(const std::string& url) {
+    size_t scheme = url.find("://");
+    if (scheme == std::string::npos) return url;
+    size_t host = scheme + 3, at = url.find('@', host), slash = url.find('/', host);
+    if (at == std::string::npos || (slash != std::string::npos && slash < at)) return url;
+    return url.substr(0, host) + url.substr(at + 1);
+}
+
+std::string avError(int code) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return text;
 }
 
 // The demuxer that a local file's first bytes leave no doubt about, if any.
@@ -107,6 +123,15 @@ struct MediaSource::Impl {
     const std::atomic<bool>* abort = nullptr;
     std::atomic<int64_t> deadline{0};
     std::string lastMeta;
+    std::string url;       // as the log names it
+    bool playing = false;  // opened: an end from now on is a drop worth a log line
+
+    // Decoding runs on a channel's feeder thread (or an offline render),
+    // never in the device callback, so it may log.
+    void dropped(bool net, std::string_view why) const {
+        if (!playing || (abort && abort->load())) return;
+        common::log::warn("audio.stream", net ? "the stream \"" : "the file \"", url, "\" ended early: ", why);
+    }
 
     static int interrupted(void* opaque) {
         auto* p = static_cast<Impl*>(opaque);
@@ -479,6 +504,8 @@ std::unique_ptr<MediaSource> MediaSource::open(const MediaOpen& how, int& error)
         return nullptr;
     }
     p.deadline = 0;
+    p.url = withoutCredentials(how.url);
+    p.playing = true;
     error = ERROR_OK;
     return s;
 }
@@ -523,6 +550,11 @@ void MediaSource::pollMeta() {
     av_free(v);
 }
 
+void MediaSource::giveUp() {
+    p_->dropped(net_, std::to_string(kMaxDecodeErrors) + " decoding errors in a row");
+    p_->eof = true;
+}
+
 bool MediaSource::decodeMore() {
     Impl& p = *p_;
     while (!p.eof) {
@@ -536,7 +568,7 @@ bool MediaSource::decodeMore() {
             break;
         }
         if (r != AVERROR(EAGAIN)) {
-            if (++p.errors > kMaxDecodeErrors) p.eof = true;
+            if (++p.errors > kMaxDecodeErrors) giveUp();
             continue;
         }
         if (p.inputEof) {
@@ -546,6 +578,8 @@ bool MediaSource::decodeMore() {
         r = av_read_frame(p.fc, p.pkt);
         if (net_) pollMeta();
         if (r < 0) {
+            // A file ends at its end; a radio stream has none.
+            if (net_ || r != AVERROR_EOF) p.dropped(net_, avError(r));
             p.inputEof = true;
             avcodec_send_packet(p.dec, nullptr);
             continue;
@@ -555,7 +589,7 @@ bool MediaSource::decodeMore() {
             if (p.firstPacketPos < 0) p.firstPacketPos = p.pkt->pos;
             if (p.pkt->pos >= 0) p.filePos = p.pkt->pos;
             r = avcodec_send_packet(p.dec, p.pkt);
-            if (r < 0 && r != AVERROR(EAGAIN) && ++p.errors > kMaxDecodeErrors) p.eof = true;
+            if (r < 0 && r != AVERROR(EAGAIN) && ++p.errors > kMaxDecodeErrors) giveUp();
         }
         av_packet_unref(p.pkt);
     }

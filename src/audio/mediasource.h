@@ -52,6 +52,7 @@ public:
 private:
     MediaSource();
     bool decodeMore();
+    void giveUp();  // too many decoding errors: the stream ends here
     void pollMeta();
 
     std::unique_ptr<Impl> p_;

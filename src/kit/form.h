@@ -113,6 +113,17 @@ public:
     bool DispatchShortCut(uint16_t key, TShiftState shift);
     Event<const std::vector<std::string>&> OnDropFiles;
 
+    // What a language file may change (ui/translation.h): the title (the main
+    // window's carries the version), the components' texts, except those of
+    // the components named here, which the program sets while it runs. A
+    // window whose texts are all the program's turns the components off.
+    bool TranslateCaption = true;
+    bool TranslateComponents = true;
+    std::vector<std::string> RuntimeTextComponents;
+    // After a language pass: texts the window composes at run time from ones
+    // the pass may have replaced are made again.
+    Event<> OnTranslated;
+
 private:
     TApplication& app_;
     std::vector<TComponent*> components_;

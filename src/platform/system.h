@@ -14,6 +14,14 @@ public:
     // The per-user configuration folder ($XDG_CONFIG_HOME, else ~/.config)
     // with a trailing "/", or empty when there is none.
     virtual std::string AppDataDir() = 0;
+    // The per-user data folder ($XDG_DATA_HOME, else ~/.local/share) with a
+    // trailing "/", or empty when there is none.
+    virtual std::string DataHomeDir() = 0;
+    // The program's installed, read-only data folder (<prefix>/share/orvelin/)
+    // with a trailing "/", or empty when there is none.
+    virtual std::string InstalledDataDir() = 0;
+    // The locale the user reads messages in ("ru_RU.UTF-8"), empty when unset.
+    virtual std::string MessagesLocale() = 0;
     // The user's temporary folder, with a trailing "/".
     virtual std::string TempDir() = 0;
     // Where per-session runtime files live ($XDG_RUNTIME_DIR, else TempDir()).

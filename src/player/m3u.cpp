@@ -1,9 +1,11 @@
 #include "player/m3u.h"
 
+#include <cerrno>
 #include <vector>
 
 #include "app/numbers.h"
 #include "common/files.h"
+#include "common/log.h"
 #include "common/text.h"
 #include "player/duration.h"
 
@@ -43,7 +45,11 @@ std::string ExtractOnlyFileName(std::string_view path) {
 
 bool M3UToStringGridAdvanced(const std::string& path, ui::TStringGrid& grid) {
     auto bytes = common::readFile(path);
-    if (!bytes) return false;
+    if (!bytes) {
+        if (errno != ENOENT)
+            common::log::warn("player.m3u", "cannot read \"", path, "\": ", common::log::systemError(errno));
+        return false;
+    }
     ParseM3U(DecodePlaylistText(*bytes), grid);
     return true;
 }
@@ -125,7 +131,9 @@ bool SaveList(const std::string& path, const ui::TStringGrid& grid) {
         out += location;
         out += "\r\n";
     }
-    return common::writeFileAtomic(path, out);
+    if (common::writeFileAtomic(path, out)) return true;
+    common::log::error("player.m3u", "cannot save \"", path, "\": ", common::log::systemError(errno));
+    return false;
 }
 
 }  // namespace player

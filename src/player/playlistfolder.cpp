@@ -3,9 +3,11 @@
 #include <dirent.h>
 #include <fnmatch.h>
 
+#include <cerrno>
 #include <memory>
 
 #include "common/files.h"
+#include "common/log.h"
 #include "common/text.h"
 
 namespace player {
@@ -78,6 +80,17 @@ bool IsValidPlaylistName(const std::string& name) {
     for (unsigned char c : name)
         if (c == '/' || c < 0x20 || c == 0x7F) return false;
     return true;
+}
+
+bool ImportPlaylistFile(const std::string& from, const std::string& to) {
+    auto bytes = common::readFile(from);
+    if (!bytes) {
+        common::log::warn("player.m3u", "cannot read \"", from, "\": ", common::log::systemError(errno));
+        return false;
+    }
+    if (from == to || common::writeFileAtomic(to, *bytes)) return true;
+    common::log::error("player.m3u", "cannot save \"", to, "\": ", common::log::systemError(errno));
+    return false;
 }
 
 }  // namespace player

@@ -26,5 +26,8 @@ bool PlaylistExists(const std::string& folder, const std::string& name);
 // A name that makes a file inside the playlist folder: not empty, no "/",
 // no control characters, not "." or "..".
 bool IsValidPlaylistName(const std::string& name);
+// Copies a playlist file byte for byte into the folder (nothing to do when
+// both name the same file); false, and the reason logged, on failure.
+bool ImportPlaylistFile(const std::string& from, const std::string& to);
 
 }  // namespace player

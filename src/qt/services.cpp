@@ -106,10 +106,19 @@ std::optional<std::string> QtDialogs::SelectFolder(const std::string& title, con
     return fromQ(d);
 }
 
-int QtFormHost::ShowModal(ui::TForm& form) {
+WindowBuilder* QtFormHost::builderOf(ui::TForm& form) {
     auto it = builders_.find(&form);
-    if (it == builders_.end()) return ui::mrCancel;
-    QPointer<QWidget> w = it->second->window();
+    if (it != builders_.end()) return it->second;
+    if (!BuildOnDemand) return nullptr;
+    WindowBuilder& built = BuildOnDemand(form);
+    builders_[&form] = &built;
+    return &built;
+}
+
+int QtFormHost::ShowModal(ui::TForm& form) {
+    WindowBuilder* builder = builderOf(form);
+    if (!builder) return ui::mrCancel;
+    QPointer<QWidget> w = builder->window();
     if (!w) return ui::mrCancel;
     // Modality only takes on a hidden window.
     w->hide();
@@ -129,9 +138,9 @@ int QtFormHost::ShowModal(ui::TForm& form) {
 }
 
 void QtFormHost::BringToFront(ui::TForm& form) {
-    auto it = builders_.find(&form);
-    if (it == builders_.end() || !it->second->window()) return;
-    QWidget* w = it->second->window();
+    WindowBuilder* builder = builderOf(form);
+    if (!builder || !builder->window()) return;
+    QWidget* w = builder->window();
     if (w->isMinimized()) w->showNormal();
     w->raise();
     w->activateWindow();

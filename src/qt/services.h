@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <map>
 
 #include "kit/dialogs.h"
@@ -33,11 +34,15 @@ QString toQtFilter(const std::string& filter);
 class QtFormHost : public ui::FormHost {
 public:
     void add(ui::TForm& form, WindowBuilder& builder) { builders_[&form] = &builder; }
+    // Builds the widgets of a form the first time it is shown, so that
+    // windows the user never opens cost nothing.
+    std::function<WindowBuilder&(ui::TForm&)> BuildOnDemand;
     int ShowModal(ui::TForm& form) override;
     void BringToFront(ui::TForm& form) override;
     void Quit() override;
 
 private:
+    WindowBuilder* builderOf(ui::TForm& form);
     std::map<const ui::TForm*, WindowBuilder*> builders_;
 };
 

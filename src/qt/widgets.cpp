@@ -7,7 +7,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
-#include "qt/windowbuilder.h"
+#include "qt/keys.h"
 
 namespace orvelin::qt {
 
@@ -36,7 +36,13 @@ void BitmapWidget::setBitmap(ui::TBitmapPtr bitmap) {
         image_ = QImage(reinterpret_cast<const uchar*>(bitmap_->Pixels.data()), bitmap_->Width, bitmap_->Height,
                         bitmap_->Width * 4, QImage::Format_ARGB32);
     else image_ = QImage();
+    setAttribute(Qt::WA_OpaquePaintEvent, fills_ && !image_.isNull());
     update();
+}
+
+void BitmapWidget::setFillsWidget(bool on) {
+    fills_ = on;
+    setAttribute(Qt::WA_OpaquePaintEvent, fills_ && !image_.isNull());
 }
 
 void BitmapWidget::setMode(bool stretch, bool proportional, bool center) {
@@ -47,7 +53,7 @@ void BitmapWidget::setMode(bool stretch, bool proportional, bool center) {
 void BitmapWidget::paintEvent(QPaintEvent*) {
     if (image_.isNull()) return;
     QPainter p(this);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (image_.size() != size()) p.setRenderHint(QPainter::SmoothPixmapTransform);
     QSize size = image_.size();
     if (stretch_) {
         size = rect().size();

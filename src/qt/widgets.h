@@ -38,6 +38,9 @@ public:
     explicit BitmapWidget(QWidget* parent) : QWidget(parent) {}
     void setBitmap(ui::TBitmapPtr bitmap);
     void setMode(bool stretch, bool proportional, bool center);
+    // A picture that always fills the widget (a paint box's) hides what lies
+    // under it, which then need not be painted again with every frame.
+    void setFillsWidget(bool on);
     const QImage& image() const { return image_; }
 
 protected:
@@ -46,7 +49,7 @@ protected:
 private:
     QImage image_;
     ui::TBitmapPtr bitmap_;  // keeps the pixels alive for image_
-    bool stretch_ = false, proportional_ = false, center_ = false;
+    bool stretch_ = false, proportional_ = false, center_ = false, fills_ = false;
 };
 
 // A track bar whose clicks and wheel turns go to the model when it has its

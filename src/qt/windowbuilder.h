@@ -1,6 +1,6 @@
-// Builds the widgets of a window model: one binder per control kind keeps
-// each widget and its model in step both ways. Nothing here knows a
-// particular window.
+// Builds the widgets of a window model: the top-level window, then every
+// control through the binder of its kind (binders/), then the form's timers,
+// popup menus and tray icon. Nothing here knows a particular window.
 #pragma once
 
 #include <QWidget>
@@ -10,12 +10,15 @@
 #include "kit/form.h"
 #include "kit/grid.h"
 #include "kit/menu.h"
+#include "qt/binders/binders.h"
 
 class QMenu;
 
 namespace orvelin::qt {
 
-class WindowBuilder {
+class AlignLayout;
+
+class WindowBuilder : private BinderContext {
 public:
     explicit WindowBuilder(ui::TForm& form) : form_(form) {}
     // The widgets go first, while the model they watch still exists.
@@ -36,19 +39,18 @@ public:
     void fillMenu(QMenu* menu, ui::TMenuItem& item);
 
 private:
-    QWidget* buildControl(ui::TControl& control, QWidget* parent);
-    void buildChildren(ui::TWinControl& container, QWidget* widget);
-    void bindCommon(ui::TControl& control, QWidget* widget);
+    void bindWindow(QWidget* window);
+    QWidget* buildControl(ui::TControl& control, QWidget* parent) override;
+    void buildChildren(ui::TWinControl& container, QWidget* widget, AlignLayout& layout);
+    void bindCommon(ui::TControl& control, QWidget* widget, bool clickOnRelease);
+    // timers.cpp
     void bindTimers();
+    // menus.cpp
     void bindPopups();
 
     ui::TForm& form_;
     QWidget* window_ = nullptr;
     std::unordered_map<const ui::TComponent*, QWidget*> widgets_;
 };
-
-// Key codes of the model (virtual-key values) from Qt's.
-uint16_t keyCodeFromQt(int qtKey);
-ui::TShiftState shiftFromQt(Qt::KeyboardModifiers modifiers);
 
 }  // namespace orvelin::qt

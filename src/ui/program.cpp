@@ -1,5 +1,6 @@
 #include "ui/program.h"
 
+#include "common/log.h"
 #include "common/text.h"
 
 namespace ui {
@@ -12,15 +13,16 @@ TProgram::~TProgram() = default;
 
 TProgram::TStartResult TProgram::Start() {
     // A second start passes its command line nowhere and shows nothing.
-    if (!instance_.Acquire("Orvelin")) return TStartResult::AnotherInstance;
+    if (!instance_.Acquire("Orvelin")) {
+        common::log::info("ui.program", "another instance is running; this one ends");
+        return TStartResult::AnotherInstance;
+    }
     common::setLegacyCodePage(system_.LegacyCodePage());
     app_.Title.set("Orvelin");
 
-    Audio = std::make_unique<audio::Engine>();
-    Form1 = std::make_unique<TForm1>(app_, system_, *Audio);
-    Form1->ParamStr = args_;
+    CreateForms();
+    // The main window's creation runs before the others are wired to it.
     Form1->FormCreate();
-    Form2 = std::make_unique<TForm2>(app_, *Audio, *Form1);
     Form1->Form2 = Form2.get();
     Form1->Hooks.LoadNastr2 = [this] { Form2->LoadNastr2(); };
     Form1->Hooks.SaveNastr2 = [this] { Form2->SaveNastr2(); };
@@ -29,13 +31,36 @@ TProgram::TStartResult TProgram::Start() {
     if (OnFormsCreated) OnFormsCreated(*this);
 
     Form1->GlobLoadNastr();
-    if (LoadLanguage) LoadLanguage();
+    Language = std::make_unique<TInterfaceLanguage>(*Form1, [this] { return Forms(); });
+    Language->LoadLanguage();
+    Language->CleanTranslationsLikeGlobload();
+    Language->GlobLoad();
 
     if (!IsSupportedSystem()) {
         app_.dialogs().MessageBox(Form1->LangOnlyWindows.Caption(), Form1->LangError.Caption(), MB_ICONERROR);
         return TStartResult::Unsupported;
     }
     return TStartResult::Run;
+}
+
+void TProgram::CreateForms() {
+    Audio = std::make_unique<audio::Engine>();
+    Form1 = std::make_unique<TForm1>(app_, system_, *Audio);
+    Form1->ParamStr = args_;
+    Form2 = std::make_unique<TForm2>(app_, *Audio, *Form1);
+}
+
+std::vector<TForm*> TProgram::Forms() const {
+    std::vector<TForm*> forms;
+    for (TForm* f : std::initializer_list<TForm*>{Form1.get(), Form2.get()})
+        if (f) forms.push_back(f);
+    return forms;
+}
+
+TForm* TProgram::FindForm(std::string_view name) const {
+    for (TForm* f : Forms())
+        if (name == f->Name() || (name.starts_with('T') && name.substr(1) == f->Name())) return f;
+    return nullptr;
 }
 
 }  // namespace ui

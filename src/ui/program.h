@@ -5,11 +5,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "audio/engine.h"
 #include "kit/form.h"
 #include "platform/system.h"
+#include "ui/language.h"
 #include "ui/tform1.h"
 #include "ui/tform2.h"
 
@@ -27,16 +29,24 @@ public:
     // Everything up to the message loop; anything but Run means the process
     // should end now (a second instance ends silently).
     TStartResult Start();
+    // The windows as designed, with nothing started: what Start begins with,
+    // and all that listing their texts needs.
+    void CreateForms();
 
     // Runs once every window exists, before the settings are loaded: the
     // front end builds its widgets and fills the windows' hooks here.
     std::function<void(TProgram&)> OnFormsCreated;
-    // Applies the interface language to every window.
-    std::function<void()> LoadLanguage;
 
     // The one system this build runs on always qualifies; the step stays so
     // that a port with a minimum version has its place and its message.
     bool IsSupportedSystem() const { return true; }
+
+    // The windows the program owns, in start-up order; empty before Start.
+    // A new window joins every tool that walks the windows by being listed.
+    std::vector<TForm*> Forms() const;
+    // A window by its name ("Form2") or its class name ("TForm2"); null when
+    // the program has none of that name.
+    TForm* FindForm(std::string_view name) const;
 
     // The output the settings window starts the engine on: the system's
     // default, or the silent device for tests.
@@ -46,6 +56,8 @@ public:
     std::unique_ptr<audio::Engine> Audio;
     std::unique_ptr<TForm1> Form1;
     std::unique_ptr<TForm2> Form2;
+    // The language menu and the language files, once the windows exist.
+    std::unique_ptr<TInterfaceLanguage> Language;
 
 private:
     TApplication& app_;

@@ -4,6 +4,7 @@
 
 #include "player/playlistgrid.h"
 #include "tags/facade/tagslibrary.h"
+#include "ui/tform2.h"
 
 namespace ui {
 
@@ -16,6 +17,14 @@ TForm1::TForm1(TApplication& app, platform::System& system, audio::Engine& engin
 TForm1::TForm1(TApplication& app, platform::System& system, std::unique_ptr<audio::Engine> own, audio::Engine* engine)
     : TForm(app, "Form1"), ownEngine_(std::move(own)), engine_(engine ? *engine : *ownEngine_), system_(system) {
     Caption.set("Orvelin");
+    // The title carries the version; these texts are the program's, made while it runs.
+    TranslateCaption = false;
+    RuntimeTextComponents = {"Version",      "Label_ScrollText", "TrayIcon1",     "barVolume",     "barVolumeSys",
+                             "balanceBar",   "barSeek",          "LabelImageTag", "StatusBarInfo", "StatusBarTime",
+                             "HzCaption",    "kbpsCaption",      "SizeCaption",   "Label_Stereo",  "Label_Title",
+                             "Label_Artist", "Label_Year"};
+    // The next button's hint names the next track once there is one.
+    OnTranslated = [this] { UpdateNextTrackHints(); };
     layOut();
     buildMenus();
     bindAdding();
@@ -31,7 +40,13 @@ TForm1::TForm1(TApplication& app, platform::System& system, std::unique_ptr<audi
     UpdateListPLMenu.OnClick = [this] { UpdatePlayList(); };
     DelPLMenu.OnClick = [this] { DeletePlayList(); };
     SavePLMenu.OnClick = [this] { SavePLMenuClick(); };
+    OptionMenu.OnClick = [this] { OptionMenuClick(); };
+    OptionButton.OnClick = [this] { OptionMenuClick(); };
+    OptionTryMenu.OnClick = [this] {
+        if (Form2) Form2->Show();
+    };
     bindTransport();
+    bindSpectrum();
 }
 
 TForm1::~TForm1() = default;
@@ -232,6 +247,12 @@ void TForm1::buildMenus() {
         item->Visible.set(false);
         PopupMenuLanguage.Add(item);
     }
+}
+
+void TForm1::OptionMenuClick() {
+    if (!Form2) return;
+    Form2->ShowModal();
+    Form2->SelectPage(0);
 }
 
 void TForm1::FormResize() {

@@ -15,6 +15,7 @@
 #include "kit/grid.h"
 #include "kit/menu.h"
 #include "platform/system.h"
+#include "spectrum/spectrum.h"
 
 namespace tags {
 class TTags;
@@ -248,14 +249,16 @@ public:
         std::function<void(const std::string& folder)> addfolderLoad;
         // Loads the time display's font; its family, or empty when it failed.
         std::function<std::string()> LoadDisplayFont;
-        // Playback's calls into the radio, the cover, the spectrum and the
-        // notification window; each does nothing until its window fills it.
+        // Playback's calls into the radio, the cover and the notification
+        // window; each does nothing until its window fills it.
         std::function<bool(const std::string& location)> UrlReachable;  // an HTTP URL that answers
         std::function<void()> Radio;                                    // plays the current row as a stream
         std::function<void()> ListCoverArts;
-        std::function<void()> ResetSpectrumPeaks;
         std::function<void()> ShowNotification, CloseNotification;
         std::function<bool()> TagEditorShowing;
+        // After the user chose another interface language: the folder menu's
+        // texts follow it.
+        std::function<void()> LanguageChanged;
     } Hooks;
 
     // The settings window, once it exists: playback reads its options.
@@ -346,6 +349,8 @@ public:
 
     // Column 1 takes the width that columns 0 and 2 and the scroll bar leave.
     void FormResize();
+    // The settings window, modal; it opens on its first page the next time.
+    void OptionMenuClick();
 
     // Playback (tform1_transport.cpp).
     // Opens a file as the current channel and starts it; false when no
@@ -377,6 +382,17 @@ public:
     void StatusBarTimeClick();
     void FormShortCut(uint16_t key, TShiftState shift, bool& handled);
     void TechnicalLabels();
+
+    // The spectrum (tform1_spectrum.cpp): one frame per tick of Timer_Draw,
+    // into pb1's picture. The timer runs only while the window can be seen
+    // and something plays or bars are still falling.
+    void Timer_DrawTimer();
+    // Light: black bars and peaks on white; dark: white on 0x303030.
+    void SetSpectrumColors(bool dark);
+    // The theme items: the clicked one is ticked and sets the spectrum's colours.
+    void ThemeMenuClick(TMenuItem& item);
+    // Null until the first frame is drawn.
+    const spectrum::TSpectrum* Spectrum() const { return spectrum_.get(); }
 
 private:
     TForm1(TApplication& app, platform::System& system, std::unique_ptr<audio::Engine> own, audio::Engine* engine);
@@ -420,6 +436,17 @@ private:
     platform::System& system_;
     std::unique_ptr<app::TPaths> paths_;
     bool commandLineDone_ = false;
+
+    // The spectrum (tform1_spectrum.cpp).
+    void bindSpectrum();
+    spectrum::TSpectrum& ensureSpectrum();
+    void drawSpectrum(const spectrum::TFFTData& data, bool pauseStop);
+    // Runs Timer_Draw exactly when a frame could show something new.
+    void spectrumWake();
+    std::unique_ptr<spectrum::TSpectrum> spectrum_;
+    std::shared_ptr<TBitmap> spectrumPicture_;  // pb1's picture, redrawn in place
+    bool spectrumDark_ = false;
+    bool spectrumStale_ = true;  // the picture does not yet show the current colours
 
     // Adding media's running operations and what the scans know (tform1_add.cpp).
     struct TAdding;

@@ -331,13 +331,11 @@ void TForm1::FormDropFiles(const std::vector<std::string>& names) {
 bool TForm1::importDroppedPlaylist(const std::string& name, const std::string& file) {
     std::string playlist = player::ExtractOnlyFileName(name);
     if (!player::IsValidPlaylistName(playlist)) return false;
-    auto bytes = common::readFile(file);
-    if (!bytes) return false;
     // What the grid holds now (this drop's earlier items too) stays in its own playlist.
     if (std::string current = CurrentPlaylistFile(); !current.empty()) SaveList(current);
     // Imported as "name.m3u", the form every playlist of the folder has.
     std::string copy = Paths().PortablePathM3U() + playlist + ".m3u";
-    if (copy != file && !common::writeFileAtomic(copy, *bytes)) return false;
+    if (!player::ImportPlaylistFile(file, copy)) return false;
     if (player::IndexOfPlaylist(ComboBox_Playlist, playlist) < 0) ComboBox_Playlist.Add(playlist);
     ComboBox_Playlist.SelectIndex(player::IndexOfPlaylist(ComboBox_Playlist, playlist));
     loadPlaylistFile(copy);

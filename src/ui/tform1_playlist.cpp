@@ -1,9 +1,11 @@
 // The main window's playlist operations: the chooser, the playlist files and
 // the statistics under the grid.
+#include <cerrno>
 #include <cstdio>
 
 #include "app/inifile.h"
 #include "common/files.h"
+#include "common/log.h"
 #include "player/m3u.h"
 #include "player/playlistfolder.h"
 #include "player/playlistgrid.h"
@@ -81,8 +83,7 @@ void TForm1::OpenPlayList() {
     // folder has, so that the chooser can name it.
     std::string name = player::ExtractOnlyFileName(chosen);
     std::string copy = Paths().PortablePathM3U() + name + ".m3u";
-    auto bytes = common::readFile(chosen);
-    if (player::IsValidPlaylistName(name) && bytes && common::writeFileAtomic(copy, *bytes)) {
+    if (player::IsValidPlaylistName(name) && player::ImportPlaylistFile(chosen, copy)) {
         UpdatePlayList();
         ComboBox_Playlist.SelectIndex(player::IndexOfPlaylist(ComboBox_Playlist, name));
         DeleteEmptyRowTrak();
@@ -120,7 +121,10 @@ void TForm1::DeletePlayList() {
     std::string question = LangQuestionDelPL.Caption() + " " + ComboBox_Playlist.Text() + "?";
     if (Application().dialogs().MessageBox(question, LangAttention.Caption(), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    if (common::fileExists(file) && std::remove(file.c_str()) != 0) return;
+    if (common::fileExists(file) && std::remove(file.c_str()) != 0) {
+        common::log::error("ui.playlist", "cannot delete \"", file, "\": ", common::log::systemError(errno));
+        return;
+    }
     // Gone from the disk already or just now: either way it leaves the chooser,
     // so that the save below cannot bring it back.
     ComboBox_Playlist.Delete(ComboBox_Playlist.ItemIndex());

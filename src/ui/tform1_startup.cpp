@@ -6,6 +6,7 @@
 #include "app/listfiles.h"
 #include "app/version.h"
 #include "common/files.h"
+#include "common/log.h"
 #include "common/text.h"
 #include "ui/tform1.h"
 
@@ -58,7 +59,9 @@ void TForm1::FontApply() {
 
 void TForm1::GlobLoadNastr() {
     std::string settings = Paths().PortablePath();
-    if (!common::fileExists(settings)) app::WriteFirstRunTemplate(settings);
+    // A first start speaks the desktop's language.
+    if (!common::fileExists(settings))
+        app::WriteFirstRunTemplate(settings, app::FirstRunLanguage(system_.MessagesLocale()));
     LoadNastr();
     if (Hooks.LoadNastr2) Hooks.LoadNastr2();
 }
@@ -134,7 +137,8 @@ void TForm1::SaveNastr() {
 }
 
 void TForm1::FormClose() {
-    // A failure ends the saves silently; the window closes all the same.
+    // The window closes all the same; each save logs its own failure, and an
+    // exception that ends them is logged here.
     try {
         // A search or scan still running ends here; the rows it found are saved below.
         StopAdding();
@@ -145,7 +149,9 @@ void TForm1::FormClose() {
         SaveSongRandom();
         if (std::string file = CurrentPlaylistFile(); !file.empty()) SaveList(file);
         ReleaseAudio();
-    } catch (...) {}
+    } catch (...) {
+        common::log::caught("ui.form1", "saving at exit");
+    }
 }
 
 void TForm1::LoadSong() {

@@ -95,9 +95,9 @@ bool TForm1::OpenChannel(const std::string& file) {
     showTitle();
     Label_ScrollText.Caption.set(ScrollTitle);
 
-    if (Hooks.ResetSpectrumPeaks) Hooks.ResetSpectrumPeaks();
+    if (spectrum_) spectrum_->ResetPeaks();
     engine_.ChannelPlay(CurrentChannel, false);
-    if (Form2) Form2->BASS_SetSoundEffects(Form2->CurrentEffects);
+    if (Form2) Form2->BASS_SetSoundEffects(Form2->Effects.CurrentEffects);
     float volume = static_cast<float>(barVolume.Position()) / 100;
     engine_.ChannelSetAttribute(CurrentChannel, audio::ATTRIB_VOL, volume);
     engine_.ChannelSlideAttribute(CurrentChannel, audio::ATTRIB_VOL, volume, kSlideMs);
@@ -120,8 +120,8 @@ void TForm1::audioPlay() {
             if (!OpenChannel(CurrentFile)) return;
             if (setting(&TForm2::chEqualizer)) {
                 Form2->BASS_RestoreSoundEffect();
-                Form2->CurrentEffects |= seEqualizer;
-                Form2->BASS_SetSoundEffects(Form2->CurrentEffects);
+                Form2->Effects.CurrentEffects |= seEqualizer;
+                Form2->BASS_SetSoundEffects(Form2->Effects.CurrentEffects);
             }
         }
     }
@@ -135,14 +135,15 @@ void TForm1::audioPlay() {
     Taskbar1.ProgressState.set(TTaskbarProgress::tpsNone);
     Taskbar1.Overlay.set(TTaskbarOverlay::toNone);
     TechnicalLabels();
+    spectrumWake();
 }
 
 void TForm1::applyEqualizerSetting() {
     if (!Form2) return;
     Form2->BASS_RestoreSoundEffect();
-    if (setting(&TForm2::chEqualizer)) Form2->CurrentEffects |= seEqualizer;
-    else Form2->CurrentEffects &= static_cast<TSNDEffects>(~seEqualizer);
-    Form2->BASS_SetSoundEffects(Form2->CurrentEffects);
+    if (setting(&TForm2::chEqualizer)) Form2->Effects.CurrentEffects |= seEqualizer;
+    else Form2->Effects.CurrentEffects &= static_cast<TSNDEffects>(~seEqualizer);
+    Form2->BASS_SetSoundEffects(Form2->Effects.CurrentEffects);
 }
 
 void TForm1::PlayMusicSG() {
@@ -253,6 +254,7 @@ void TForm1::StopMusic() {
     Taskbar1.ProgressState.set(TTaskbarProgress::tpsNone);
     TrayIcon1.Hint.set(Caption());
     if (Hooks.CloseNotification) Hooks.CloseNotification();
+    spectrumWake();
 }
 
 void TForm1::NextFileSG() {
@@ -395,6 +397,7 @@ void TForm1::popNotification() {
 void TForm1::startStream(int row) {
     moveSeekBar(0);
     if (Hooks.Radio) Hooks.Radio();
+    spectrumWake();
     appendHistory(row + 1);
     UpdateNextTrackHints();
     afterStart();

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "app/firstrun.h"
@@ -5,10 +6,11 @@
 #include "common/text.h"
 #include "support/disk.h"
 #include "support/files.h"
+#include "support/logcapture.h"
 #include "support/tempdir.h"
 
 using app::TMemIniFile;
-using app::TTextEncoding;
+using common::TTextEncoding;
 
 namespace {
 
@@ -26,7 +28,7 @@ TEST_P(IniEncoding, IsDetectedAndKeptOnWrite) {
     common::setLegacyCodePage(1251);
     testenv::TempDir dir;
     std::string text = "[Option]\r\nPlaylist=Рок\r\nSong=3\r\n";
-    std::string path = dir.file("Option.ini", app::EncodeText(text, c.encoding));
+    std::string path = dir.file("Option.ini", common::EncodeText(text, c.encoding));
 
     TMemIniFile ini(path);
     EXPECT_EQ(ini.Encoding(), c.encoding);
@@ -36,7 +38,7 @@ TEST_P(IniEncoding, IsDetectedAndKeptOnWrite) {
 
     std::string bytes = readFile(path);
     EXPECT_EQ(bytes.substr(0, std::string(c.prefix).size()), c.prefix);
-    EXPECT_EQ(app::DecodeText(bytes).text, "[Option]\r\nPlaylist=Джаз\r\nSong=3\r\n");
+    EXPECT_EQ(common::DecodeText(bytes).text, "[Option]\r\nPlaylist=Джаз\r\nSong=3\r\n");
     common::setLegacyCodePage(1252);
 }
 
@@ -61,7 +63,7 @@ TEST(IniFile, NamesIgnoreCaseAndTheFirstDuplicateCounts) {
     ini.WriteInteger("Option", "Balans", -7);            // new key: at the end of its section
     ini.WriteString("Language", "Language", "English");  // new section: at the end
     ASSERT_TRUE(ini.UpdateFile());
-    EXPECT_EQ(app::DecodeText(readFile(path)).text,
+    EXPECT_EQ(common::DecodeText(readFile(path)).text,
               "; kept\r\n[Option]\r\nCheckBoxQuickUpdate=1\r\nVolume=80\r\nCHECKBOXQUICKUPDATE=1\r\nBalans=-7\r\n"
               "\r\n[Other]\r\nVolume=5\r\n\r\n[Language]\r\nLanguage=English\r\n");
     EXPECT_EQ(TMemIniFile(path).ReadInteger("Option", "Balans", 0), -7);
@@ -91,7 +93,7 @@ TEST(IniFile, MissingFileIsCreatedInUtf16LE) {
     ini.WriteString("Option", "Window", "wsNormal");
     ASSERT_TRUE(ini.UpdateFile());
     EXPECT_EQ(readFile(dir.path + "new.ini"),
-              app::EncodeText("[Option]\r\nWindow=wsNormal\r\n", TTextEncoding::Utf16LE));
+              common::EncodeText("[Option]\r\nWindow=wsNormal\r\n", TTextEncoding::Utf16LE));
 }
 
 TEST(IniFile, ValuesCannotBreakTheFileOrLoseText) {
@@ -110,7 +112,7 @@ TEST(IniFile, ValuesCannotBreakTheFileOrLoseText) {
 
 TEST(IniFile, AFailedWriteKeepsTheOldFile) {
     testenv::TempDir dir;
-    std::string old = app::EncodeText("[Option]\r\nSong=1\r\n", TTextEncoding::Utf16LE);
+    std::string old = common::EncodeText("[Option]\r\nSong=1\r\n", TTextEncoding::Utf16LE);
     std::string path = dir.file("a.ini", old);
     TMemIniFile ini(path);
     ini.WriteInteger("Option", "Song", 2);
@@ -120,6 +122,13 @@ TEST(IniFile, AFailedWriteKeepsTheOldFile) {
     }
     EXPECT_EQ(readFile(path), old);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"a.ini"});  // no temporary file left
+
+    // The failure is not silent: the log says which file and why.
+    testenv::LogCapture log;
+    TMemIniFile lost(dir.path + "gone/b.ini");
+    EXPECT_FALSE(lost.UpdateFile());
+    EXPECT_THAT(log.text(), ::testing::HasSubstr("error common.ini: cannot save \"" + dir.path +
+                                                 "gone/b.ini\": No such file or directory\n"));
 }
 
 TEST(FirstRunTemplate, HasItsLinesInUtf16LEAndTheFirstDuplicateWins) {
@@ -128,7 +137,7 @@ TEST(FirstRunTemplate, HasItsLinesInUtf16LEAndTheFirstDuplicateWins) {
     ASSERT_TRUE(app::WriteFirstRunTemplate(path));
     std::string bytes = readFile(path);
     ASSERT_EQ(bytes.substr(0, 2), "\xFF\xFE");
-    std::vector<std::string> lines = app::SplitLines(app::DecodeText(bytes).text);
+    std::vector<std::string> lines = common::SplitLines(common::DecodeText(bytes).text);
     ASSERT_EQ(lines.size(), 77u);
     EXPECT_EQ(lines, app::FirstRunTemplate());
     EXPECT_EQ((std::vector<std::string>{lines[0], lines[1], lines[2], lines[3], lines[76]}),
@@ -138,6 +147,18 @@ TEST(FirstRunTemplate, HasItsLinesInUtf16LEAndTheFirstDuplicateWins) {
     EXPECT_FALSE(ini.ReadBool("Option", "CheckBoxQuickUpdate", true));
     EXPECT_EQ(ini.ReadInteger("Option", "HotKey_BrowseFile", 0), 32847);
     EXPECT_EQ(ini.ReadInteger("Option", "TrackBar16000Hz", 0), -8);
+
+    ASSERT_TRUE(app::WriteFirstRunTemplate(path, "Russian"));
+    EXPECT_EQ(TMemIniFile(path).ReadString("Language", "Language", ""), "Russian");
+}
+
+TEST(FirstRunTemplate, TheLanguageFollowsTheDesktopLocale) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"ru_RU.UTF-8", "Russian"}, {"ru", "Russian"},    {"RU_ru", "Russian"}, {"ru@cyrillic", "Russian"},
+        {"en_US.UTF-8", "English"}, {"de_DE", "English"}, {"C", "English"},     {"", "English"},
+        {"run_RN", "English"},
+    };
+    for (auto [locale, language] : cases) EXPECT_EQ(app::FirstRunLanguage(locale), language) << locale;
 }
 
 }  // namespace

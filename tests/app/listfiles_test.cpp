@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "app/listfiles.h"
-#include "app/textfile.h"
 #include "common/files.h"
 #include "support/tempdir.h"
 

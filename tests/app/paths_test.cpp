@@ -38,6 +38,7 @@ TEST_P(PathsTest, LocationsFollowTheModeAndAreCreatedOnDemand) {
     EXPECT_EQ(paths.PortablePath(), base + "Config/Option.ini");
     EXPECT_TRUE(common::directoryExists(base + "Config"));
     EXPECT_EQ(paths.PortablePathMusic(), base + "Config/");
+    EXPECT_EQ(paths.LogFile(), base + "Config/orvelin.log");
     EXPECT_EQ(paths.PortablePathM3U(), base + "Playlist/");
     EXPECT_TRUE(common::directoryExists(base + "Playlist"));
 }
@@ -60,6 +61,24 @@ TEST(Paths, PortableModeIsDecidedOnceAndFoldersComeBackWhenDeleted) {
     std::filesystem::remove_all(m3u);
     EXPECT_EQ(paths.PortablePathM3U(), m3u);
     EXPECT_TRUE(common::directoryExists(m3u));
+}
+
+TEST(Paths, LanguageFoldersAndTheMissingKeyLog) {
+    platform::FakeSystem system;
+    system.exeDir = "/opt/orvelin/bin/";
+    system.installedDataDir = "/opt/orvelin/share/orvelin/";
+    system.dataHomeDir = "/home/u/.local/share/";
+    // The user's folder comes last: its files win.
+    EXPECT_EQ(app::TPaths(system).LanguageDirs(), (std::vector<std::string>{"/opt/orvelin/share/orvelin/Language/",
+                                                                            "/home/u/.local/share/orvelin/Language/"}));
+    EXPECT_EQ(app::TPaths(system).MissingKeyLogPath(), "/opt/orvelin/Orvelin.log");
+    system.installedDataDir.clear();
+    EXPECT_EQ(app::TPaths(system).LanguageDirs(), std::vector<std::string>{"/home/u/.local/share/orvelin/Language/"});
+
+    testenv::TempDir dir;
+    system.exeDir = dir.path + "bin/";
+    dir.file("bin/portable.ini");
+    EXPECT_EQ(app::TPaths(system).LanguageDirs(), std::vector<std::string>{dir.path + "bin/Language/"});
 }
 
 TEST(VersionText, KeepsDigitsAndSingleDots) {

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -17,6 +18,7 @@
 #include "support/engine.h"
 #include "support/env.h"
 #include "support/files.h"
+#include "support/logcapture.h"
 #include "support/process.h"
 #include "support/realtime.h"
 #include "support/tempdir.h"
@@ -210,6 +212,30 @@ TEST(Streams, HttpHeadersWhenTheServerAnswersHttp) {
     EXPECT_NE(std::find(http.begin(), http.end(), "icy-name:Jazz Radio"), http.end());
     EXPECT_EQ(o.e.ChannelGetTags(h, TAG_META), nullptr);
     EXPECT_FALSE(o.e.ChannelSetPosition(h, 0, POS_BYTE));  // not seekable
+}
+
+// A radio stream has no end: the server closing it is a drop, which the log
+// reports without the password in the URL; a file that plays to its end is not.
+TEST(Streams, ADroppedStreamIsLoggedAndAFileThatEndsIsNot) {
+    TempDir dir;
+    auto body = mp3Bytes(dir, 1);
+    RadioServer server("ICY 200 OK\r\nContent-Type:audio/mpeg\r\n\r\n", body, 0, {});
+    Offline o;
+    std::string url = server.url();
+    url.insert(url.find("//") + 2, "user:secret@");
+    testenv::LogCapture log;
+    Handle radio = o.e.StreamCreateURL(url, 0, 0);
+    ASSERT_NE(radio, 0u) << Engine::ErrorGetCode();
+    Handle file = o.e.StreamCreateFile(dir.at("radio.mp3"), 0, 0, 0);
+    ASSERT_NE(file, 0u) << Engine::ErrorGetCode();
+    ASSERT_TRUE(o.e.ChannelPlay(radio, false));
+    ASSERT_TRUE(o.e.ChannelPlay(file, false));
+    o.render(3 * 44100);
+    EXPECT_EQ(o.e.ChannelIsActive(radio), ACTIVE_STOPPED);
+    EXPECT_EQ(o.e.ChannelIsActive(file), ACTIVE_STOPPED);
+    // One line, for the radio only; the reason is in the network library's words.
+    EXPECT_THAT(log.text(), ::testing::MatchesRegex("[-0-9 :.]+ warning audio\\.stream: the stream "
+                                                    "\"http://127\\.0\\.0\\.1:[0-9]+/stream\" ended early: [^\n]+\n"));
 }
 
 TEST(Streams, PlaylistEntries) {

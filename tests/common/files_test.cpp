@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "support/disk.h"
@@ -29,6 +30,12 @@ TEST(Files, FailedWriteKeepsTheOldFile) {
     std::string file = dir.at("keep.ini");
     ASSERT_TRUE(writeFileAtomic(file, "precious"));
     EXPECT_FALSE(writeFileAtomic(dir.at("missing/x.ini"), "data"));
+    EXPECT_EQ(errno, ENOENT);  // the reason survives the clean-up, for the log line
+    {
+        testenv::FullDisk full;
+        EXPECT_FALSE(writeFileAtomic(file, std::string(64, 'x')));
+        EXPECT_EQ(errno, EFBIG);
+    }
     // A folder that cannot take the temporary file: the target stays whole.
     // (Root writes into it all the same.)
     if (::geteuid() != 0) {
@@ -36,6 +43,50 @@ TEST(Files, FailedWriteKeepsTheOldFile) {
         EXPECT_FALSE(writeFileAtomic(file, "lost"));
     }
     EXPECT_EQ(readFile(file).value(), "precious");
+}
+
+TEST(Files, AReplacementHasNoVisibleNameUntilItIsComplete) {
+    testenv::TempDir dir;
+    std::string file = dir.file("song.mp3", "old");
+    auto replacement = ReplacementFile::create(file);
+    ASSERT_TRUE(replacement);
+    ASSERT_EQ(::write(replacement->fd(), "new", 3), 3);
+    // Where the file system makes files without names, nothing else is
+    // there; elsewhere only a name that marks it as ours.
+    for (const std::string& name : dir.entries())
+        EXPECT_TRUE(name == "song.mp3" || name.rfind(".orvelin-song.mp3.", 0) == 0) << name;
+    EXPECT_EQ(readFile(file).value(), "old");
+    ASSERT_TRUE(replacement->commit());
+    EXPECT_EQ(readFile(file).value(), "new");
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"song.mp3"});
+
+    // Dropped without a commit: the old file stays, nothing is left.
+    replacement = ReplacementFile::create(file);
+    ASSERT_TRUE(replacement);
+    ASSERT_EQ(::write(replacement->fd(), "lost", 4), 4);
+    replacement.reset();
+    EXPECT_EQ(readFile(file).value(), "new");
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"song.mp3"});
+}
+
+TEST(Files, TemporaryFilesOfDeadSavesGoWithTheNextSaveOfTheSameFile) {
+    testenv::TempDir dir;
+    std::string file = dir.file("list.m3u", "old");
+    std::string ours = temporaryPathFor(file);
+    ASSERT_EQ(ours.rfind(dir.path + ".orvelin-list.m3u." + std::to_string(::getpid()) + ".", 0), 0u) << ours;
+    // No process has a number this large; process 1 always runs.
+    const std::string dead = ".orvelin-list.m3u.2147483647.3.tmp";
+    const std::vector<std::string> kept = {".orvelin-list.m3u.1.0.tmp",
+                                           ".orvelin-list.m3u.2147483647.tmp",
+                                           ".orvelin-list.m3u.bak.2147483647.0.tmp",
+                                           ".orvelin-other.m3u.2147483647.0.tmp",
+                                           "list.m3u",
+                                           "list.m3u.2147483647.0.tmp"};  // sorted, as entries() lists them
+    for (const std::string& name : kept) dir.file(name, "x");
+    dir.file(dead, "half a save");
+    ASSERT_TRUE(writeFileAtomic(file, "new"));
+    EXPECT_EQ(dir.entries(), kept);
+    EXPECT_EQ(removeStaleTemporaries(file), 0);
 }
 
 TEST(Files, SizesAndExistence) {

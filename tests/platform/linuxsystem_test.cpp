@@ -8,11 +8,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "common/files.h"
 #include "support/env.h"
 #include "support/tempdir.h"
+
+using testenv::EnvVar;
 
 namespace {
 
@@ -65,8 +68,29 @@ TEST(LinuxSystem, FoldersEndWithASlashAndFollowTheEnvironment) {
     EXPECT_EQ(s.FileVersionText(s.ExecutablePath()).empty(), false);
     EXPECT_EQ(s.FileVersionText("/bin/sh"), "");
 
-    testenv::EnvVar config("XDG_CONFIG_HOME", "/tmp/orvelin-config-test");
+    EnvVar config("XDG_CONFIG_HOME", "/tmp/orvelin-config-test");
     EXPECT_EQ(s.AppDataDir(), "/tmp/orvelin-config-test/");
+    EnvVar data("XDG_DATA_HOME", "/tmp/orvelin-data-test");
+    EXPECT_EQ(s.DataHomeDir(), "/tmp/orvelin-data-test/");
+    EnvVar home("HOME", "/tmp/orvelin-home-test"), noData("XDG_DATA_HOME", nullptr);
+    EXPECT_EQ(s.DataHomeDir(), "/tmp/orvelin-home-test/.local/share/");
+}
+
+TEST(LinuxSystem, MessagesLocaleTakesTheFirstSetVariable) {
+    platform::LinuxSystem s;
+    struct Case {
+        const char *all, *messages, *lang, *expected;
+    };
+    const Case cases[] = {
+        {"ru_RU.UTF-8", "de_DE", "en_US", "ru_RU.UTF-8"},
+        {nullptr, "de_DE", "en_US", "de_DE"},
+        {"", nullptr, "en_US", "en_US"},
+        {nullptr, nullptr, nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        EnvVar all("LC_ALL", c.all), messages("LC_MESSAGES", c.messages), lang("LANG", c.lang);
+        EXPECT_EQ(s.MessagesLocale(), c.expected);
+    }
 }
 
 TEST(LinuxSystem, LegacyCodePageFollowsTheLocale) {
@@ -75,9 +99,8 @@ TEST(LinuxSystem, LegacyCodePageFollowsTheLocale) {
         const char* lang;
         int page;
     };
-    testenv::EnvVar locale("LC_ALL", std::nullopt);
     for (Case c : {Case{"ru_RU.UTF-8", 1251}, Case{"uk_UA.UTF-8", 1251}, Case{"de_DE.UTF-8", 1252}, Case{"C", 1252}}) {
-        locale.set(c.lang);
+        EnvVar all("LC_ALL", c.lang);
         EXPECT_EQ(s.LegacyCodePage(), c.page) << c.lang;
     }
 }

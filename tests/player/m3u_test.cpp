@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/textfile.h"
 #include "common/files.h"
 #include "common/text.h"
+#include "common/textfile.h"
 #include "player/gridhost.h"
 #include "player/m3u.h"
 #include "support/disk.h"
@@ -53,9 +53,9 @@ TEST(M3UReader, FollowsEveryExtinfRule) {
 TEST(M3UReader, DetectsMarksThenStrictUtf8ThenTheLegacyPage) {
     common::setLegacyCodePage(1251);
     const std::pair<std::string, const char*> files[] = {
-        {app::EncodeText("/m/Рок.mp3", app::TTextEncoding::Utf16LE), "/m/Рок.mp3"},
-        {app::EncodeText("/m/Рок.mp3", app::TTextEncoding::Utf16BE), "/m/Рок.mp3"},
-        {app::EncodeText("/m/Рок.mp3", app::TTextEncoding::Utf8), "/m/Рок.mp3"},
+        {common::EncodeText("/m/Рок.mp3", common::TTextEncoding::Utf16LE), "/m/Рок.mp3"},
+        {common::EncodeText("/m/Рок.mp3", common::TTextEncoding::Utf16BE), "/m/Рок.mp3"},
+        {common::EncodeText("/m/Рок.mp3", common::TTextEncoding::Utf8), "/m/Рок.mp3"},
         {"/m/Рок.mp3", "/m/Рок.mp3"},
         {"/m/\xD0\xEE\xEA.mp3", "/m/Рок.mp3"},  // Windows-1251, not valid UTF-8
     };

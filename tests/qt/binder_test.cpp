@@ -12,6 +12,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <memory>
+#include <set>
+#include <string_view>
 
 #include "kit/fakes.h"
 #include "qt/services.h"
@@ -207,4 +210,45 @@ TEST(MainWindow, BuildsEveryControlOffscreen) {
     EXPECT_EQ(b.widgetOf(&f.TabApp)->width(), 225);
     EXPECT_EQ(b.widgetOf(&f.TabPlayList)->width(), b.window()->width() - 225);
     f.Close();
+}
+
+// A control kind missing from the binder table would get no widget, silently.
+TEST(Binders, EveryControlKindHasOne) {
+    const std::set<TControlKind> noWidget{TControlKind::Form,      TControlKind::Timer,    TControlKind::MenuItem,
+                                          TControlKind::PopupMenu, TControlKind::TrayIcon, TControlKind::OpenDialog};
+    int kinds = 0;
+    for (int i = 0; std::string_view(kindName(static_cast<TControlKind>(i))) != "?"; ++i, ++kinds) {
+        auto kind = static_cast<TControlKind>(i);
+        const orvelin::qt::BinderEntry* entry = orvelin::qt::binderFor(kind);
+        if (noWidget.contains(kind)) {
+            EXPECT_EQ(entry, nullptr) << kindName(kind);
+        } else {
+            ASSERT_NE(entry, nullptr) << kindName(kind);
+            EXPECT_EQ(entry->kind, kind);
+        }
+    }
+    EXPECT_GT(kinds, static_cast<int>(noWidget.size()));
+}
+
+// Every window the program owns is found by name and builds with a widget for
+// each of its controls, as --window relies on.
+TEST(ProgramWindows, EachIsFoundAndBuildsEveryControl) {
+    testenv::Env env;
+    testenv::Session run(env);
+    ASSERT_EQ(run.start(), TProgram::TStartResult::Run);
+    EXPECT_EQ(run.program.FindForm("TForm1"), run.program.Form1.get());
+    EXPECT_EQ(run.program.FindForm("Form2"), run.program.Form2.get());
+    EXPECT_EQ(run.program.FindForm("TForm"), nullptr);
+    EXPECT_EQ(run.program.FindForm(""), nullptr);
+    std::vector<std::unique_ptr<WindowBuilder>> builders;  // gone before the windows
+    for (TForm* f : run.program.Forms()) {
+        EXPECT_EQ(run.program.FindForm("T" + f->Name()), f);
+        builders.push_back(std::make_unique<WindowBuilder>(*f));
+        builders.back()->build();
+        for (TComponent* c : f->Components()) {
+            if (!dynamic_cast<TControl*>(c)) continue;  // timers, menus, the tray
+            EXPECT_NE(builders.back()->widgetOf(c), nullptr) << f->Name() << "." << c->Name();
+        }
+    }
+    EXPECT_GE(builders.size(), 2u);
 }

@@ -62,4 +62,33 @@ TEST_F(Shown, ThePlaylistMenuOpensAboveItsButton) {
     f->Close();
 }
 
+TEST_F(Shown, TheLanguageMenuListsTheFilesAndSwitchesTheWindow) {
+    env.system.installedDataDir = env.dir.path + "share/orvelin/";
+    env.dir.file("share/orvelin/Language/English.ini", "[Orvelin]\r\nForm1.PlayButton.Hint=Play\r\n");
+    env.dir.file("share/orvelin/Language/Russian.ini",
+                 "[Language information]\r\nLANGNAME=Русский\r\n[Orvelin]\r\nForm1.PlayButton.Hint=Воспроизвести\r\n");
+    start();
+    QApplication::processEvents();  // the language item became a submenu
+    auto* general = builder->window()->findChild<QMenu*>("PopupMenu_General");
+    ASSERT_NE(general, nullptr);
+    auto languages = [&] { return general->actions().at(1)->menu(); };
+    ASSERT_NE(languages(), nullptr);
+    auto texts = [&] {
+        std::vector<std::string> t;
+        for (QAction* a : languages()->actions()) t.push_back((a->isChecked() ? "* " : "") + a->text().toStdString());
+        return t;
+    };
+    // The display name goes to the right-hand column, after one tab.
+    EXPECT_EQ(texts(), (std::vector<std::string>{"* English\tEnglish", "Russian\tРусский"}));
+    QWidget* play = builder->widgetOf(&f->PlayButton);
+    EXPECT_EQ(play->toolTip().toStdString(), "Play");
+
+    languages()->actions().at(1)->trigger();
+    run->t.app.ProcessMessages();   // the choice, queued behind the click
+    QApplication::processEvents();  // the rebuilt menu
+    EXPECT_EQ(play->toolTip().toStdString(), "Воспроизвести");
+    EXPECT_EQ(texts(), (std::vector<std::string>{"English\tEnglish", "* Russian\tРусский"}));
+    f->Close();
+}
+
 }  // namespace

@@ -37,3 +37,5 @@ data="$home/config/Orvelin Project/Orvelin"
 [ "$(head -c 2 "$data/Config/Option.ini" | od -An -tx1 | tr -d ' ')" = "fffe" ] || { echo "no settings file"; exit 1; }
 [ -f "$data/Playlist/default.m3u" ] || { echo "no default playlist"; exit 1; }
 [ -f "$data/Config/song.ini" ] || { echo "no history file"; exit 1; }
+# Nothing went wrong, so nothing was logged: the log is for failures.
+if [ -e "$data/Config/orvelin.log" ]; then echo "a clean run logged:"; cat "$data/Config/orvelin.log"; exit 1; fi

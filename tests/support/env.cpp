@@ -2,12 +2,17 @@
 
 #include <stdlib.h>
 
+#include <utility>
+
 namespace testenv {
 
 EnvVar::EnvVar(std::string name, const std::optional<std::string>& value) : name_(std::move(name)) {
     if (const char* old = ::getenv(name_.c_str())) old_ = old;
     set(value);
 }
+
+EnvVar::EnvVar(std::string name, const char* value)
+    : EnvVar(std::move(name), value ? std::optional<std::string>(value) : std::nullopt) {}
 
 EnvVar::~EnvVar() { set(old_); }
 

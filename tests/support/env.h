@@ -10,6 +10,8 @@ class EnvVar {
 public:
     // Sets `name` to `value` while it lives; nullopt removes it meanwhile.
     EnvVar(std::string name, const std::optional<std::string>& value);
+    // The same for tables of cases, where nullptr removes it.
+    EnvVar(std::string name, const char* value);
     ~EnvVar();
     EnvVar(const EnvVar&) = delete;
     EnvVar& operator=(const EnvVar&) = delete;

@@ -3,7 +3,7 @@
 #include "app/firstrun.h"
 #include "app/inifile.h"
 #include "app/listfiles.h"
-#include "app/textfile.h"
+#include "common/textfile.h"
 #include "ui/testenv.h"
 
 using testenv::Env;
@@ -22,7 +22,7 @@ TEST(Startup, FirstRunWritesTheTemplateAndOpensTheDefaultPlaylist) {
 
     std::string text;
     for (const auto& line : app::FirstRunTemplate()) text += line + "\r\n";
-    EXPECT_EQ(common::readFile(env.settingsFile()), app::EncodeText(text, app::TTextEncoding::Utf16LE));
+    EXPECT_EQ(common::readFile(env.settingsFile()), common::EncodeText(text, common::TTextEncoding::Utf16LE));
     EXPECT_EQ(f.Caption(), "Orvelin 1.2.3.4 " + kWidth);
     EXPECT_EQ(f.Label_ScrollText.Caption(), f.Caption());
     EXPECT_EQ(f.Version.Caption(), "1.2.3.4 " + kWidth);
@@ -145,8 +145,8 @@ TEST(Startup, ListFilesAndTheSettingsWindowHooks) {
             p.Form1->Hooks.RandomTrack = [] { return true; };
             p.Form1->Hooks.LoadNastr2 = [&] { calls.push_back("LoadNastr2"); };
             p.Form1->Hooks.SaveNastr2 = [&] { calls.push_back("SaveNastr2"); };
+            p.Form1->LanguageMenu.Items.observe([&](const auto&) { calls.push_back("LoadLanguage"); });
         };
-        run.program.LoadLanguage = [&] { calls.push_back("LoadLanguage"); };
         ASSERT_EQ(run.start(), TProgram::TStartResult::Run);
         ui::TForm1& f = run.form();
         EXPECT_EQ(f.MemoPlayHistory, std::vector<std::string>{"2"});

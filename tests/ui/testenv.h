@@ -25,11 +25,13 @@ struct Env {
         system.exeDir = dir.path + "bin/";
         system.appDataDir = dir.path + "config/";
         system.tempDir = dir.path;
+        system.dataHomeDir = dir.path + "data/";
         common::makeDirectories(system.exeDir);
     }
     std::string userDir() const { return system.appDataDir + system.company + "/Orvelin/"; }
     std::string playlistDir() const { return userDir() + "Playlist/"; }
     std::string settingsFile() const { return userDir() + "Config/Option.ini"; }
+    std::string userLanguageDir() const { return system.dataHomeDir + "orvelin/Language/"; }
 };
 
 // One run of the program on the environment's machine; a new Session after the

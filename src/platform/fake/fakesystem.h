@@ -12,6 +12,9 @@ class FakeSystem : public System {
 public:
     std::string exeDir = "/tmp/orvelin-fake/bin/";
     std::string appDataDir = "/tmp/orvelin-fake/config/";
+    std::string dataHomeDir;       // none unless a test makes one
+    std::string installedDataDir;  // likewise
+    std::string messagesLocale = "en_US.UTF-8";
     std::string tempDir = "/tmp/";
     std::string version = "1.2.3.4";
     std::string company = "Orvelin Project";
@@ -21,6 +24,9 @@ public:
     std::string ExecutablePath() override { return exeDir + "orvelin"; }
     std::string ExecutableDir() override { return exeDir; }
     std::string AppDataDir() override { return appDataDir; }
+    std::string DataHomeDir() override { return dataHomeDir; }
+    std::string InstalledDataDir() override { return installedDataDir; }
+    std::string MessagesLocale() override { return messagesLocale; }
     std::string TempDir() override { return tempDir; }
     std::string RuntimeDir() override { return tempDir; }
     std::string FileVersionText(const std::string&) override { return version; }

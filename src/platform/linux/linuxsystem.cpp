@@ -7,11 +7,13 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "common/files.h"
+#include "common/log.h"
 #include "common/text.h"
 #include "platform/buildinfo.h"
 
@@ -27,6 +29,14 @@ std::string realPath(const std::string& p) {
     char buf[4096];
     return ::realpath(p.c_str(), buf) ? std::string(buf) : p;
 }
+
+std::string homeDir() {
+    std::string home = envOr("HOME", "");
+    if (home.empty()) {
+        if (const passwd* pw = ::getpwuid(::getuid())) home = pw->pw_dir ? pw->pw_dir : "";
+    }
+    return home;
+}
 }  // namespace
 
 std::string LinuxSystem::ExecutablePath() {
@@ -41,13 +51,29 @@ std::string LinuxSystem::ExecutableDir() {
 }
 
 std::string LinuxSystem::AppDataDir() {
-    std::string home = envOr("HOME", "");
-    if (home.empty()) {
-        if (const passwd* pw = ::getpwuid(::getuid())) home = pw->pw_dir ? pw->pw_dir : "";
-    }
+    std::string home = homeDir();
     std::string dir = envOr("XDG_CONFIG_HOME", home.empty() ? std::string() : home + "/.config");
     return dir.empty() ? std::string() : common::withTrailingSlash(dir);
 }
+
+std::string LinuxSystem::DataHomeDir() {
+    std::string home = homeDir();
+    std::string dir = envOr("XDG_DATA_HOME", home.empty() ? std::string() : home + "/.local/share");
+    return dir.empty() ? std::string() : common::withTrailingSlash(dir);
+}
+
+std::string LinuxSystem::InstalledDataDir() {
+    // Beside the executable's own prefix first, so that a relocated
+    // installation (or a build tree) finds its data; then where this build
+    // was configured to install it.
+    for (std::string dir : {ExecutableDir() + "../share/orvelin", std::string(buildinfo::kDataDir)}) {
+        dir = realPath(dir);
+        if (common::directoryExists(dir)) return common::withTrailingSlash(dir);
+    }
+    return {};
+}
+
+std::string LinuxSystem::MessagesLocale() { return envOr("LC_ALL", envOr("LC_MESSAGES", envOr("LANG", ""))); }
 
 std::string LinuxSystem::TempDir() { return common::withTrailingSlash(envOr("TMPDIR", "/tmp")); }
 
@@ -103,7 +129,11 @@ bool LinuxSingleInstance::Acquire(const std::string& name) {
     if (fd_ >= 0) return true;
     std::string path = common::withTrailingSlash(dir_) + name + ".lock";
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return true;  // no lock file possible: do not refuse to run
+    if (fd < 0) {
+        // No lock file possible: run all the same, unguarded.
+        common::log::warn("platform.instance", "cannot open \"", path, "\": ", common::log::systemError(errno));
+        return true;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return false;

@@ -9,6 +9,9 @@ public:
     std::string ExecutablePath() override;
     std::string ExecutableDir() override;
     std::string AppDataDir() override;
+    std::string DataHomeDir() override;
+    std::string InstalledDataDir() override;
+    std::string MessagesLocale() override;
     std::string TempDir() override;
     std::string RuntimeDir() override;
     std::string FileVersionText(const std::string& path) override;

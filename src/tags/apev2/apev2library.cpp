@@ -1,6 +1,7 @@
 #include "tags/apev2/apev2library.h"
 
 #include "common/files.h"
+#include "common/log.h"
 #include "common/text.h"
 #include "tags/apev2/apev2text.h"
 #include "tags/core/filetail.h"
@@ -128,6 +129,7 @@ int TAPEv2Tag::LoadFromStream(TStream& TagStream) {
     try {
         result = ParseTag(TagStream);
     } catch (const std::exception&) {
+        common::log::caught("tags.apev2", "reading the tag");
         result = APEV2_ERROR;
     }
     TagStream.SetPosition(position);
@@ -235,6 +237,7 @@ int TAPEv2Tag::SaveToStream(TStream& Stream) {
         if (result != APEV2_SUCCESS) return result;
         return ApplyTailPlan(Stream, plan) ? APEV2_SUCCESS : APEV2_ERROR;
     } catch (const std::exception&) {
+        common::log::caught("tags.apev2", "saving the tag");
         return APEV2_ERROR;
     }
 }
@@ -250,6 +253,7 @@ int TAPEv2Tag::SaveToFile(const std::string& fileName) {
             [&](TStream& file, TTailPlan& plan) { return savePlan(file, tag, plan); }, planResult);
         return resultOf(status, planResult);
     } catch (const std::exception&) {
+        common::log::caught("tags.apev2", "saving the tag");
         return APEV2_ERROR;
     }
 }
@@ -441,6 +445,7 @@ int RemoveAPEv2TagFromStream(TStream& Stream) {
         if (result != APEV2_SUCCESS) return result;
         return ApplyTailPlan(Stream, plan) ? APEV2_SUCCESS : APEV2_ERROR;
     } catch (const std::exception&) {
+        common::log::caught("tags.apev2", "removing the tag");
         return APEV2_ERROR;
     }
 }
@@ -452,6 +457,7 @@ int RemoveAPEv2TagFromFile(const std::string& FileName, bool PreserveFileDateTim
         TTailStatus status = RewriteFileTail(FileName, options, removalPlan, planResult);
         return resultOf(status, planResult);
     } catch (const std::exception&) {
+        common::log::caught("tags.apev2", "removing the tag");
         return APEV2_ERROR;
     }
 }

@@ -1,4 +1,5 @@
 // orvelin-tags: the tag library's command-line face.
+#include "common/log.h"
 #include "tags/cli/dump.h"
 #include "tags/cli/edit.h"
 
@@ -67,6 +68,8 @@ int Dump(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Every refused save is reported with its code already; the log adds only faults.
+    common::log::setLevelFromEnvironment(common::log::Level::error);
     std::vector<std::string> args(argv + std::min(argc, 2), argv + argc);
     std::string command = argc > 1 ? argv[1] : "";
     if (command == "dump") return Dump(args);

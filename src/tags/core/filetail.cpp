@@ -1,5 +1,6 @@
 #include "tags/core/filetail.h"
 
+#include "common/files.h"
 #include "tags/core/replacefile.h"
 
 #include <fcntl.h>
@@ -123,6 +124,8 @@ TTailStatus RewriteFileTail(const std::string& path, const TTailOptions& options
         target = real;
         std::free(real);
     }
+    // A save of ours that was killed may have left its new file behind.
+    common::removeStaleTemporaries(target);
     auto file = TFileStream::Open(target, TFileMode::fmOpenReadWrite);
     if (!file) return TTailStatus::tsOpenFailed;
     int64_t size = file->Size();

@@ -1,5 +1,5 @@
 // The one way the tag units replace a file whose size changes: a new file
-// beside it, renamed over it only after every byte was written.
+// in its folder, put in its place only after every byte was written.
 #pragma once
 
 #include "tags/core/stream.h"
@@ -9,12 +9,14 @@
 
 namespace tags {
 
-// Calls write on a new temporary file beside target (which should be the
-// resolved path, not a link), flushes it to disk, gives it the target's
-// permissions and, where allowed, its owner, and renames it over target.
-// Returns 0 when target was replaced; write's own non-zero result when it
-// refused; -1 when the temporary file could not be written or renamed. On
-// every failure the temporary file is removed and target is untouched.
+// Calls write on a new file that takes target's place only once write
+// returned 0 and every byte reached the disk (common::ReplacementFile: no
+// name of it is visible before, so a kill mid-save leaves nothing behind).
+// target should be the resolved path, not a link. The new file gets
+// target's permissions and, where allowed, its owner. Returns 0 when target
+// was replaced; write's own non-zero result when it refused; -1 when the
+// new file could not be written or put in place. On every failure target
+// is untouched.
 int ReplaceFileThroughTemp(const std::string& target, const std::function<int(TFileStream& out)>& write);
 
 }  // namespace tags

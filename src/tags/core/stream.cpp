@@ -88,6 +88,11 @@ std::unique_ptr<TFileStream> TFileStream::Open(const std::string& path, TFileMod
     return std::unique_ptr<TFileStream>(new TFileStream(fd, path));
 }
 
+std::unique_ptr<TFileStream> TFileStream::Adopt(int fd, std::string path) {
+    if (fd < 0) return nullptr;
+    return std::unique_ptr<TFileStream>(new TFileStream(fd, std::move(path)));
+}
+
 TFileStream::~TFileStream() { ::close(fd_); }
 
 int64_t TFileStream::Read(void* buffer, int64_t count) {

@@ -55,6 +55,8 @@ public:
     // Returns null when the file cannot be opened or the lock is held by
     // another opener; errno tells why.
     static std::unique_ptr<TFileStream> Open(const std::string& path, TFileMode mode);
+    // Takes over an open descriptor (closed with the stream); null for -1.
+    static std::unique_ptr<TFileStream> Adopt(int fd, std::string path);
     ~TFileStream() override;
 
     int64_t Read(void* buffer, int64_t count) override;

@@ -23,13 +23,6 @@ TAPEv2List PairsOf(const std::vector<std::string>& items) {
     return pairs;
 }
 
-// "n" or "n/total" for the item that holds both numbers.
-std::string Joined(const TTags& tags, const char* number, const char* total) {
-    if (tags.Exists(total) < 0) return tags.GetText(number);
-    std::string n = tags.GetText(number);
-    return (n.empty() ? "0" : n) + "/" + tags.GetText(total);
-}
-
 }  // namespace
 
 int TAPEv2FormatTag::LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) {
@@ -67,39 +60,49 @@ void TAPEv2FormatTag::Convert(TAPEv2Tag& tag, TUnifiedTags& out, bool parseCover
             p.PictureFormat = kFormat[format];
             out.Pictures.push_back(std::move(p));
         } else if (frame.Format != ffBinary) {
+            TUnifiedEntry e{frame.Name, frame.GetText()};
             if (IsListName(frame.Name)) {
                 TAPEv2List pairs;
                 frame.GetList(pairs);
                 std::vector<std::string> items;
                 for (const auto& [n, v] : pairs) items.push_back(n + "=" + v);
-                out.Entries.push_back({frame.Name, ListToLines(items)});
-            } else {
-                out.Entries.push_back({frame.Name, frame.GetText()});
+                e.Value = ListToLines(items);
             }
+            e.Item = i;
+            out.Entries.push_back(std::move(e));
         }
     }
 }
 
 void TAPEv2FormatTag::DeleteEntry(const TTag& entry) {
-    for (int i = Tag.Count(); i-- > 0;) {
-        TAPEv2Frame& frame = *Tag.Frames[static_cast<size_t>(i)];
-        if (frame.Format != ffBinary && ItemMatchesEntry(frame.Name, frame.GetText(), entry)) Tag.DeleteFrame(i);
-    }
+    TUnifiedTags native;
+    Convert(Tag, native, false);
+    for (int64_t i : ItemsShowing(std::move(native), entry.Name)) Tag.DeleteFrame(static_cast<int>(i));
 }
 
 void TAPEv2FormatTag::Prepare(const TTags& tags) {
     Tag.UpperCaseFieldNamesToWrite = tags.UpperCaseFieldNamesToWrite;
-    for (const auto& e : tags.Tags) {
-        if (IsBinaryValue(e->Value)) continue;
-        for (int i = Tag.Count(); i-- > 0;)
-            if (common::equalsNoCase(Tag.Frames[static_cast<size_t>(i)]->Name, e->Name)) Tag.DeleteFrame(i);
+    TUnifiedTags native;
+    Convert(Tag, native, true);
+    const bool samePictures = SamePictures(tags, native);
+    const TItemListPlan plan(tags, std::move(native));
+    for (int i = Tag.Count(); i-- > 0;) {
+        const TAPEv2Frame& frame = *Tag.Frames[static_cast<size_t>(i)];
+        // Binary items of a name the entries rewrite go too; pictures are
+        // handled below.
+        if (plan.Rewrites(i) || (frame.Format == ffBinary && !frame.IsCoverArt() && plan.Writes(frame.Name)))
+            Tag.DeleteFrame(i);
     }
+    // The numbers and their totals are folded into one item below.
+    auto folded = [&](const std::string& name) {
+        if (common::equalsNoCase(name, "TRACKNUMBER") || common::equalsNoCase(name, "DISCNUMBER")) return true;
+        TNumberKind kind = TotalKindOf(name);
+        return kind != TNumberKind::None &&
+               (common::equalsNoCase(name, TotalName(kind)) || NumberHoldsTotal(tags, kind));
+    };
     for (const auto& e : tags.Tags) {
-        const std::string name = common::toUpper(e->Name);
-        if (IsBinaryValue(e->Value) || name == "TRACKNUMBER" || name == "TOTALTRACKS" || name == "DISCNUMBER" ||
-            name == "TOTALDISCS")
-            continue;
-        if (IsListName(name)) {
+        if (!plan.Writes(e->Name) || IsBinaryValue(e->Value) || folded(e->Name)) continue;
+        if (IsListName(e->Name)) {
             std::vector<std::string> items;
             e->GetList(items);
             Tag.AddFrame(e->Name)->SetList(PairsOf(items));
@@ -108,9 +111,16 @@ void TAPEv2FormatTag::Prepare(const TTags& tags) {
         }
     }
     // Track and disc numbers live in one item each, with their totals.
-    if (tags.Exists("TRACKNUMBER") >= 0) Tag.SetText("TRACK", Joined(tags, "TRACKNUMBER", "TOTALTRACKS"));
-    if (tags.Exists("DISCNUMBER") >= 0) Tag.SetText("DISCNUMBER", Joined(tags, "DISCNUMBER", "TOTALDISCS"));
+    for (TNumberKind kind : {TNumberKind::Track, TNumberKind::Disc}) {
+        const char* number = NumberName(kind);
+        bool changed = plan.Writes(number) || plan.Writes(TotalName(kind)) ||
+                       plan.Writes(kind == TNumberKind::Track ? "TRACKTOTAL" : "DISCTOTAL");
+        if (changed && tags.Exists(number) >= 0)
+            Tag.SetText(kind == TNumberKind::Track ? "TRACK" : number,
+                        NumberWithTotal(tags, tags.GetText(number), kind));
+    }
 
+    if (samePictures) return;
     Tag.DeleteAllCoverArts();
     for (const auto& c : tags.CoverArts) {
         TMemoryStream image(c->Stream.Bytes());

@@ -19,6 +19,7 @@ void TCoverArt::Clear() {
     Description.clear();
     MIMEType.clear();
     CoverType = 0;
+    PictureFormat = tpfUnknown;
     Width = Height = ColorDepth = NoOfColors = 0;
 }
 

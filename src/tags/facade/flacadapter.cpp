@@ -28,9 +28,9 @@ int TFlacFormatTag::LoadFromStream(TStream& stream, const TFormatLoadOptions& op
     return Tag.LoadFromStream(stream, options.Buffered);
 }
 
-int TFlacFormatTag::RemoveFromFile(const std::string& fileName) {
-    return RemoveFlacTagFromFile(fileName, kTagsLibraryDefaults.PaddingToWrite, false);
-}
+// A removal leaves no room for a later tag: the file should end up as small
+// as the tag-less stream.
+int TFlacFormatTag::RemoveFromFile(const std::string& fileName) { return RemoveFlacTagFromFile(fileName, 0, false); }
 
 bool TFlacFormatTag::Assign(const TFormatTag& source) {
     auto* s = dynamic_cast<const TFlacFormatTag*>(&source);
@@ -40,15 +40,19 @@ bool TFlacFormatTag::Assign(const TFormatTag& source) {
 }
 
 void TFlacFormatTag::Convert(TFlacTag& tag, TUnifiedTags& out, bool parseCoverArts) {
-    for (const auto& c : tag.Tags) {
-        if (c->Format != vcfText) continue;
-        if (IsListName(c->Name)) {
+    for (size_t i = 0; i < tag.Tags.size(); ++i) {
+        TVorbisComment& c = *tag.Tags[i];
+        if (c.Format != vcfText) continue;
+        TUnifiedEntry e{c.Name, {}};
+        if (IsListName(c.Name)) {
             std::vector<std::string> items;
-            c->GetList(items);
-            out.Entries.push_back({c->Name, ListToLines(items)});
+            c.GetList(items);
+            e.Value = ListToLines(items);
         } else {
-            out.Entries.push_back({c->Name, c->GetText()});
+            e.Value = c.GetText();
         }
+        e.Item = static_cast<int64_t>(i);
+        out.Entries.push_back(std::move(e));
     }
     out.HasPictures = tag.CoverArtCount() > 0;
     if (!parseCoverArts) return;
@@ -71,18 +75,23 @@ void TFlacFormatTag::Convert(TFlacTag& tag, TUnifiedTags& out, bool parseCoverAr
 }
 
 void TFlacFormatTag::DeleteEntry(const TTag& entry) {
-    for (int i = Tag.Count(); i-- > 0;) {
-        TVorbisComment& c = *Tag.Tags[static_cast<size_t>(i)];
-        if (c.Format == vcfText && ItemMatchesEntry(c.Name, c.GetText(), entry)) Tag.DeleteFrame(i);
-    }
+    TUnifiedTags native;
+    Convert(Tag, native, false);
+    for (int64_t i : ItemsShowing(std::move(native), entry.Name)) Tag.DeleteFrame(static_cast<int>(i));
 }
 
 void TFlacFormatTag::Prepare(const TTags& tags) {
     Tag.UpperCaseFieldNamesToWrite = tags.UpperCaseFieldNamesToWrite;
-    for (const auto& e : tags.Tags)
-        for (int i = Tag.Count(); i-- > 0;)
-            if (common::equalsNoCase(Tag.Tags[static_cast<size_t>(i)]->Name, e->Name)) Tag.DeleteFrame(i);
+    TUnifiedTags native;
+    Convert(Tag, native, true);
+    const bool samePictures = SamePictures(tags, native);
+    const TItemListPlan plan(tags, std::move(native));
+    for (int i = Tag.Count(); i-- > 0;)
+        if (plan.Rewrites(i)) Tag.DeleteFrame(i);
     for (const auto& e : tags.Tags) {
+        if (!plan.Writes(e->Name)) continue;
+        if (TNumberKind kind = TotalKindOf(e->Name); kind != TNumberKind::None && NumberHoldsTotal(tags, kind))
+            continue;
         if (IsListName(e->Name)) {
             std::vector<std::string> items;
             e->GetList(items);
@@ -92,6 +101,7 @@ void TFlacFormatTag::Prepare(const TTags& tags) {
         }
     }
 
+    if (samePictures) return;
     Tag.DeleteAllCoverArts();
     for (const auto& c : tags.CoverArts) {
         const std::string& data = c->Stream.Bytes();

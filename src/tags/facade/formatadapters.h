@@ -4,6 +4,7 @@
 #pragma once
 
 #include "tags/apev2/apev2library.h"
+#include "tags/facade/converterrules.h"
 #include "tags/facade/formattag.h"
 #include "tags/flac/flactaglibrary.h"
 #include "tags/id3v1/id3v1library.h"
@@ -108,16 +109,5 @@ public:
 
     static void Convert(TFlacTag& tag, TUnifiedTags& out, bool parseCoverArts);
 };
-
-// Shared by the converters: a list value ("role=person" items) as the
-// facade holds it, lines each ended by CR LF.
-std::string ListToLines(const std::vector<std::string>& items);
-// Whether a native item (name, text) is a counterpart of the entry being
-// deleted: same name and text ignoring case, or the "n/total" item a split
-// track or disc number came from.
-bool ItemMatchesEntry(const std::string& itemName, const std::string& itemValue, const TTag& entry);
-// The MIME type a picture is written with: its own, else the one of its
-// format, detected from the bytes when unknown; TIFF gets none.
-std::string MIMETypeToWrite(const std::string& mimeType, TTagPictureFormat format, const std::string& data);
 
 }  // namespace tags

@@ -35,6 +35,9 @@ struct TUnifiedEntry {
     TExtTagType ExtTagType = ettUnknown;
     // Entries of this name from lower-priority formats are dropped first.
     bool ReplacesExisting = true;
+    // The native item it shows, for formats that save item by item; -1 when
+    // not given.
+    int64_t Item = -1;
 };
 
 struct TUnifiedPicture {
@@ -55,6 +58,8 @@ struct TUnifiedTags {
     bool SplitsDiscNumbers = false;
     // The format holds pictures, whether or not they were converted.
     bool HasPictures = false;
+    // Some of them were not read with the tag (their data was skipped).
+    bool PicturesSkipped = false;
     std::vector<TUnifiedPicture> Pictures;
 };
 

@@ -37,15 +37,6 @@ uint32_t NumberOrZero(const std::string& text) {
     return end != text.c_str() && *end == '\0' && n <= 0xFFFFFFFFu ? static_cast<uint32_t>(n) : 0;
 }
 
-// "n" joined with the first total entry that has a value; a value that
-// already holds its total is kept as it is.
-std::string NumberWithTotal(const TTags& tags, const std::string& value, const char* total, const char* alias) {
-    if (value.find('/') != std::string::npos) return value;
-    std::string t = tags.GetText(total);
-    if (t.empty()) t = tags.GetText(alias);
-    return t.empty() ? value : value + "/" + t;
-}
-
 }  // namespace
 
 TID3v2FormatTag::TID3v2FormatTag() { Tag.PaddingToWrite = kTagsLibraryDefaults.PaddingToWrite; }
@@ -144,6 +135,7 @@ void TID3v2FormatTag::Convert(const TID3v2Tag& tag, TUnifiedTags& out, bool pars
             e.ReplacesExisting = false;
         } else if (id == "APIC") {
             out.HasPictures = true;
+            out.PicturesSkipped = out.PicturesSkipped || tag.Frame(i)->DataSkipped();
             if (!parseCoverArts) continue;
             TUnifiedPicture p;
             TMemoryStream image;
@@ -156,38 +148,41 @@ void TID3v2FormatTag::Convert(const TID3v2Tag& tag, TUnifiedTags& out, bool pars
         } else {
             continue;
         }
+        e.Item = i;
         out.Entries.push_back(std::move(e));
     }
     // ID3v2.4 has no TYER: its year is the start of the recording date, and
     // the player reads "YEAR".
     if (tag.MajorVersion == 4 && tag.FrameExists(std::string_view("TYER")) < 0) {
         std::string year = FourDigitYear(tag.GetText(std::string_view("TDRC")));
-        if (!year.empty()) out.Entries.push_back({"YEAR", year});
+        if (!year.empty()) {
+            out.Entries.push_back({"YEAR", year});
+            out.Entries.back().Item = tag.FrameExists(std::string_view("TDRC"));
+        }
     }
 }
 
+// Every frame that shows an entry of this name goes, whatever its value: a
+// frame of the name's identifier, a TXXX or WXXX frame described by it, the
+// counters, and the number frame a total was split from.
 void TID3v2FormatTag::DeleteEntry(const TTag& entry) {
-    auto matches = [&](const char* id, auto&& valueOf) {
-        for (int64_t i = Tag.FrameCount(); i-- > 0;) {
-            if (Tag.Frame(i)->IDString() != id) continue;
-            std::string description;
-            std::string value = valueOf(i, description);
-            if (common::equalsNoCase(description, entry.Name) && common::equalsNoCase(value, entry.Value))
-                Tag.DeleteFrame(i);
-        }
-    };
-    if (entry.ExtTagType == ettTXXX) {
-        matches("TXXX", [&](int64_t i, std::string& d) { return Tag.GetUserDefinedTextInformation(i, d); });
-    } else if (entry.ExtTagType == ettWXXX) {
-        matches("WXXX", [&](int64_t i, std::string& d) { return Tag.GetUserDefinedURLLink(i, d); });
-    } else {
-        std::string frame = ID3v2NameToFrame(entry.Name);
-        if (!frame.empty())
-            while (Tag.DeleteFrame(std::string_view(frame))) {}
-    }
+    TUnifiedTags native;
+    Convert(Tag, native, false);
+    for (int64_t i : ItemsShowing(std::move(native), entry.Name)) Tag.DeleteFrame(i);
+    std::string frame = ID3v2NameToFrame(entry.Name);
+    if (!frame.empty())
+        while (Tag.DeleteFrame(std::string_view(frame))) {}
 }
 
 void TID3v2FormatTag::Prepare(const TTags& tags) {
+    // Frames whose names did not change stay as they are: encoding, several
+    // values in one frame, genre references like "(17)".
+    TUnifiedTags native;
+    Convert(Tag, native, true);
+    const bool samePictures = SamePictures(tags, native);
+    const TItemListPlan plan(tags, std::move(native));
+    for (int64_t i = Tag.FrameCount(); i-- > 0;)
+        if (plan.Rewrites(i)) Tag.DeleteFrame(i);
     const TID3v2TextEncoding encoding = tags.ID3v2WriteUTF8Text ? teUTF8 : teUnicode;
     auto deleteAll = [&](std::string_view id) {
         while (Tag.DeleteFrame(id)) {}
@@ -202,6 +197,7 @@ void TID3v2FormatTag::Prepare(const TTags& tags) {
 
     for (const auto& entry : tags.Tags) {
         const TTag& e = *entry;
+        if (!plan.Writes(e.Name)) continue;
         const std::string name = common::toUpper(e.Name);
         const std::string frame = ID3v2NameToFrame(name);
         if (frame == "TYER" && writes24) {
@@ -210,8 +206,7 @@ void TID3v2FormatTag::Prepare(const TTags& tags) {
             Tag.SetText("TYER", FourDigitYear(e.Value), teUnicode);
         } else if (frame == "TRCK" || frame == "TPOS") {
             deleteAll(frame);
-            std::string value = frame == "TRCK" ? NumberWithTotal(tags, e.Value, "TOTALTRACKS", "TRACKTOTAL")
-                                                : NumberWithTotal(tags, e.Value, "TOTALDISCS", "DISCTOTAL");
+            std::string value = NumberWithTotal(tags, e.Value, NumberKindOf(name));
             if (!value.empty()) Tag.SetText(std::string_view(frame), value, encoding);
         } else if (!frame.empty()) {
             const bool first = firstTime(frame);
@@ -236,6 +231,9 @@ void TID3v2FormatTag::Prepare(const TTags& tags) {
         } else if (name == "PLAYCOUNT") {
             deleteAll("PCNT");
             Tag.SetPlayCount("PCNT", NumberOrZero(e.Value));
+        } else if (TNumberKind kind = TotalKindOf(name);
+                   kind != TNumberKind::None && NumberHoldsTotal(tags, kind) && e.ExtTagType != ettWXXX) {
+            TTags::ClearAllID3v2FramesTXXXByDescription(Tag, e.Name);
         } else if (e.ExtTagType == ettWXXX) {
             Tag.SetUserDefinedURLLinkByDescription(e.Description, e.Value, encoding);
         } else if (firstTime("TXXX:" + name)) {
@@ -256,6 +254,7 @@ void TID3v2FormatTag::Prepare(const TTags& tags) {
         }
     }
 
+    if (samePictures) return;
     Tag.DeleteAllCoverArts();
     for (const auto& c : tags.CoverArts) {
         const std::string& data = c->Stream.Bytes();

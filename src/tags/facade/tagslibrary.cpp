@@ -1,8 +1,10 @@
 #include "tags/facade/tagslibrary.h"
 
 #include "common/files.h"
+#include "common/log.h"
 #include "common/text.h"
 #include "tags/core/readmemorystream.h"
+#include "tags/facade/converterrules.h"
 #include "tags/facade/formatadapters.h"
 #include "tags/facade/ownedlist.h"
 
@@ -20,7 +22,9 @@ template <typename F>
 void Guarded(F&& f) noexcept {
     try {
         f();
-    } catch (...) {}
+    } catch (...) {
+        common::log::caught("tags", "one format stopped");
+    }
 }
 
 bool SameName(const std::string& a, const std::string& b) { return common::equalsNoCase(a, b); }
@@ -182,9 +186,11 @@ void TTags::LoadTags() {
         switch (type) {
         case ttID3v1:
             if (!OnlyParseCoverArts) LoadID3v1Tags();
+            else NoteSkippedEntries(*tag);
             break;
         case ttWAV:
             if (!OnlyParseCoverArts) LoadWAVTags();
+            else NoteSkippedEntries(*tag);
             break;
         case ttAPEv2: LoadAPEv2Tags(); break;
         case ttOpusVorbis: LoadOggVorbisAndOpusTags(); break;
@@ -195,6 +201,12 @@ void TTags::LoadTags() {
         default: break;
         }
     }
+}
+
+void TTags::NoteSkippedEntries(TFormatTag& tag) {
+    TUnifiedTags unified;
+    Guarded([&] { tag.GetUnifiedTags(unified, false); });
+    FEntriesMissing = FEntriesMissing || !unified.Entries.empty();
 }
 
 void TTags::LoadAPEv2Tags() { LoadFormatTags(*APEv2Tag, false); }
@@ -218,31 +230,14 @@ void TTags::LoadWMATags() { LoadFormatTags(*WMATag, true); }
 void TTags::LoadFormatTags(TFormatTag& tag, bool setsLoaded) {
     TUnifiedTags unified;
     Guarded([&] { tag.GetUnifiedTags(unified, ParseCoverArts); });
-    struct Split {
-        TUnifiedEntry entry;
-        bool total;  // replaces the first existing entry of its name only
-    };
-    std::vector<Split> entries;
     std::vector<std::string> replaced = unified.AlsoReplaces;
-    for (TUnifiedEntry& e : unified.Entries) {
+    for (const TUnifiedEntry& e : unified.Entries)
         if (e.ReplacesExisting) replaced.push_back(e.Name);
-        std::string upper = common::toUpper(e.Name);
-        bool track = upper == "TRACKNUMBER" || upper == "TRACK";
-        bool disc = unified.SplitsDiscNumbers && (upper == "DISCNUMBER" || upper == "DISC");
-        size_t slash = e.Value.find('/');
-        if ((!track && !disc) || slash == std::string::npos) {
-            entries.push_back({std::move(e), false});
-            continue;
-        }
-        TUnifiedEntry number = e, total = e;
-        number.Name = track ? "TRACKNUMBER" : "DISCNUMBER";
-        number.Value = e.Value.substr(0, slash);
-        total.Name = track ? "TOTALTRACKS" : "TOTALDISCS";
-        total.Value = e.Value.substr(slash + 1);
-        if (e.ReplacesExisting) replaced.push_back(number.Name);
-        entries.push_back({std::move(number), false});
-        entries.push_back({std::move(total), true});
-    }
+    std::vector<TShownEntry> entries = ShowEntries(std::move(unified.Entries), unified.SplitsDiscNumbers);
+    for (const TShownEntry& s : entries)
+        if (s.Entry.ReplacesExisting && !s.Total) replaced.push_back(s.Entry.Name);
+    FEntriesMissing = FEntriesMissing || (OnlyParseCoverArts && !entries.empty());
+    FPicturesMissing = FPicturesMissing || (unified.HasPictures && (!ParseCoverArts || unified.PicturesSkipped));
     if (!OnlyParseCoverArts) {
         for (const std::string& name : replaced)
             for (size_t i = Tags.size(); i-- > 0;)
@@ -254,23 +249,14 @@ void TTags::LoadFormatTags(TFormatTag& tag, bool setsLoaded) {
             for (TUnifiedPicture& p : unified.Pictures) AddPicture(std::move(p));
     }
     if (!OnlyParseCoverArts) {
-        std::vector<std::pair<std::string, std::string>> totals;
-        for (Split& s : entries) {
-            // A total the format also stores on its own (ID3v2 writes it
-            // to TXXX as well) is shown once.
-            bool repeated = false;
-            for (const auto& [name, value] : totals)
-                repeated = repeated || (SameName(name, s.entry.Name) && value == s.entry.Value);
-            if (repeated) continue;
-            if (s.total) {
-                Remove(Exists(s.entry.Name));
-                totals.emplace_back(s.entry.Name, s.entry.Value);
-            }
-            TTag* t = Add(s.entry.Name);
-            t->Value = std::move(s.entry.Value);
-            t->Language = std::move(s.entry.Language);
-            t->Description = std::move(s.entry.Description);
-            t->ExtTagType = s.entry.ExtTagType;
+        for (TShownEntry& s : entries) {
+            if (!s.Shown) continue;
+            if (s.Total) Remove(Exists(s.Entry.Name));
+            TTag* t = Add(s.Entry.Name);
+            t->Value = std::move(s.Entry.Value);
+            t->Language = std::move(s.Entry.Language);
+            t->Description = std::move(s.Entry.Description);
+            t->ExtTagType = s.Entry.ExtTagType;
         }
     }
     if (setsLoaded) Loaded = true;
@@ -358,6 +344,7 @@ bool TTags::ItemAlreadyOnList(const std::vector<std::string>& list, const std::s
 bool TTags::Delete(int index) {
     if (index < 0 || index >= Count()) return false;
     const TTag& entry = *Tags[static_cast<size_t>(index)];
+    FDeletedNames.insert(common::toUpper(entry.Name));
     for (TFormatTag* tag : {APEv2Tag.get(), FlacTag.get(), OggVorbisAndOpusTag.get(), ID3v1Tag.get(), ID3v2Tag.get(),
                             MP4Tag.get(), WAVTag.get(), WMATag.get()})
         Guarded([&] { tag->DeleteEntry(entry); });
@@ -390,6 +377,8 @@ void TTags::Clear() {
     SourceAudioAttributes.Clear();
     FileName.clear();
     Loaded = false;
+    FPicturesMissing = FEntriesMissing = false;
+    FDeletedNames.clear();
 }
 
 // --- Pictures ----------------------------------------------------------------

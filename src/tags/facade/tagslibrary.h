@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -176,6 +177,11 @@ public:
     void MergeTags(const TTags& source, TTagsMergeMode mergeMode, bool coverArtsToo, bool coverArtsAppend);
 
 private:
+    // A save after a load that skipped pictures or text entries first loads
+    // them from the loaded file, so that it never drops what was not loaded;
+    // trErrorReadingFile when there is no file to load them from.
+    int LoadWhatIsMissing();
+    void NoteSkippedEntries(TFormatTag& tag);
     template <typename Load>
     void LoadFormats(Load&& load, bool withWMA);
     void LoadStreamProperties(TStream* stream, const std::string& fileName, const std::string& extension);
@@ -188,6 +194,10 @@ private:
     bool SaveByContent(int audioFormat, const std::function<bool(TTagType)>& save, bool forFile);
 
     TFormatFactory FFactory;
+    // What the last load left out, and the names deleted since.
+    bool FPicturesMissing = false;
+    bool FEntriesMissing = false;
+    std::set<std::string> FDeletedNames;  // upper case
 };
 
 // Removes tags from a file without loading it: one format, or with

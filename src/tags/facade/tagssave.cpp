@@ -2,6 +2,7 @@
 #include "tags/facade/tagslibrary.h"
 
 #include "common/files.h"
+#include "common/log.h"
 #include "common/text.h"
 #include "tags/facade/formatadapters.h"
 
@@ -10,6 +11,7 @@
 
 #include <array>
 #include <optional>
+#include <tuple>
 
 namespace tags {
 
@@ -32,8 +34,15 @@ int GuardedCode(F&& f) noexcept {
     try {
         return f();
     } catch (...) {
+        common::log::caught("tags.save", "saving or removing a tag");
         return 0xFFFF;
     }
+}
+
+// The caller gets the code; the log keeps it with its text and the file.
+void LogRefused(const TFormatTag* tag, std::string_view where, int code) {
+    common::log::warn("tags.save", tag ? tag->FormatName() : "unknown", " tag not saved to ", where, ": ", code, " (",
+                      ErrorCodeToText(code), ")");
 }
 
 // The modification time a save puts back, when asked to.
@@ -77,7 +86,49 @@ std::vector<TTagType> FormatsOfExtension(const std::string& ext) {
 // One format of the eight (ttLyrics2 being ID3v1 with its Lyrics3 block).
 bool IsOneFormat(TTagType type) { return (type >= ttAPEv2 && type <= ttWMA) || type == ttLyrics2; }
 
+// The format's own code for "error reading file", for refusals that happen
+// before the format is asked.
+int ReadingErrorCode(TTagType format) {
+    for (int code = 0; code < static_cast<int>(std::tuple_size_v<Table>); ++code)
+        if (TranslateResult(format, code) == trErrorReadingFile) return code;
+    return 0xFFFF;
+}
+
 }  // namespace
+
+int TTags::LoadWhatIsMissing() {
+    if (!FPicturesMissing && !FEntriesMissing) return trSuccess;
+    if (FileName.empty()) return trErrorReadingFile;
+    TTags full(FFactory);
+    full.TagLoadPriority = TagLoadPriority;
+    full.ParseAudioAttributes = false;
+    full.ParseCoverArts = true;
+    full.OnlyParseCoverArts = false;
+    if (full.LoadFromFile(FileName) != trSuccess) return trErrorReadingFile;
+    if (FPicturesMissing) {
+        // The file's pictures first, then those added since.
+        std::vector<std::unique_ptr<TCoverArt>> pictures;
+        for (const auto& c : full.CoverArts) {
+            pictures.push_back(std::make_unique<TCoverArt>(this));
+            pictures.back()->Assign(*c);
+        }
+        for (auto& c : CoverArts) pictures.push_back(std::move(c));
+        CoverArts = std::move(pictures);
+    }
+    if (FEntriesMissing) {
+        // Names the caller set or deleted since are theirs.
+        std::set<std::string> own = FDeletedNames;
+        for (const auto& e : Tags) own.insert(common::toUpper(e->Name));
+        for (const auto& e : full.Tags) {
+            if (own.count(common::toUpper(e->Name))) continue;
+            TTag* t = Add({});
+            t->Assign(*e);
+            t->ExtTagType = e->ExtTagType;
+        }
+    }
+    FPicturesMissing = FEntriesMissing = false;
+    return trSuccess;
+}
 
 int TranslateResult(TTagType format, int code) {
     const Table* table = nullptr;
@@ -110,6 +161,7 @@ void TTags::PrepareWMATag() { WMATag->Prepare(*this); }
 int TTags::SaveFormat(TTagType type, const std::string& fileName, TStream* stream, bool buffered) {
     TFormatTag* tag = FormatTag(type == ttLyrics2 ? ttID3v1 : type);
     if (!tag) return 0xFFFF;
+    if (LoadWhatIsMissing() != trSuccess) return ReadingErrorCode(type);
     return GuardedCode([&] {
         tag->Prepare(*this);
         if (!stream) return tag->SaveToFile(fileName);
@@ -160,10 +212,12 @@ bool TTags::SaveByContent(int audioFormat, const std::function<bool(TTagType)>& 
 }
 
 int TTags::SaveToFile(const std::string& fileName, TTagType tagType) {
+    if (int missing = LoadWhatIsMissing(); missing != trSuccess) return missing;
     ModificationTime keep(fileName, PreserveFileDateTime);
     int last = trUnknownError;
     auto save = [&](TTagType type) {
         last = TranslateResult(type, SaveFormat(type, fileName, nullptr, true));
+        if (last != trSuccess) LogRefused(FormatTag(type == ttLyrics2 ? ttID3v1 : type), "\"" + fileName + "\"", last);
         return last == trSuccess;
     };
     if (IsOneFormat(tagType)) {
@@ -184,9 +238,11 @@ int TTags::SaveToStream(TStream& stream, bool buffered, TTagType tagType) {
     int last = trUnknownError;
     auto save = [&](TTagType type) {
         last = TranslateResult(type, SaveFormat(type, {}, &stream, buffered));
+        if (last != trSuccess) LogRefused(FormatTag(type == ttLyrics2 ? ttID3v1 : type), "a stream", last);
         return last == trSuccess;
     };
     if (tagType == ttWMA) return trUnsupportedFileFormat;
+    if (int missing = LoadWhatIsMissing(); missing != trSuccess) return missing;
     if (IsOneFormat(tagType)) save(tagType);
     else if (tagType == ttAutomatic) SaveByContent(GetAudioFormat(stream), save, false);
     return last;
@@ -236,6 +292,9 @@ bool TTags::Assign(const TTags& source, bool coverArtsToo) {
         Clear();
         FileName = source.FileName;
         Loaded = source.Loaded;
+        FPicturesMissing = source.FPicturesMissing;
+        FEntriesMissing = source.FEntriesMissing;
+        FDeletedNames = source.FDeletedNames;
         for (TTagType type : kFormatLoadOrder) {
             const TFormatTag* from = source.FormatTag(type);
             if (from->Loaded()) FormatTag(type)->Assign(*from);
@@ -249,6 +308,7 @@ bool TTags::Assign(const TTags& source, bool coverArtsToo) {
         if (coverArtsToo) AssignCoverArts(source, false);
         return true;
     } catch (...) {
+        common::log::caught("tags", "copying tags");
         return false;
     }
 }

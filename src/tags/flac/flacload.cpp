@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/log.h"
 #include "common/text.h"
 #include "tags/core/bufferedstream.h"
 #include "tags/core/bytes.h"
@@ -246,6 +247,7 @@ int TFlacTag::LoadFromStream(TStream& Stream, bool Buffered) {
         TBufferedStream buffered(Stream);
         return Read(buffered, true);
     } catch (...) {
+        common::log::caught("tags.flac", "reading the tag");
         Loaded = false;
         return flacError;
     }

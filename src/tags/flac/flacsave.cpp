@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/files.h"
+#include "common/log.h"
 #include "tags/core/bufferedstream.h"
 #include "tags/core/bytes.h"
 #include "tags/core/replacefile.h"
@@ -233,6 +235,8 @@ int TFlacTag::SaveFile(const std::string& FilePath, bool Buffered) {
     struct stat st {};
     if (::stat(Path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return flacCannotOpen;
     if ((st.st_mode & 0222) == 0) return flacReadOnly;
+    // A save of ours that was killed may have left its new file behind.
+    common::removeStaleTemporaries(Path);
 
     SavePlan plan;
     {
@@ -263,6 +267,7 @@ int WithoutExceptions(Save save) {
     try {
         return save();
     } catch (...) {
+        common::log::caught("tags.flac", "saving the tag");
         return flacError;
     }
 }

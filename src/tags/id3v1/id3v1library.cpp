@@ -1,6 +1,7 @@
 #include "tags/id3v1/id3v1library.h"
 
 #include "common/files.h"
+#include "common/log.h"
 #include "common/text.h"
 #include "tags/core/filetail.h"
 
@@ -110,6 +111,7 @@ int TID3v1Tag::LoadFromStream(TStream& TagStream) {
         Loaded = true;
         return ID3V1_SUCCESS;
     } catch (const std::exception&) {
+        common::log::caught("tags.id3v1", "reading the tag");
         Clear();
         return ID3V1_ERROR_READING_FILE;
     }
@@ -243,6 +245,7 @@ int TID3v1Tag::SaveToStream(TStream& TagStream, bool WriteLyricsTag) {
         if (result != ID3V1_SUCCESS) return result;
         return ApplyTailPlan(TagStream, plan) ? ID3V1_SUCCESS : ID3V1_ERROR_WRITING_FILE;
     } catch (const std::exception&) {
+        common::log::caught("tags.id3v1", "saving the tag");
         return ID3V1_ERROR_WRITING_FILE;
     }
 }
@@ -261,7 +264,9 @@ int TID3v1Tag::SaveToFile(const std::string& FileName, bool WriteLyricsTag) {
         case TTailStatus::tsOpenFailed: return ID3V1_ERROR_OPENING_FILE;
         case TTailStatus::tsWriteFailed: break;
         }
-    } catch (const std::exception&) {}
+    } catch (const std::exception&) {
+        common::log::caught("tags.id3v1", "saving the tag");
+    }
     return ID3V1_ERROR_WRITING_FILE;
 }
 
@@ -273,6 +278,7 @@ int TID3v1Tag::LyricsTagSaveToStream(TStream& TagStream) {
         plan.Keep = size - Lyrics3BlockSizeAt(TagStream, size);
         return size >= 0 && ApplyTailPlan(TagStream, plan) ? ID3V1_SUCCESS : ID3V1_ERROR;
     } catch (const std::exception&) {
+        common::log::caught("tags.id3v1", "saving the tag");
         return ID3V1_ERROR;
     }
 }
@@ -349,6 +355,7 @@ int RemoveID3v1TagFromStream(TStream& Stream) {
         if (removalPlan(Stream, plan) != ID3V1_SUCCESS) return ID3V1_ERROR;
         return ApplyTailPlan(Stream, plan) ? ID3V1_SUCCESS : ID3V1_ERROR;
     } catch (const std::exception&) {
+        common::log::caught("tags.id3v1", "removing the tag");
         return ID3V1_ERROR;
     }
 }
@@ -365,7 +372,9 @@ int RemoveID3v1TagFromFile(const std::string& FileName, bool PreserveFileDateTim
         case TTailStatus::tsOpenFailed: return ID3V1_ERROR_OPENING_FILE;
         default: break;
         }
-    } catch (const std::exception&) {}
+    } catch (const std::exception&) {
+        common::log::caught("tags.id3v1", "removing the tag");
+    }
     return ID3V1_ERROR;
 }
 

@@ -135,6 +135,9 @@ public:
     void Clear();
     bool IsiXML() const;
     bool IsXMP() const;
+    // The data was not read with the tag (a picture loaded with
+    // ParseCoverArts off).
+    bool DataSkipped() const { return FDataSkipped; }
 
 protected:
     friend class TID3v2Frames;

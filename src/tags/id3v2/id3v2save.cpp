@@ -133,6 +133,8 @@ int TID3v2Tag::SaveToFile(const std::string& FileName, bool Buffered) {
     const bool exists = common::fileExists(target);
     ModificationTimeKeeper keeper(target, PreserveFileDateTime && exists);
     if (exists && IsReadOnly(target)) return ID3V2LIBRARY_ERROR_READ_ONLY;
+    // A save of ours that was killed may have left its new file behind.
+    if (exists) common::removeStaleTemporaries(target);
 
     std::unique_ptr<TStream> file;
     bool exclusive = true;
@@ -210,6 +212,7 @@ int StripID3v2TagFromFile(const std::string& FileName, bool PreserveFileDateTime
     if (!common::fileExists(target)) return ID3V2LIBRARY_ERROR_OPENING_FILE;
     ModificationTimeKeeper keeper(target, PreserveFileDateTime);
     if (IsReadOnly(target)) return ID3V2LIBRARY_ERROR_READ_ONLY;
+    common::removeStaleTemporaries(target);
     auto file = TFileStream::Open(target, TFileMode::fmOpenRead);
     if (!file) return ID3V2LIBRARY_ERROR_OPENING_FILE;
     const int64_t tagSize = ExistingTagSize(*file, 0);

@@ -3,6 +3,7 @@
 #include "tags/apev2/apev2library.h"
 #include "tags/id3v1/id3v1library.h"
 #include "tags/id3v1/interoptools.h"
+#include "tags/readback.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,7 @@ TEST(APEv2Interop, MutagenReadsWhatWeWriteBesideLyricsAndID3v1) {
             TMemoryStream cover(kCover.substr(10));
             tag.AddCoverArtFrame("Cover Art (Front)", cover, "front.jpg");
             ASSERT_EQ(tag.SaveToFile(path), APEV2_SUCCESS);
+            readback::ExpectSaved(path, audio);
 
             auto items = ParseLines(RunPython(dir, kDumpApe, shellQuote(path)));
             EXPECT_EQ(items.size(), 4u);
@@ -72,6 +74,7 @@ TEST(APEv2Interop, MutagenReadsWhatWeWriteBesideLyricsAndID3v1) {
             EXPECT_EQ(tagged.substr(0, audio.size()), audio);
             EXPECT_EQ(tagged.substr(tagged.size() - tail.size()), tail);
             ASSERT_EQ(RemoveAPEv2TagFromFile(path, false), APEV2_SUCCESS);
+            readback::ExpectSaved(path, audio);
             EXPECT_EQ(readFile(path), audio + tail);
         }
     }
@@ -115,6 +118,7 @@ t.save(sys.argv[1])
         TID3v1Tag v1;
         v1.Title = "v1";
         ASSERT_EQ(v1.SaveToFile(path, false), ID3V1_SUCCESS);
+        readback::ExpectSaved(path, audio);
         auto items = ParseLines(RunPython(dir, kDumpApe, shellQuote(path)));
         EXPECT_EQ(items.size(), 3u);
         EXPECT_EQ(items["Title"], TextItem("Ünïcode ♪"));
@@ -149,10 +153,12 @@ TEST(APEv2Interop, WavPackTaggerAndDecoderAgreeWithUs) {
     v1.Title = "Jóga";
     v1.SetLyrics("words");
     ASSERT_EQ(v1.SaveToFile(path, true), ID3V1_SUCCESS);
+    readback::ExpectSaved(path, bare);
     EXPECT_EQ(DecodeWavPack(dir, path), original);
     EXPECT_EQ(readFile(path).substr(0, bare.size()), bare);
 
     ASSERT_EQ(RemoveID3v1TagFromFile(path, false), ID3V1_SUCCESS);
     ASSERT_EQ(RemoveAPEv2TagFromFile(path, false), APEV2_SUCCESS);
+    readback::ExpectSaved(path, bare);
     EXPECT_EQ(readFile(path), bare);
 }

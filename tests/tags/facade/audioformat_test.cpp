@@ -70,6 +70,8 @@ TEST(AudioFormat, EveryContainerByItsHeader) {
         {"WavPack cut short", "wvpk" + Zeros(20), afUnknown},
         {"Musepack SV5", std::string("\0\x0E\0\0", 4) + Zeros(23) + "\x01" + Zeros(4), afMusepack},
         {"Musepack SV5 without an encoder", std::string("\0\x0E\0\0", 4) + Zeros(28), afUnknown},
+        {"an old Musepack header that frame sync follows",
+         std::string("\0\x0E\0\0", 4) + Zeros(23) + "\x01" + Zeros(4) + MPEGFrames(), afMPEG},
         {"MPEG frames", MPEGFrames(), afMPEG},
         {"MPEG after 1000 bytes of junk", Zeros(1000) + MPEGFrames(), afMPEG},
         {"MPEG after 1100 bytes of junk", Zeros(1100) + MPEGFrames(), afUnknown},

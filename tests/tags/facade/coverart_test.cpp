@@ -88,6 +88,10 @@ TEST(Pictures, AddedFromStreamsAndFiles) {
     EXPECT_EQ(copy.Width, 7u);
     EXPECT_EQ(copy.CoverType, 4u);
     EXPECT_EQ(copy.MIMEType, "image/png");
+    copy.Clear();
+    EXPECT_EQ(copy.PictureFormat, tpfUnknown) << "a cleared picture keeps no format of the old bytes";
+    EXPECT_EQ(copy.Stream.Size(), 0);
+    EXPECT_EQ(copy.Width, 0u);
 
     EXPECT_TRUE(c->Delete());
     EXPECT_FALSE(tags.DeleteCoverArt(2));

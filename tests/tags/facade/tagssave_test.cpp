@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include "support/files.h"
+#include "support/logcapture.h"
 #include "support/tempdir.h"
 
 using namespace tags;
@@ -60,10 +61,14 @@ TEST_F(SaveTest, AutomaticRewritesTheFormatsTheFileWasLoadedWith) {
     EXPECT_EQ(tags.SaveToFile(upper, ttAutomatic), trSuccess);
     EXPECT_THAT(Saves(), ElementsAre("APEv2:file:A.MP3", "ID3v1:file:A.MP3", "ID3v2:file:A.MP3"));
 
-    // A failing format is reported even when another one was written.
+    // A failing format is reported even when another one was written, and logged with its code and text.
     ForgetSaves();
     fakes[ttID3v2].saveResult = 11;  // ID3v2's "needs exclusive access"
+    testenv::LogCapture log;
     EXPECT_EQ(tags.SaveToFile(mp3, ttAutomatic), trFileLocked);
+    EXPECT_THAT(log.text(), ::testing::EndsWith(" warning tags.save: ID3v2 tag not saved to \"" + mp3 +
+                                                "\": " + std::to_string(trFileLocked) + " (" +
+                                                ErrorCodeToText(trFileLocked) + ")\n"));
 }
 
 TEST_F(SaveTest, AutomaticOnAnotherFileGoesByContentThenByExtension) {

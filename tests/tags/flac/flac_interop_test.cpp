@@ -13,6 +13,7 @@
 #include "support/wav.h"
 #include "tags/flac/flacbytes.h"
 #include "tags/flac/flactaglibrary.h"
+#include "tags/readback.h"
 
 using namespace tags;
 using namespace flactest;
@@ -139,6 +140,7 @@ TEST_F(FlacInterop, NativeInPlaceAndRewriteKeepTheAudio) {
     }, after{};
     ::stat(native.c_str(), &before);
     ASSERT_EQ(tag.SaveToFile(native), flacSuccess);
+    readback::ExpectSaved(native, audio);
     ::stat(native.c_str(), &after);
     EXPECT_EQ(common::fileSize(native), size) << "fits the padding";
     EXPECT_EQ(after.st_ino, before.st_ino) << "patched, not replaced";
@@ -150,6 +152,7 @@ TEST_F(FlacInterop, NativeInPlaceAndRewriteKeepTheAudio) {
     AddJpeg(tag, 20000, "front");
     tag.PaddingSizeToWrite = 4096;
     ASSERT_EQ(tag.SaveToFile(native), flacSuccess);
+    readback::ExpectSaved(native, audio);
     ::stat(native.c_str(), &after);
     EXPECT_NE(after.st_ino, before.st_ino) << "rewritten through a temporary file";
     EXPECT_EQ(dir.entries().size(), 4u) << "no temporary file left";
@@ -197,6 +200,7 @@ TEST_F(FlacInterop, OggInPlaceAndRewriteStayValid) {
     tag.SetText("TITLE", "Ogg");
     tag.PaddingSizeToWrite = 10000;  // room to grow a padding packet that fills the old pages
     ASSERT_EQ(tag.SaveToFile(ogg), flacSuccess);
+    readback::ExpectSaved(ogg, audio);
     EXPECT_EQ(common::fileSize(ogg), size);
     ExpectOggAccepted(ogg);
     ExpectVerifies(ogg);
@@ -205,6 +209,7 @@ TEST_F(FlacInterop, OggInPlaceAndRewriteStayValid) {
     AddJpeg(tag, 12000, "");  // spans several pages
     tag.PaddingSizeToWrite = 4096;
     ASSERT_EQ(tag.SaveToFile(ogg), flacSuccess);
+    readback::ExpectSaved(ogg, audio);
     EXPECT_NE(common::fileSize(ogg), size);
     ExpectOggAccepted(ogg);
     ExpectVerifies(ogg);
@@ -226,7 +231,9 @@ TEST_F(FlacInterop, RemoveLeavesPlayableFiles) {
                   .status,
               0);
     for (const std::string& path : {native, ogg}) {
+        const std::string audio = readback::AudioOf(path);
         EXPECT_EQ(RemoveFlacTagFromFile(path, 0, false), flacSuccess) << path;
+        readback::ExpectSaved(path, audio);
         ExpectVerifies(path);
         TFlacTag tag;
         ASSERT_EQ(tag.LoadFromFile(path), flacSuccess) << path;

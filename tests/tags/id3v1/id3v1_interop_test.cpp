@@ -2,6 +2,7 @@
 // by Debian's encoders.
 #include "tags/id3v1/id3v1library.h"
 #include "tags/id3v1/interoptools.h"
+#include "tags/readback.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,7 @@ TEST(ID3v1Interop, MutagenReadsWhatWeWriteOnMp3AndWavPack) {
         tag.Genre = "Jazz";
         if (withLyrics) tag.SetLyrics("la la la");
         ASSERT_EQ(tag.SaveToFile(path, withLyrics), ID3V1_SUCCESS);
+        readback::ExpectSaved(path, audio);
 
         auto fields = ParseLines(RunPython(dir, kDumpID3v1, shellQuote(path)));
         EXPECT_EQ(fields["TIT2"], hex("Café del Mar"));
@@ -56,6 +58,7 @@ TEST(ID3v1Interop, MutagenReadsWhatWeWriteOnMp3AndWavPack) {
         EXPECT_EQ(fields["COMM"], hex("naïve"));
 
         ASSERT_EQ(RemoveID3v1TagFromFile(path, false), ID3V1_SUCCESS);
+        readback::ExpectSaved(path, audio);
         EXPECT_EQ(readFile(path), audio);
     }
 }

@@ -14,6 +14,7 @@
 
 #include "tags/id3v2/id3v2_fixtures.h"
 #include "tags/id3v2/id3v2library.h"
+#include "tags/readback.h"
 
 using namespace tags;
 using namespace id3v2test;
@@ -212,6 +213,7 @@ TEST_F(ID3v2Interop, OurTagsReadTheSameInMutagenAndFfprobe) {
         tag.SetCoverPictureFromStream("APIC", "Обложка", png, "image/png", 3);
         if (major == 4) tag.SetListFrame("TIPL", {"producer=Иван", "engineer=Пётр"}, teUTF8);
         ASSERT_EQ(tag.SaveToFile(path), 0);
+        readback::ExpectSaved(path, plain);
 
         // The audio after the tag is the untouched original.
         const std::string saved = readFile(path);
@@ -234,6 +236,7 @@ TEST_F(ID3v2Interop, OurTagsReadTheSameInMutagenAndFfprobe) {
 
         // Removing our tag gives back the original file.
         ASSERT_EQ(StripID3v2TagFromFile(path), 0);
+        readback::ExpectSaved(path, plain);
         EXPECT_EQ(readFile(path), plain);
     }
 }
@@ -247,6 +250,7 @@ TEST_F(ID3v2Interop, UnsynchronisedVersion23TagReadsTheSameInMutagen) {
     tag.AddFrameEx("TIT2")->Data() = std::string("\0", 1) + std::string(252, 'a') + "\xFF\xE0";
     tag.AddFrameEx("TPE1")->Data() = std::string("\0\xFF", 2);
     ASSERT_EQ(tag.SaveToFile(path), 0);
+    readback::ExpectSaved(path, plain);
     const std::string saved = readFile(path);
     ASSERT_EQ(uint8_t(saved[5]), 0x80);
     Dump theirs = MutagenDump(path);
@@ -264,6 +268,7 @@ TEST_F(ID3v2Interop, GrowingAndShrinkingKeepsTheAudioDecodingTheSame) {
     for (size_t length : {10u, 3000u, 9000u, 20u}) {
         tag.SetText("TIT2", std::string(length, 'x'), teUTF8);
         ASSERT_EQ(tag.SaveToFile(path), 0);
+        readback::ExpectSaved(path, plain);
         EXPECT_EQ(run("ffmpeg -v error -i " + path + " -map 0:a -f md5 -").out, before) << length;
         EXPECT_EQ(MutagenDump(path)["TIT2"], "[\"" + std::string(length, 'x') + "\"]");
     }
@@ -313,6 +318,7 @@ t.save(path, v2_version=version)
         ASSERT_EQ(tag.LoadFromFile(path), 0);
         tag.SetText("TALB", "Другой альбом", teUTF8);
         ASSERT_EQ(tag.SaveToFile(path), 0);
+        readback::ExpectSaved(path, plain);
         Dump theirsAfter = MutagenDump(path);
         theirsBefore["TALB"] = "[\"Другой альбом\"]";
         EXPECT_EQ(theirsAfter, theirsBefore);
