@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSlider>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <memory>
 #include <set>
@@ -157,9 +159,14 @@ TEST_F(Fixture, AlignedControlsTakeTheirStrips) {
 
 TEST_F(Fixture, TimersAndMenusAreDriven) {
     int ticks = 0;
-    w.Tick.OnTimer = [&] { ++ticks; };
+    QEventLoop loop;
+    w.Tick.OnTimer = [&] {
+        ++ticks;
+        loop.quit();
+    };
     w.Tick.Enabled.set(true);
-    QTest::qWait(100);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);  // only if the tick never comes
+    loop.exec();
     w.Tick.Enabled.set(false);
     EXPECT_GT(ticks, 0);
 

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "common/files.h"
 #include "kit/fakes.h"
 #include "platform/fake/fakesystem.h"
 #include "support/tempdir.h"
@@ -43,7 +44,8 @@ struct Session {
     ui::TProgram program;
     Session(Env& env, std::vector<std::string> args = {})
         : instance(env.held), program(t.app, env.system, instance, std::move(args)) {
-        program.AudioDevice = audio::DEVICE_NOSOUND;
+        // Time moves only with what the test renders (testenv::renderMs).
+        program.AudioDevice = audio::DEVICE_OFFLINE;
     }
     ui::TProgram::TStartResult start() { return program.Start(); }
     ui::TForm1& form() { return *program.Form1; }
