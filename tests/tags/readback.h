@@ -1,7 +1,7 @@
 // The check every interop test runs after each save of a real audio file:
 // the audio between the tags is byte for byte what it was, and independent
-// readers take the file: mutagen always, and flac and metaflac, ffprobe or
-// wvunpack where they apply.
+// readers take the file: mutagen always, and flac and metaflac, ffprobe,
+// wvunpack, ogginfo, opusinfo or ffmpeg's decoder where they apply.
 //
 //   const std::string audio = readback::AudioOf(path);   // before the save
 //   ... save ...
@@ -10,6 +10,7 @@
 
 #include "tags/core/bytes.h"
 #include "tags/flac/flacbytes.h"
+#include "tags/ogg/oggvorbisandopustaglibrary.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -24,6 +25,33 @@ namespace readback {
 inline std::string Bytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The data of every page after the header packets of an Opus, Vorbis or
+// Theora stream (its pages may be renumbered, their data may not change).
+inline std::string OggPacketData(const std::string& b) {
+    tags::TOpusTag tag;
+    tags::TMemoryStream s(b);
+    if (tag.LoadFromStream(s) != tags::oggSuccess) return b;
+    std::string data;
+    for (const flactest::OggPage& p : flactest::Pages(b.substr(static_cast<size_t>(tag.Info.TagEndPos))))
+        data += p.data;
+    return data;
+}
+
+// The payload of every top-level mdat atom of an MP4 file (moov may move
+// it, never change it).
+inline std::string MP4MediaData(const std::string& b) {
+    std::string data;
+    for (size_t pos = 0; pos + 8 <= b.size();) {
+        uint64_t size = tags::ReadBE32(b.data() + pos), header = 8;
+        if (size == 1 && pos + 16 <= b.size()) size = tags::ReadBE64(b.data() + pos + 8), header = 16;
+        if (size == 0) size = b.size() - pos;
+        if (size < header || size > b.size() - pos) break;
+        if (b.compare(pos + 4, 4, "mdat") == 0) data += b.substr(pos + header, size - header);
+        pos += size;
+    }
+    return data;
 }
 
 // The audio of a file's bytes: native FLAC frames after the metadata blocks,
@@ -43,7 +71,9 @@ inline std::string AudioOfBytes(std::string b) {
         }
         return b.substr(std::min(pos, b.size()));
     }
-    if (b.compare(0, 4, "OggS") == 0) return flactest::OggAudio(b);
+    if (b.compare(0, 4, "OggS") == 0)
+        return b.size() > 33 && b.compare(29, 4, "FLAC") == 0 ? flactest::OggAudio(b) : OggPacketData(b);
+    if (b.size() > 8 && b.compare(4, 4, "ftyp") == 0) return MP4MediaData(b);
     auto apeAtEnd = [&] { return b.size() >= 32 && b.compare(b.size() - 32, 8, "APETAGEX") == 0; };
     auto stripApe = [&] {
         const auto* f = reinterpret_cast<const uint8_t*>(b.data() + b.size() - 32);
@@ -62,8 +92,6 @@ inline std::string AudioOfBytes(std::string b) {
     if (apeAtEnd()) stripApe();
     return b;
 }
-
-inline std::string AudioOf(const std::string& path) { return AudioOfBytes(Bytes(path)); }
 
 struct Output {
     int status = -1;
@@ -86,6 +114,22 @@ inline std::string Quote(const std::string& s) {
     std::string q = "'";
     for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
+}
+
+// Checksums of every decoded frame of every audio stream: what a player
+// hears, whatever moved in the file.
+inline std::string Decoded(const std::string& path) {
+    return Run("ffmpeg -nostdin -v error -i " + Quote(path) + " -map 0:a -f framemd5 -").text;
+}
+
+// The audio bytes; for MP4 and Ogg Opus, Vorbis or Theora, whose chunks and
+// pages a save may move or renumber, also the decoded audio.
+inline std::string AudioOf(const std::string& path) {
+    std::string b = Bytes(path);
+    const bool moves = (b.size() > 33 && b.compare(0, 4, "OggS") == 0 && b.compare(29, 4, "FLAC") != 0) ||
+                       (b.size() > 8 && b.compare(4, 4, "ftyp") == 0);
+    std::string audio = AudioOfBytes(std::move(b));
+    return moves ? audio + "\n--- decoded ---\n" + Decoded(path) : audio;
 }
 
 // Every tag mutagen finds, one "FORMAT key value" line per item; a file it
@@ -125,6 +169,14 @@ inline Output Read(const std::string& path) {
     else if (out.text.find("FILE MP3\n") != std::string::npos)
         checker = "test -z \"$(ffprobe -v error " + Quote(path) + " 2>&1)\"";
     else if (out.text.find("FILE WavPack\n") != std::string::npos) checker = "wvunpack -q -v " + Quote(path);
+    else if (out.text.find("FILE OggVorbis\n") != std::string::npos ||
+             out.text.find("FILE OggTheora\n") != std::string::npos)
+        checker = "out=$(ogginfo " + Quote(path) + " 2>&1) && ! printf '%s' \"$out\" | grep -E 'WARNING|ERROR'";
+    else if (out.text.find("FILE OggOpus\n") != std::string::npos)
+        checker = "out=$(opusinfo " + Quote(path) + " 2>&1) && ! printf '%s' \"$out\" | grep -E 'WARNING|ERROR'";
+    else if (out.text.find("FILE MP4\n") != std::string::npos)
+        checker = "test -z \"$(ffmpeg -nostdin -v error -i " + Quote(path) +
+                  " -f null - 2>&1)\" && test -z \"$(ffprobe -v error " + Quote(path) + " 2>&1)\"";
     if (!checker.empty()) {
         Output check = Run(checker);
         out.status = check.status;

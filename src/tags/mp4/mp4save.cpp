@@ -233,6 +233,14 @@ int TMP4Tag::MakePlan(TStream& Source, bool KeepPadding, SavePlan& Plan) {
     std::vector<TBox> children;
     if (!mp4::ParseBoxes(moov, static_cast<size_t>(top[m].Header), moov.size(), children)) return mp4ReadError;
 
+    // An item list we cannot read is not replaced: what it holds may still
+    // be readable to others.
+    for (const TBox& c : children) {
+        TMP4Tag probe;
+        probe.ParseXtra = false;
+        if (c.Type == "udta" && !probe.LoadUdta(Content(moov, c))) return mp4ReadError;
+    }
+
     Parts parts;
     parts.Ilst = BuildIlst();
     const std::string xtra = BuildXtra();
