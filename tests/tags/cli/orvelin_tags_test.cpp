@@ -1,4 +1,6 @@
 #include "tags/cli/cli_test.h"
+#include "tags/mp4/mp4bytes.h"
+#include "tags/ogg/oggbytes.h"
 
 #include <gtest/gtest.h>
 
@@ -118,4 +120,46 @@ TEST(OrvelinTags, SetRemoveAndAddPictureEditTheFile) {
     RunResult gone = RunTool(dir, {"remove", dir.path + "/missing.mp3"});
     EXPECT_EQ(gone.status, 1);
     EXPECT_NE(gone.err.find("Specified file not found."), std::string::npos) << gone.err;
+}
+
+TEST(OrvelinTags, OggAndMP4ItemsAsTheirFormatsNameThem) {
+    TempDir dir;
+    std::string png = dir.Write("cover.png", "\x89PNG\r\n\x1A\n" + std::string(30, 'p'));
+    std::string opus = dir.Write("a.opus", oggtest::OpusFile({"ARTIST=Ann", "title=Song"}));
+    mp4test::Layout l;
+    l.udta = mp4test::Box(
+        "udta", mp4test::Meta(
+                    mp4test::Text("\xA9nam", "Title") +
+                    mp4test::Box("trkn", mp4test::Data(0, mp4test::BE(3, 4) + mp4test::BE(12, 2) + mp4test::BE(0, 2))) +
+                    mp4test::Freeform("iTunSMPB", "gapless")));
+    std::string m4a = dir.Write("b.m4a", mp4test::File(l));
+
+    RunResult set = RunTool(dir, {"set", opus, "ALBUM=Record"});
+    ASSERT_EQ(set.status, 0) << set.err;
+    RunResult pic = RunTool(dir, {"add-picture", opus, png});
+    ASSERT_EQ(pic.status, 0) << pic.err;
+    set = RunTool(dir, {"set", m4a, "ARTIST=Bob", "GENRE=Jazz"});
+    ASSERT_EQ(set.status, 0) << set.err;
+    RunResult dump = RunTool(dir, {"dump", "--native", opus, m4a});
+    ASSERT_EQ(dump.status, 0) << dump.err;
+    RunResult q = QueryJsonLines(
+        dir, dump.out,
+        "[(f, i['id'], i['value'], i['description']) for f, items in d['native'].items() for i in items]");
+    ASSERT_EQ(q.status, 0) << q.err;
+    EXPECT_EQ(q.out,
+              "[('Ogg', 'ARTIST', 'Ann', ''), ('Ogg', 'TITLE', 'Song', ''), ('Ogg', 'ALBUM', 'Record', ''), "
+              "('Ogg', 'METADATA_BLOCK_PICTURE', 'image/png', '')]\n"
+              "[('MP4', '©nam', 'Title', ''), ('MP4', 'trkn', '3/12', ''), "
+              "('MP4', '----', 'gapless', 'com.apple.iTunes:iTunSMPB'), ('MP4', '©ART', 'Bob', ''), "
+              "('MP4', 'gnre', 'Jazz', '')]\n");
+
+    for (const auto& [file, type] : {std::pair{opus, "ogg"}, std::pair{m4a, "MP4"}}) {
+        RunResult removed = RunTool(dir, {"remove", file, "--type", type});
+        ASSERT_EQ(removed.status, 0) << removed.err;
+    }
+    dump = RunTool(dir, {"dump", "--native", opus, m4a});
+    q = QueryJsonLines(dir, dump.out, "d['native']");
+    EXPECT_EQ(q.out,
+              "{'Ogg': []}\n{'MP4': [{'id': '----', 'value': 'gapless', 'description': "
+              "'com.apple.iTunes:iTunSMPB', 'language': ''}]}\n");
 }
