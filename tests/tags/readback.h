@@ -116,6 +116,23 @@ inline std::string Quote(const std::string& s) {
     return q + "'";
 }
 
+// A command that must succeed; its output.
+inline std::string Must(const std::string& command) {
+    Output out = Run(command);
+    EXPECT_EQ(out.status, 0) << command << "\n" << out.text;
+    return out.text;
+}
+
+// A Python script run by the system interpreter, which has mutagen (the
+// first python3 on PATH may not), with path as its argument; its output.
+inline std::string Python(const std::string& script, const std::string& path) {
+    std::string file = path + ".py";
+    std::ofstream(file) << script << "\n";
+    std::string out = Must("PYTHONIOENCODING=utf-8 /usr/bin/python3 " + Quote(file) + " " + Quote(path));
+    std::remove(file.c_str());
+    return out;
+}
+
 // Checksums of every decoded frame of every audio stream: what a player
 // hears, whatever moved in the file.
 inline std::string Decoded(const std::string& path) {

@@ -7,14 +7,6 @@
 
 namespace tags {
 
-namespace {
-
-bool IsListName(const std::string& name) {
-    return common::equalsNoCase(name, "TIPL") || common::equalsNoCase(name, "TMCL");
-}
-
-}  // namespace
-
 TOggFormatTag::TOggFormatTag() {
     Tag.PaddingSizeToWrite = kTagsLibraryDefaults.PaddingToWrite;
     Tag.ParsePlayTime = kTagsLibraryDefaults.OggParsePlayTime;
@@ -48,17 +40,7 @@ void TOggFormatTag::Convert(TOpusTag& tag, TUnifiedTags& out, bool parseCoverArt
             TMemoryStream image;
             TOpusVorbisCoverArtInfo info;
             if (!tag.GetCoverArtFromFrame(i, image, info)) continue;
-            TUnifiedPicture p;
-            p.Name = f.Name;
-            p.Data = std::move(image.Bytes());
-            p.Description = info.Description;
-            p.MIMEType = info.MIMEType;
-            p.CoverType = info.PictureType;
-            p.Width = info.Width;
-            p.Height = info.Height;
-            p.ColorDepth = info.ColorDepth;
-            p.NoOfColors = info.NoOfColors;
-            out.Pictures.push_back(std::move(p));
+            out.Pictures.push_back(UnifiedPictureOf(info, std::move(image.Bytes()), f.Name));
             continue;
         }
         if (f.Format != otffText) continue;
@@ -86,37 +68,18 @@ void TOggFormatTag::Prepare(const TTags& tags) {
     TUnifiedTags native;
     Convert(Tag, native, true);
     const bool samePictures = SamePictures(tags, native);
-    const TItemListPlan plan(tags, std::move(native));
-    for (int i = Tag.Count(); i-- > 0;)
-        if (plan.Rewrites(i)) Tag.DeleteFrame(i);
-    for (const auto& e : tags.Tags) {
-        if (!plan.Writes(e->Name)) continue;
-        if (TNumberKind kind = TotalKindOf(e->Name); kind != TNumberKind::None && NumberHoldsTotal(tags, kind))
-            continue;
-        if (IsListName(e->Name)) {
-            std::vector<std::string> items;
-            e->GetList(items);
-            Tag.AddFrame(e->Name)->SetList(items);
-        } else {
-            Tag.AddTextFrame(e->Name, e->Value);
-        }
-    }
+    PrepareFields(
+        tags, std::move(native), Tag.Count(), [&](int i) { Tag.DeleteFrame(i); },
+        [&](const TTag& e, const std::vector<std::string>* list) {
+            if (list) Tag.AddFrame(e.Name)->SetList(*list);
+            else Tag.AddTextFrame(e.Name, e.Value);
+        });
 
     if (samePictures) return;
     Tag.DeleteAllCoverArts();
     for (const auto& c : tags.CoverArts) {
-        const std::string& data = c->Stream.Bytes();
-        TOpusVorbisCoverArtInfo info;
-        info.PictureType = c->CoverType;
-        info.MIMEType = MIMETypeToWrite(c->MIMEType, c->PictureFormat, data);
-        info.Description = c->Description;
-        info.Width = c->Width;
-        info.Height = c->Height;
-        info.ColorDepth = c->ColorDepth;
-        info.NoOfColors = c->NoOfColors;
-        info.SizeOfPictureData = static_cast<uint32_t>(data.size());
-        TMemoryStream image(data);
-        Tag.AddCoverArtFrame(&image, info);
+        TMemoryStream image(c->Stream.Bytes());
+        Tag.AddCoverArtFrame(&image, PictureInfoOf(*c));
     }
 }
 

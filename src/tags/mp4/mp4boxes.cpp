@@ -8,6 +8,8 @@ bool ParseBoxes(const std::string& buf, size_t begin, size_t end, std::vector<TB
     out.clear();
     if (end > buf.size() || begin > end) return false;
     for (size_t pos = begin; pos < end;) {
+        // QuickTime may end a list of user data with four zero bytes.
+        if (end - pos == 4 && ReadBE32(buf.data() + pos) == 0) break;
         if (end - pos < 8) return false;
         TBox b;
         b.Offset = pos;
@@ -17,9 +19,9 @@ bool ParseBoxes(const std::string& buf, size_t begin, size_t end, std::vector<TB
             if (end - pos < 16) return false;
             size = ReadBE64(buf.data() + pos + 8);
             b.Header = 16;
-        } else if (size == 0) {
-            size = end - pos;
         }
+        // A size of 0 ("to the end of the file") is for the last top-level
+        // atom only; inside another it would swallow what follows.
         if (size < b.Header || size > end - pos) return false;
         b.Size = static_cast<size_t>(size);
         out.push_back(b);

@@ -20,8 +20,9 @@ struct TBox {
     size_t End() const { return Offset + Size; }
 };
 
-// The atoms between begin and end of buf, in order. A size of 0 means "to
-// end". False when one is shorter than its header or runs past end.
+// The atoms between begin and end of buf, in order (four zero bytes may end
+// the list). False when one is shorter than its header (a size of 0
+// included) or runs past end.
 bool ParseBoxes(const std::string& buf, size_t begin, size_t end, std::vector<TBox>& out);
 // The first atom of that type among boxes, or null.
 const TBox* FindBox(const std::vector<TBox>& boxes, const char* type);

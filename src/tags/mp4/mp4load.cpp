@@ -17,11 +17,12 @@ using mp4::TBox;
 namespace {
 
 // The children of the atom [begin, end) of a stream, from their headers
-// only; false when one runs past end.
+// only, as ParseBoxes takes them; false when one is damaged.
 bool StreamBoxes(TStream& s, int64_t begin, int64_t end, std::vector<mp4::TTopAtom>& out) {
     out.clear();
     for (int64_t pos = begin; pos < end;) {
         uint8_t h[16];
+        if (end - pos == 4 && s.SetPosition(pos) && s.ReadBuffer(h, 4) && ReadBE32(h) == 0) break;
         if (end - pos < 8 || !s.SetPosition(pos) || !s.ReadBuffer(h, 8)) return false;
         mp4::TTopAtom a;
         a.Offset = pos;
@@ -31,8 +32,6 @@ bool StreamBoxes(TStream& s, int64_t begin, int64_t end, std::vector<mp4::TTopAt
             if (end - pos < 16 || !s.ReadBuffer(h + 8, 8)) return false;
             n = ReadBE64(h + 8);
             a.Header = 16;
-        } else if (n == 0) {
-            n = static_cast<uint64_t>(end - pos);
         }
         if (n < static_cast<uint64_t>(a.Header) || n > static_cast<uint64_t>(end - pos)) return false;
         a.Size = static_cast<int64_t>(n);
@@ -153,6 +152,7 @@ bool TMP4Tag::LoadMoov(TStream& s, int64_t begin, int64_t end) {
     std::vector<mp4::TTopAtom> children;
     if (!StreamBoxes(s, begin, end, children)) return false;
     double trackSeconds = 0;
+    bool udtaSeen = false;
     for (const auto& c : children) {
         if (c.Type == "mvhd") {
             std::string m;
@@ -225,7 +225,9 @@ bool TMP4Tag::LoadMoov(TStream& s, int64_t begin, int64_t end) {
             }
         } else if (c.Type == "mvex") {
             FFragmented = true;
-        } else if (c.Type == "udta") {
+        } else if (c.Type == "udta" && !udtaSeen) {
+            // The first one is the one a save replaces.
+            udtaSeen = true;
             std::string udta;
             if (!Content(s, c, udta) || !LoadUdta(udta)) return false;
         }
@@ -240,8 +242,10 @@ bool TMP4Tag::LoadMoov(TStream& s, int64_t begin, int64_t end) {
 bool TMP4Tag::LoadUdta(const std::string& udta) {
     std::vector<TBox> children;
     if (!mp4::ParseBoxes(udta, 0, udta.size(), children)) return false;
+    bool metaSeen = false, xtraSeen = false;
     for (const TBox& c : children) {
-        if (c.Type == "meta") {
+        if (c.Type == "meta" && !metaSeen) {
+            metaSeen = true;
             // QuickTime writes meta without the version and flags of a full atom.
             size_t first = c.ContentBegin();
             bool full = !(c.Size - c.Header >= 8 && udta.compare(first + 4, 4, "hdlr") == 0);
@@ -255,9 +259,11 @@ bool TMP4Tag::LoadUdta(const std::string& udta) {
             if (!mp4::ParseBoxes(udta, first, c.End(), meta)) return false;
             if (const TBox* ilst = mp4::FindBox(meta, "ilst"))
                 if (!LoadIlst(udta.substr(ilst->ContentBegin(), ilst->Size - ilst->Header))) return false;
-        } else if (c.Type == "Xtra" && ParseXtra) {
+        } else if (c.Type == "Xtra" && !xtraSeen) {
+            // Kept as read even when not parsed, so that a save writes it back.
+            xtraSeen = true;
             FXtraRaw = udta.substr(c.Offset, c.Size);
-            if (!LoadXtra(udta.substr(c.ContentBegin(), c.Size - c.Header))) Xtras.clear();
+            if (ParseXtra && !LoadXtra(udta.substr(c.ContentBegin(), c.Size - c.Header))) Xtras.clear();
             FXtraBuilt = BuildXtra();
         }
     }

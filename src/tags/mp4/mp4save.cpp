@@ -74,8 +74,8 @@ bool BuildMeta(const std::string* meta, const Parts& p, std::string& out) {
     if (!mp4::FindBox(children, "hdlr")) content += DefaultHandler();
     bool listDone = false;
     for (const TBox& c : children) {
-        if (IsFree(c.Type) || (c.Type == "ilst" && listDone)) continue;
-        if (c.Type == "ilst") {
+        if (IsFree(c.Type)) continue;
+        if (c.Type == "ilst" && !listDone) {
             content += list;
             listDone = true;
             continue;
@@ -91,9 +91,14 @@ bool BuildUdta(const std::string* udta, const Parts& p, std::string& out) {
     std::vector<TBox> children;
     if (udta && !mp4::ParseBoxes(*udta, 0, udta->size(), children)) return false;
     std::string content;
-    bool metaDone = false;
+    // The first meta and Xtra are the ones a load reads; any others stay.
+    bool metaDone = false, xtraDone = false;
     for (const TBox& c : children) {
-        if (IsFree(c.Type) || c.Type == "Xtra") continue;
+        if (IsFree(c.Type)) continue;
+        if (c.Type == "Xtra" && !xtraDone) {
+            xtraDone = true;
+            continue;
+        }
         if (c.Type == "meta" && !metaDone) {
             const std::string meta = Content(*udta, c);
             std::string built;

@@ -8,6 +8,7 @@
 #include "common/text.h"
 #include "tags/core/bytes.h"
 #include "tags/flac/flacpicture.h"
+#include "tags/flac/vorbiscomment.h"
 #include "tags/ogg/oggvorbisandopustaglibrary.h"
 
 namespace tags {
@@ -117,26 +118,13 @@ bool TOpusTagFrame::GetList(std::vector<std::string>& List) {
     List.clear();
     if (Format != otffText) return false;
     AlreadyParsed = true;
-    std::vector<std::string> lines;
-    const std::string& v = Stream.Bytes();
-    for (size_t start = 0; start < v.size();) {
-        size_t end = v.find("\r\n", start);
-        if (end == std::string::npos) end = v.size();
-        lines.push_back(ValidUtf8(v.substr(start, end - start)));
-        start = end + 2;
-    }
-    for (size_t i = 0; i + 1 < lines.size(); i += 2) List.push_back(lines[i] + "=" + lines[i + 1]);
+    List = CommentListItems(Stream.Bytes());
     return !List.empty();
 }
 
 bool TOpusTagFrame::SetList(const std::vector<std::string>& List) {
-    std::string v;
-    for (const std::string& line : List) {
-        size_t eq = line.find('=');
-        v += line.substr(0, eq) + "\r\n" + (eq == std::string::npos ? std::string() : line.substr(eq + 1)) + "\r\n";
-    }
     Stream.Clear();
-    Stream.Bytes() = std::move(v);
+    Stream.Bytes() = CommentListValue(List);
     Format = otffText;
     return true;
 }
@@ -313,14 +301,8 @@ bool TOpusTag::SetCoverArtFrame(int Index, TStream* PictureStream, const TOpusVo
         PictureStream->SetPosition(pos);
         if (!read) return false;
     }
-    TFlacTagCoverArtInfo info;
-    info.PictureType = CoverArtInfo.PictureType;
+    TOpusVorbisCoverArtInfo info = CoverArtInfo;
     info.MIMEType = common::asciiLower(CoverArtInfo.MIMEType);
-    info.Description = CoverArtInfo.Description;
-    info.Width = CoverArtInfo.Width;
-    info.Height = CoverArtInfo.Height;
-    info.ColorDepth = CoverArtInfo.ColorDepth;
-    info.NoOfColors = CoverArtInfo.NoOfColors;
     std::string block = BuildPictureBlock(info, picture);
     // Without a picture the structure ends after the number of colours.
     if (!PictureStream) block.resize(block.size() - 4);
@@ -337,18 +319,10 @@ bool TOpusTag::GetCoverArtFromFrame(int Index, TStream& PictureStream, TOpusVorb
     const TOpusTagFrame& f = *Frames[static_cast<size_t>(Index)];
     if (!f.IsCoverArt()) return false;
     const std::string bytes = Base64Decode(f.Stream.Bytes());
-    TFlacTagCoverArtInfo info;
     size_t offset = 0;
     std::string picture;
-    if (ParsePictureBlock(bytes, info, &offset)) {
-        CoverArtInfo.PictureType = info.PictureType;
-        CoverArtInfo.MIMEType = info.MIMEType;
-        CoverArtInfo.Description = info.Description;
-        CoverArtInfo.Width = info.Width;
-        CoverArtInfo.Height = info.Height;
-        CoverArtInfo.ColorDepth = info.ColorDepth;
-        CoverArtInfo.NoOfColors = info.NoOfColors;
-        picture = bytes.substr(offset, info.SizeOfPictureData);
+    if (ParsePictureBlock(bytes, CoverArtInfo, &offset)) {
+        picture = bytes.substr(offset, CoverArtInfo.SizeOfPictureData);
     } else if (f.Name == "COVERART" && !bytes.empty()) {
         CoverArtInfo.PictureType = 3;
         CoverArtInfo.MIMEType = GetText("COVERARTMIME");

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tags/core/stream.h"
+#include "tags/flac/flactaglibrary.h"
 #include "tags/flac/oggstream.h"
 
 namespace tags {
@@ -52,16 +53,8 @@ struct TVorbisHeader {
     uint8_t StopFlag = 0;
 };
 
-struct TOpusVorbisCoverArtInfo {
-    uint32_t PictureType = 0;
-    std::string MIMEType;
-    std::string Description;
-    uint32_t Width = 0;
-    uint32_t Height = 0;
-    uint32_t ColorDepth = 0;
-    uint32_t NoOfColors = 0;
-    uint32_t SizeOfPictureData = 0;
-};
+// The fields of the FLAC PICTURE structure a picture field holds.
+using TOpusVorbisCoverArtInfo = TFlacTagCoverArtInfo;
 
 // What the last load found out about the stream.
 struct TOggFileInfo {

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <fstream>
-
 #include "common/files.h"
 #include "support/tempdir.h"
 #include "tags/facade/tagslibrary.h"
@@ -14,23 +12,13 @@
 #include "tags/readback.h"
 
 using namespace tags;
+using readback::Must;
 using readback::Quote;
 
 namespace {
 
-readback::Output Must(const std::string& command) {
-    readback::Output out = readback::Run(command);
-    EXPECT_EQ(out.status, 0) << command << "\n" << out.text;
-    return out;
-}
-
 std::string Mutagen(const std::string& script, const std::string& path) {
-    std::string file = path + ".py";
-    std::ofstream(file) << "import sys, mutagen\nfrom mutagen.mp4 import MP4, MP4Cover, MP4FreeForm\n"
-                        << script << "\n";
-    std::string out = Must("PYTHONIOENCODING=utf-8 /usr/bin/python3 " + Quote(file) + " " + Quote(path)).text;
-    std::remove(file.c_str());
-    return out;
+    return readback::Python("import sys, mutagen\nfrom mutagen.mp4 import MP4, MP4Cover, MP4FreeForm\n" + script, path);
 }
 
 struct Made {
@@ -150,7 +138,7 @@ TEST_F(MP4Interop, WhatWeWriteReadsTheSameElsewhere) {
                     " f['covr'][0].imageformat == MP4Cover.FORMAT_PNG, len(f['covr'][0]))",
                     path),
             "Первый|Second Новая песня (3, 12) Jazz 96 calm True " + std::to_string(common::fileSize(png)) + "\n");
-        const std::string parsley = Must("AtomicParsley " + Quote(path) + " -t").text;
+        const std::string parsley = Must("AtomicParsley " + Quote(path) + " -t");
         for (const char* seen : {"contains: Первый", "contains: Новая песня", "contains: 3 of 12", "contains: Jazz",
                                  "contains: 96", "1 piece of artwork"})
             EXPECT_NE(parsley.find(seen), std::string::npos) << seen << " in\n" << parsley;

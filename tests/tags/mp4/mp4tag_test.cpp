@@ -177,6 +177,8 @@ TEST(MP4Load, DamagedFilesGiveAClearCodeAndSavesLeaveThemAlone) {
         {"an item running past the list", corrupt("\xA9nam", 0, 500), mp4ReadError, mp4ReadError},
         {"a data atom running past its item", corrupt("data", 0, 300), mp4ReadError, mp4ReadError},
         {"a track running past moov", corrupt("trak", 0, 100000), mp4ReadError, mp4ReadError},
+        {"an atom of size 0 inside moov, which would swallow the tag", corrupt("trak", 0, 0), mp4ReadError,
+         mp4ReadError},
         {"cut inside moov", good.substr(0, moovAt + 200), mp4ReadError, mp4ReadError},
         {"a chunk offset outside the file", stcoOutside, mp4Success, mp4stcoFailed},
         {"a chunk offset into moov", intoMoov, mp4Success, mp4stcoFailed},
@@ -337,8 +339,9 @@ TEST(MP4Save, EmptyListAndQuickTimeMeta) {
     EXPECT_NE(after.find(Box("ilst", "")), std::string::npos) << "an empty list is 8 bytes";
     EXPECT_EQ(Load(tag, after), mp4NoTag);
 
-    // QuickTime's meta has no version and flags; it keeps that shape.
-    l.udta = Box("udta", Box("meta", Handler("mdir") + Box("ilst", Text("\xA9nam", "QT"))));
+    // QuickTime's meta has no version and flags; it keeps that shape. Its
+    // user data may end with four zero bytes.
+    l.udta = Box("udta", Box("meta", Handler("mdir") + Box("ilst", Text("\xA9nam", "QT"))) + BE(0, 4));
     ASSERT_EQ(Load(tag, File(l)), mp4Success);
     EXPECT_EQ(tag.GetText("\xA9nam"), "QT");
     tag.SetText("\xA9nam", "QuickTime");
@@ -346,6 +349,30 @@ TEST(MP4Save, EmptyListAndQuickTimeMeta) {
     EXPECT_NE(qt.find(Box("meta", Handler("mdir") + Box("ilst", Text("\xA9nam", "QuickTime")) +
                                       Box("free", std::string(4088, '\0')))),
               std::string::npos);
+}
+
+TEST(MP4Save, WhatALoadDidNotReadIsWrittenBack) {
+    // An Xtra atom read without being parsed, and a second udta after the
+    // first: a load reads the first only, and a save replaces only that.
+    std::string field = BE(0, 4) + BE(8, 4) + "WM/Mood1" + BE(1, 4) + BE(8, 4) + BE(8, 2) + std::string("x\0", 2);
+    tags::WriteBE32(field.data(), static_cast<uint32_t>(field.size()));
+    const std::string xtra = Box("Xtra", field);
+    Layout l;
+    l.moovExtra = Box("udta", Meta(Text("\xA9nam", "First")) + xtra);
+    l.udta = Udta(Text("\xA9nam", "Second"));
+    TMP4Tag tag;
+    tag.ParseXtra = false;
+    ASSERT_EQ(Load(tag, File(l)), mp4Success);
+    EXPECT_EQ(tag.GetText("\xA9nam"), "First");
+    EXPECT_EQ(tag.XtraCount(), 0);
+    tag.SetText("\xA9nam", "Changed");
+    const std::string after = SaveOver(tag, File(l));
+    EXPECT_NE(after.find(xtra), std::string::npos);
+    EXPECT_NE(after.find(l.udta), std::string::npos);
+    TMP4Tag again;
+    ASSERT_EQ(Load(again, after), mp4Success);
+    EXPECT_EQ(again.GetText("\xA9nam"), "Changed");
+    EXPECT_EQ(again.GetTextXtra("WM/Mood1"), "x");
 }
 
 TEST(MP4File, SavesRemovalAndRefusals) {

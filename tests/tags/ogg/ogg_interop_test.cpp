@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <fstream>
-
 #include "common/files.h"
 #include "support/tempdir.h"
 #include "tags/facade/tagslibrary.h"
@@ -13,23 +11,13 @@
 #include "tags/readback.h"
 
 using namespace tags;
+using readback::Must;
 using readback::Quote;
 
 namespace {
 
-readback::Output Must(const std::string& command) {
-    readback::Output out = readback::Run(command);
-    EXPECT_EQ(out.status, 0) << command << "\n" << out.text;
-    return out;
-}
-
-// mutagen belongs to the system interpreter, not to the first python3 on PATH.
 std::string Mutagen(const std::string& script, const std::string& path) {
-    std::string file = path + ".py";
-    std::ofstream(file) << "import sys, base64, mutagen\nfrom mutagen.flac import Picture\n" << script << "\n";
-    std::string out = Must("PYTHONIOENCODING=utf-8 /usr/bin/python3 " + Quote(file) + " " + Quote(path)).text;
-    std::remove(file.c_str());
-    return out;
+    return readback::Python("import sys, base64, mutagen\nfrom mutagen.flac import Picture\n" + script, path);
 }
 
 struct OggInterop : ::testing::Test {
