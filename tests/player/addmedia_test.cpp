@@ -97,6 +97,23 @@ TEST_F(Scan, MeasuresFilesAndLeavesStreamsAndMissingFilesAlone) {
     EXPECT_EQ(decoded, 2);
 }
 
+// The playlist shows the bundled samples by their tags, whatever their
+// tag format.
+TEST_F(Scan, BundledSamplesShowArtistAndTitle) {
+    const std::string samples = ORVELIN_SOURCE_DIR "/resources/samples/";
+    const std::pair<const char*, const char*> cases[] = {
+        {"01 Morning Arpeggio.mp3", "Orvelin Ensemble - Morning Arpeggio"},
+        {"02 Glass Steps.flac", "Orvelin Ensemble - Glass Steps"},
+        {"03 Slow River.ogg", "Nordlys Trio - Slow River"},
+        {"04 Small Hours.opus", "Nordlys Trio - Small Hours"},
+        {"05 Paper Boats.m4a", "Тихий Берег - Бумажные кораблики"},
+    };
+    std::vector<std::string> files;
+    for (const auto& [file, title] : cases) files.push_back(samples + file);
+    auto got = run(files);
+    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(got[static_cast<int>(i)].first, cases[i].second);
+}
+
 TEST_F(Scan, OnlyNewAndChangedFilesAreMeasuredAgain) {
     std::vector<std::string> files;
     for (int i = 0; i < 40; ++i)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Kills orvelin-tags set with SIGKILL in the middle of saves of a 3 MB MP3
-# and a FLAC file, then checks that the song is byte for byte either the old
+# Kills orvelin-tags set with SIGKILL in the middle of saves of a 3 MB MP3,
+# a FLAC, an M4A and an Opus file, then checks that the song is byte for byte either the old
 # or the new file and that nothing else is left in its folder.
 #
 # Kill points are not moments in time but system calls: a run is traced
@@ -24,14 +24,17 @@ trap 'rm -rf "$work"' EXIT
 ff() { ffmpeg -nostdin -v error -y "$@"; }
 ff -f lavfi -i "sine=frequency=440:duration=180" -c:a libmp3lame -b:a 128k -metadata title=Old "$work/song.mp3"
 ff -f lavfi -i "anoisesrc=d=20:c=pink:a=0.3" -ac 2 -c:a flac -metadata title=Old "$work/song.flac"
+ff -f lavfi -i "sine=frequency=440:duration=120" -c:a aac -metadata title=Old "$work/song.m4a"
+ff -f lavfi -i "sine=frequency=440:duration=120" -c:a libopus -metadata title=Old "$work/song.opus"
 
 # A comment too large for any padding makes a save rewrite the file; a new
-# title fits and is written in place.
+# title fits and is written in place (MP3, FLAC) or rewrites too (moov at
+# the end of an M4A has no room, an Opus comment that changes size).
 comment="COMMENT=$(printf 'c%.0s' $(seq 20000))"
 commands=("$comment" "TITLE=New")
 
 failed=0
-for format in mp3 flac; do
+for format in mp3 flac m4a opus; do
   old="$work/song.$format"
   dir="$work/trial"
   song="$dir/song.$format"

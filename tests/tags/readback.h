@@ -1,7 +1,7 @@
 // The check every interop test runs after each save of a real audio file:
 // the audio between the tags is byte for byte what it was, and independent
-// readers take the file: mutagen always, and flac and metaflac, ffprobe or
-// wvunpack where they apply.
+// readers take the file: mutagen always, and flac and metaflac, ffprobe,
+// wvunpack, ogginfo, opusinfo or ffmpeg's decoder where they apply.
 //
 //   const std::string audio = readback::AudioOf(path);   // before the save
 //   ... save ...
@@ -10,6 +10,7 @@
 
 #include "tags/core/bytes.h"
 #include "tags/flac/flacbytes.h"
+#include "tags/ogg/oggvorbisandopustaglibrary.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,33 @@
 #include "support/process.h"
 
 namespace readback {
+
+// The data of every page after the header packets of an Opus, Vorbis or
+// Theora stream (its pages may be renumbered, their data may not change).
+inline std::string OggPacketData(const std::string& b) {
+    tags::TOpusTag tag;
+    tags::TMemoryStream s(b);
+    if (tag.LoadFromStream(s) != tags::oggSuccess) return b;
+    std::string data;
+    for (const flactest::OggPage& p : flactest::Pages(b.substr(static_cast<size_t>(tag.Info.TagEndPos))))
+        data += p.data;
+    return data;
+}
+
+// The payload of every top-level mdat atom of an MP4 file (moov may move
+// it, never change it).
+inline std::string MP4MediaData(const std::string& b) {
+    std::string data;
+    for (size_t pos = 0; pos + 8 <= b.size();) {
+        uint64_t size = tags::ReadBE32(b.data() + pos), header = 8;
+        if (size == 1 && pos + 16 <= b.size()) size = tags::ReadBE64(b.data() + pos + 8), header = 16;
+        if (size == 0) size = b.size() - pos;
+        if (size < header || size > b.size() - pos) break;
+        if (b.compare(pos + 4, 4, "mdat") == 0) data += b.substr(pos + header, size - header);
+        pos += size;
+    }
+    return data;
+}
 
 // The audio of a file's bytes: native FLAC frames after the metadata blocks,
 // the page data of Ogg audio pages, or whatever lies between a leading
@@ -38,7 +66,9 @@ inline std::string AudioOfBytes(std::string b) {
         }
         return b.substr(std::min(pos, b.size()));
     }
-    if (b.compare(0, 4, "OggS") == 0) return flactest::OggAudio(b);
+    if (b.compare(0, 4, "OggS") == 0)
+        return b.size() > 33 && b.compare(29, 4, "FLAC") == 0 ? flactest::OggAudio(b) : OggPacketData(b);
+    if (b.size() > 8 && b.compare(4, 4, "ftyp") == 0) return MP4MediaData(b);
     auto apeAtEnd = [&] { return b.size() >= 32 && b.compare(b.size() - 32, 8, "APETAGEX") == 0; };
     auto stripApe = [&] {
         const auto* f = reinterpret_cast<const uint8_t*>(b.data() + b.size() - 32);
@@ -58,7 +88,39 @@ inline std::string AudioOfBytes(std::string b) {
     return b;
 }
 
-inline std::string AudioOf(const std::string& path) { return AudioOfBytes(testenv::readFile(path)); }
+// A command that must succeed; its output.
+inline std::string Must(const std::string& command) {
+    testenv::Output out = testenv::run(command);
+    EXPECT_EQ(out.status, 0) << command << "\n" << out.out << out.err;
+    return out.out;
+}
+
+// A Python script run by the interpreter that has mutagen, with path as its
+// argument; its output.
+inline std::string Python(const std::string& script, const std::string& path) {
+    std::string file = path + ".py";
+    testenv::writeFile(file, script + "\n");
+    std::string out = Must("PYTHONIOENCODING=utf-8 " + testenv::mutagenPython() + " " + testenv::shellQuote(file) +
+                           " " + testenv::shellQuote(path));
+    std::remove(file.c_str());
+    return out;
+}
+
+// Checksums of every decoded frame of every audio stream: what a player
+// hears, whatever moved in the file.
+inline std::string Decoded(const std::string& path) {
+    return testenv::run("ffmpeg -nostdin -v error -i " + testenv::shellQuote(path) + " -map 0:a -f framemd5 -").out;
+}
+
+// The audio bytes; for MP4 and Ogg Opus, Vorbis or Theora, whose chunks and
+// pages a save may move or renumber, also the decoded audio.
+inline std::string AudioOf(const std::string& path) {
+    std::string b = testenv::readFile(path);
+    const bool moves = (b.size() > 33 && b.compare(0, 4, "OggS") == 0 && b.compare(29, 4, "FLAC") != 0) ||
+                       (b.size() > 8 && b.compare(4, 4, "ftyp") == 0);
+    std::string audio = AudioOfBytes(std::move(b));
+    return moves ? audio + "\n--- decoded ---\n" + Decoded(path) : audio;
+}
 
 // Every tag mutagen finds, one "FORMAT key value" line per item; a file it
 // cannot parse fails the run.
@@ -99,6 +161,14 @@ inline testenv::Output Read(const std::string& path) {
     else if (out.out.find("FILE MP3\n") != std::string::npos)
         checker = "test -z \"$(ffprobe -v error " + shellQuote(path) + " 2>&1)\"";
     else if (out.out.find("FILE WavPack\n") != std::string::npos) checker = "wvunpack -q -v " + shellQuote(path);
+    else if (out.out.find("FILE OggVorbis\n") != std::string::npos ||
+             out.out.find("FILE OggTheora\n") != std::string::npos)
+        checker = "out=$(ogginfo " + shellQuote(path) + " 2>&1) && ! printf '%s' \"$out\" | grep -E 'WARNING|ERROR'";
+    else if (out.out.find("FILE OggOpus\n") != std::string::npos)
+        checker = "out=$(opusinfo " + shellQuote(path) + " 2>&1) && ! printf '%s' \"$out\" | grep -E 'WARNING|ERROR'";
+    else if (out.out.find("FILE MP4\n") != std::string::npos)
+        checker = "test -z \"$(ffmpeg -nostdin -v error -i " + shellQuote(path) +
+                  " -f null - 2>&1)\" && test -z \"$(ffprobe -v error " + shellQuote(path) + " 2>&1)\"";
     if (!checker.empty()) {
         testenv::Output check = testenv::run(checker);
         out.status = check.status;

@@ -8,10 +8,6 @@ namespace tags {
 
 namespace {
 
-bool IsListName(const std::string& name) {
-    return common::equalsNoCase(name, "TIPL") || common::equalsNoCase(name, "TMCL");
-}
-
 bool IsBinaryValue(const std::string& value) { return value.rfind("BINARY", 0) == 0; }
 
 TAPEv2List PairsOf(const std::vector<std::string>& items) {

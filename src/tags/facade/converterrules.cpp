@@ -154,6 +154,53 @@ std::string ListToLines(const std::vector<std::string>& items) {
     return out;
 }
 
+bool IsListName(const std::string& name) {
+    return common::equalsNoCase(name, "TIPL") || common::equalsNoCase(name, "TMCL");
+}
+
+void PrepareFields(const TTags& tags, TUnifiedTags native, int fieldCount, const std::function<void(int)>& deleteField,
+                   const std::function<void(const TTag&, const std::vector<std::string>* list)>& addField) {
+    const TItemListPlan plan(tags, std::move(native));
+    for (int i = fieldCount; i-- > 0;)
+        if (plan.Rewrites(i)) deleteField(i);
+    for (const auto& e : tags.Tags) {
+        if (!plan.Writes(e->Name)) continue;
+        if (TNumberKind kind = TotalKindOf(e->Name); kind != TNumberKind::None && NumberHoldsTotal(tags, kind))
+            continue;
+        std::vector<std::string> items;
+        if (IsListName(e->Name)) e->GetList(items);
+        addField(*e, IsListName(e->Name) ? &items : nullptr);
+    }
+}
+
+TFlacTagCoverArtInfo PictureInfoOf(const TCoverArt& c) {
+    const std::string& data = c.Stream.Bytes();
+    TFlacTagCoverArtInfo info;
+    info.PictureType = c.CoverType;
+    info.MIMEType = MIMETypeToWrite(c.MIMEType, c.PictureFormat, data);
+    info.Description = c.Description;
+    info.Width = c.Width;
+    info.Height = c.Height;
+    info.ColorDepth = c.ColorDepth;
+    info.NoOfColors = c.NoOfColors;
+    info.SizeOfPictureData = static_cast<uint32_t>(data.size());
+    return info;
+}
+
+TUnifiedPicture UnifiedPictureOf(const TFlacTagCoverArtInfo& info, std::string data, std::string name) {
+    TUnifiedPicture p;
+    p.Name = std::move(name);
+    p.Data = std::move(data);
+    p.Description = info.Description;
+    p.MIMEType = info.MIMEType;
+    p.CoverType = info.PictureType;
+    p.Width = info.Width;
+    p.Height = info.Height;
+    p.ColorDepth = info.ColorDepth;
+    p.NoOfColors = info.NoOfColors;
+    return p;
+}
+
 std::string MIMETypeToWrite(const std::string& mimeType, TTagPictureFormat format, const std::string& data) {
     if (!mimeType.empty()) return mimeType;
     if (format == tpfUnknown) format = PicturePointerType(data.data(), data.size());

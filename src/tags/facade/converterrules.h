@@ -7,6 +7,7 @@
 #include "tags/facade/tagtypes.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -15,8 +16,10 @@
 
 namespace tags {
 
+class TCoverArt;
 class TTag;
 class TTags;
+struct TFlacTagCoverArtInfo;
 
 // Track and disc numbers, and the totals that go with them.
 enum class TNumberKind { None, Track, Disc };
@@ -89,6 +92,22 @@ bool SamePictures(const TTags& tags, const TUnifiedTags& native);
 // A list value ("role=person" items) as the facade holds it, lines each
 // ended by CR LF.
 std::string ListToLines(const std::vector<std::string>& items);
+// "TIPL" and "TMCL" (any case): the names whose values are such lists.
+bool IsListName(const std::string& name);
+
+// Formats whose items are NAME=value fields (FLAC and Ogg comments): the
+// fields of every name a save must write again go (deleteField, by index,
+// from the last), and addField writes each of its entries again, with its
+// list items for a list name (null otherwise). A total is not written beside
+// a number that holds its own. native: the fields as GetUnifiedTags gives
+// them, fieldCount: how many fields there are.
+void PrepareFields(const TTags& tags, TUnifiedTags native, int fieldCount, const std::function<void(int)>& deleteField,
+                   const std::function<void(const TTag&, const std::vector<std::string>* list)>& addField);
+
+// A facade picture as a FLAC PICTURE structure describes it, its MIME type
+// filled in when it has none; and back, as a picture of the format.
+TFlacTagCoverArtInfo PictureInfoOf(const TCoverArt& picture);
+TUnifiedPicture UnifiedPictureOf(const TFlacTagCoverArtInfo& info, std::string data, std::string name);
 
 // The MIME type a picture is written with: its own, else the one of its
 // format, detected from the bytes when unknown; TIFF gets none.

@@ -7,14 +7,6 @@
 
 namespace tags {
 
-namespace {
-
-bool IsListName(const std::string& name) {
-    return common::equalsNoCase(name, "TIPL") || common::equalsNoCase(name, "TMCL");
-}
-
-}  // namespace
-
 TFlacFormatTag::TFlacFormatTag() { Tag.PaddingSizeToWrite = kTagsLibraryDefaults.PaddingToWrite; }
 
 int TFlacFormatTag::LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) {
@@ -60,17 +52,7 @@ void TFlacFormatTag::Convert(TFlacTag& tag, TUnifiedTags& out, bool parseCoverAr
         TMemoryStream image;
         TFlacTagCoverArtInfo info;
         if (!tag.GetCoverArt(i, image, info)) continue;
-        TUnifiedPicture p;
-        p.Name = "Cover art " + std::to_string(i + 1);
-        p.Data = std::move(image.Bytes());
-        p.Description = info.Description;
-        p.MIMEType = info.MIMEType;
-        p.CoverType = info.PictureType;
-        p.Width = info.Width;
-        p.Height = info.Height;
-        p.ColorDepth = info.ColorDepth;
-        p.NoOfColors = info.NoOfColors;
-        out.Pictures.push_back(std::move(p));
+        out.Pictures.push_back(UnifiedPictureOf(info, std::move(image.Bytes()), "Cover art " + std::to_string(i + 1)));
     }
 }
 
@@ -85,37 +67,18 @@ void TFlacFormatTag::Prepare(const TTags& tags) {
     TUnifiedTags native;
     Convert(Tag, native, true);
     const bool samePictures = SamePictures(tags, native);
-    const TItemListPlan plan(tags, std::move(native));
-    for (int i = Tag.Count(); i-- > 0;)
-        if (plan.Rewrites(i)) Tag.DeleteFrame(i);
-    for (const auto& e : tags.Tags) {
-        if (!plan.Writes(e->Name)) continue;
-        if (TNumberKind kind = TotalKindOf(e->Name); kind != TNumberKind::None && NumberHoldsTotal(tags, kind))
-            continue;
-        if (IsListName(e->Name)) {
-            std::vector<std::string> items;
-            e->GetList(items);
-            Tag.AddTag(e->Name)->SetList(items);
-        } else {
-            Tag.AddTextTag(e->Name, e->Value);
-        }
-    }
+    PrepareFields(
+        tags, std::move(native), Tag.Count(), [&](int i) { Tag.DeleteFrame(i); },
+        [&](const TTag& e, const std::vector<std::string>* list) {
+            if (list) Tag.AddTag(e.Name)->SetList(*list);
+            else Tag.AddTextTag(e.Name, e.Value);
+        });
 
     if (samePictures) return;
     Tag.DeleteAllCoverArts();
     for (const auto& c : tags.CoverArts) {
-        const std::string& data = c->Stream.Bytes();
-        TFlacTagCoverArtInfo info;
-        info.PictureType = c->CoverType;
-        info.MIMEType = MIMETypeToWrite(c->MIMEType, c->PictureFormat, data);
-        info.Description = c->Description;
-        info.Width = c->Width;
-        info.Height = c->Height;
-        info.ColorDepth = c->ColorDepth;
-        info.NoOfColors = c->NoOfColors;
-        info.SizeOfPictureData = static_cast<uint32_t>(data.size());
-        TMemoryStream image(data);
-        Tag.SetCoverArt(Tag.AddMetaDataCoverArt(nullptr, 0), image, info);
+        TMemoryStream image(c->Stream.Bytes());
+        Tag.SetCoverArt(Tag.AddMetaDataCoverArt(nullptr, 0), image, PictureInfoOf(*c));
     }
 }
 

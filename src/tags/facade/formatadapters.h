@@ -1,5 +1,5 @@
-// The adapters that wire the ID3v1, ID3v2, APEv2 and FLAC units into the
-// facade. Each owns the unit's object (public, for callers that drive the
+// The adapters that wire the ID3v1, ID3v2, APEv2, FLAC, Ogg and MP4 units
+// into the facade. Each owns the unit's object (public, for callers that drive the
 // format directly) and holds that format's converters both ways.
 #pragma once
 
@@ -9,6 +9,8 @@
 #include "tags/flac/flactaglibrary.h"
 #include "tags/id3v1/id3v1library.h"
 #include "tags/id3v2/id3v2library.h"
+#include "tags/mp4/mp4taglibrary.h"
+#include "tags/ogg/oggvorbisandopustaglibrary.h"
 
 namespace tags {
 
@@ -108,6 +110,61 @@ public:
     TAudioAttributes AudioAttributes() const override;
 
     static void Convert(TFlacTag& tag, TUnifiedTags& out, bool parseCoverArts);
+};
+
+class TOggFormatTag final : public TFormatTag {
+public:
+    TOggFormatTag();
+    TOpusTag Tag;
+
+    const char* FormatName() const override { return "Ogg"; }
+    void Clear() override { Tag.Clear(); }
+    bool Loaded() const override { return Tag.Loaded; }
+    int LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) override;
+    int LoadFromStream(TStream& stream, const TFormatLoadOptions&) override { return Tag.LoadFromStream(stream); }
+    int SaveToFile(const std::string& fileName) override { return Tag.SaveToFile(fileName); }
+    int SaveToStream(TStream& stream, bool) override { return Tag.SaveToStream(stream); }
+    int RemoveFromFile(const std::string& fileName) override;
+    bool Assign(const TFormatTag& source) override;
+    int64_t Count() const override { return Tag.Count(); }
+    int64_t TagSize() const override { return Tag.CalculateTagSize(); }
+    void GetUnifiedTags(TUnifiedTags& out, bool parseCoverArts) override { Convert(Tag, out, parseCoverArts); }
+    void DeleteEntry(const TTag& entry) override;
+    void Prepare(const TTags& tags) override;
+    std::vector<TNativeItem> NativeItems() const override;
+    bool DeleteNativeItem(size_t index) override { return Tag.DeleteFrame(static_cast<int>(index)); }
+    TAudioAttributes AudioAttributes() const override;
+
+    static void Convert(TOpusTag& tag, TUnifiedTags& out, bool parseCoverArts);
+};
+
+class TMP4FormatTag final : public TFormatTag {
+public:
+    TMP4FormatTag();
+    TMP4Tag Tag;
+    // Copied from the facade before a save (its MP4KeepPadding).
+    bool KeepPadding = true;
+
+    const char* FormatName() const override { return "MP4"; }
+    void Clear() override { Tag.Clear(); }
+    bool Loaded() const override { return Tag.Loaded(); }
+    int LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) override;
+    int LoadFromStream(TStream& stream, const TFormatLoadOptions& options) override;
+    int SaveToFile(const std::string& fileName) override;
+    int SaveToStream(TStream& stream, bool buffered) override;
+    int RemoveFromFile(const std::string& fileName) override;
+    bool Assign(const TFormatTag& source) override;
+    int64_t Count() const override { return Tag.Count(); }
+    int64_t TagSize() const override { return Tag.CalculateSize(); }
+    void GetUnifiedTags(TUnifiedTags& out, bool parseCoverArts) override { Convert(Tag, out, parseCoverArts); }
+    void DeleteEntry(const TTag& entry) override;
+    void Prepare(const TTags& tags) override;
+    // The items, then the Xtra fields (their names, "Xtra" as description).
+    std::vector<TNativeItem> NativeItems() const override;
+    bool DeleteNativeItem(size_t index) override;
+    TAudioAttributes AudioAttributes() const override;
+
+    static void Convert(TMP4Tag& tag, TUnifiedTags& out, bool parseCoverArts);
 };
 
 }  // namespace tags

@@ -4,16 +4,16 @@
 
 namespace tags {
 
-// MP4, Ogg Vorbis/Opus, WAV and WMA have no unit yet: files read as having
-// no such tag, and saving them writes nothing.
+// WAV and WMA have no unit yet: files read as having no such tag, and saving
+// them writes nothing.
 std::unique_ptr<TFormatTag> CreateFormatTag(TTagType type) {
     switch (type) {
     case ttAPEv2: return std::make_unique<TAPEv2FormatTag>();
     case ttFlac: return std::make_unique<TFlacFormatTag>();
     case ttID3v1: return std::make_unique<TID3v1FormatTag>();
     case ttID3v2: return std::make_unique<TID3v2FormatTag>();
-    case ttMP4: return std::make_unique<TNullFormatTag>("MP4");
-    case ttOpusVorbis: return std::make_unique<TNullFormatTag>("Ogg");
+    case ttMP4: return std::make_unique<TMP4FormatTag>();
+    case ttOpusVorbis: return std::make_unique<TOggFormatTag>();
     case ttWAV: return std::make_unique<TNullFormatTag>("WAV");
     case ttWMA: return std::make_unique<TNullFormatTag>("WMA");
     default: return nullptr;

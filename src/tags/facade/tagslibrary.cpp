@@ -77,6 +77,8 @@ TID3v1Tag* TTags::ID3v1() const { return Unit<TID3v1FormatTag>(ID3v1Tag); }
 TID3v2Tag* TTags::ID3v2() const { return Unit<TID3v2FormatTag>(ID3v2Tag); }
 TAPEv2Tag* TTags::APEv2() const { return Unit<TAPEv2FormatTag>(APEv2Tag); }
 TFlacTag* TTags::Flac() const { return Unit<TFlacFormatTag>(FlacTag); }
+TOpusTag* TTags::Ogg() const { return Unit<TOggFormatTag>(OggVorbisAndOpusTag); }
+TMP4Tag* TTags::MP4() const { return Unit<TMP4FormatTag>(MP4Tag); }
 
 bool TTags::AnyFormatLoaded() const {
     for (TTagType type : kFormatLoadOrder)

@@ -26,6 +26,8 @@ class TFlacTag;
 class TID3v1Tag;
 class TID3v2Frames;
 class TID3v2Tag;
+class TMP4Tag;
+class TOpusTag;
 
 class TTags {
 public:
@@ -74,6 +76,8 @@ public:
     TID3v2Tag* ID3v2() const;
     TAPEv2Tag* APEv2() const;
     TFlacTag* Flac() const;
+    TOpusTag* Ogg() const;
+    TMP4Tag* MP4() const;
 
     // --- Loading: each returns a result code (TTagsResult) ---------------
     int LoadFromFile(const std::string& fileName);

@@ -1,5 +1,6 @@
 #include "tags/flac/oggstream.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -21,7 +22,71 @@ std::array<uint32_t, 256> MakeCrcTable() {
     return t;
 }
 
+// The runs of lacing values between forced page ends.
+std::vector<std::vector<uint8_t>> LacingRuns(const std::vector<int64_t>& sizes, const std::vector<bool>& flushAfter) {
+    std::vector<std::vector<uint8_t>> runs(1);
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        std::vector<uint8_t>& run = runs.back();
+        run.insert(run.end(), static_cast<size_t>(sizes[i] / 255), 255);
+        run.push_back(static_cast<uint8_t>(sizes[i] % 255));
+        if (i + 1 < sizes.size() && i < flushAfter.size() && flushAfter[i]) runs.emplace_back();
+    }
+    return runs;
+}
+
 }  // namespace
+
+TOggPageLayout OggPacketsLayout(const std::vector<int64_t>& packetSizes, const std::vector<bool>& flushAfter) {
+    TOggPageLayout layout;
+    if (packetSizes.empty()) return layout;
+    int64_t data = 0;
+    for (int64_t n : packetSizes) data += n;
+    for (const auto& run : LacingRuns(packetSizes, flushAfter)) {
+        int64_t segments = static_cast<int64_t>(run.size());
+        int64_t pages = (segments + 254) / 255;
+        layout.Pages += static_cast<int>(pages);
+        layout.Bytes += pages * TOggHeader::kFixedSize + segments;
+    }
+    layout.Bytes += data;
+    return layout;
+}
+
+std::string OggPacketsToPages(const std::vector<std::string>& packets, const std::vector<bool>& flushAfter,
+                              const TOggHeader& templateHeader, uint32_t firstPageNumber) {
+    std::vector<int64_t> sizes;
+    std::string data;
+    for (const std::string& p : packets) {
+        sizes.push_back(static_cast<int64_t>(p.size()));
+        data += p;
+    }
+    std::string out;
+    TOggHeader h = templateHeader;
+    std::memcpy(h.ID, "OggS", 4);
+    h.PageNumber = firstPageNumber;
+    size_t pos = 0;
+    bool continued = false;
+    for (const auto& run : LacingRuns(sizes, flushAfter)) {
+        for (size_t first = 0; first < run.size(); first += 255) {
+            size_t count = std::min<size_t>(255, run.size() - first);
+            h.TypeFlag = continued ? 1 : 0;
+            h.Segments = static_cast<uint8_t>(count);
+            std::memcpy(h.LacingValues, run.data() + first, count);
+            bool packetEnds = false;
+            for (size_t i = 0; i < count; ++i) packetEnds = packetEnds || run[first + i] < 255;
+            h.AbsolutePosition = packetEnds ? 0 : ~uint64_t(0);
+            h.Checksum = 0;
+            std::string page = h.Serialize();
+            size_t n = static_cast<size_t>(h.DataSize());
+            page.append(data, pos, n);
+            pos += n;
+            SetOggPageChecksum(page);
+            out += page;
+            continued = run[first + count - 1] == 255;
+            ++h.PageNumber;
+        }
+    }
+    return out;
+}
 
 int64_t TOggHeader::DataSize() const {
     int64_t n = 0;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tags/core/stream.h"
 
@@ -36,6 +37,21 @@ struct TOggHeader {
 uint32_t OggCRC(const void* data, size_t size, uint32_t crc = 0);
 // Recomputes the checksum field of a whole page held in page.
 void SetOggPageChecksum(std::string& page);
+
+// Header packets laid into pages as libogg flushes them: a page holds at
+// most 255 segments, a packet continues on the page where the one before it
+// ended, and a packet marked in flushAfter (and always the last one) ends
+// its page. Pages where a packet ends carry granule position 0, the others
+// -1 (no packet ends there).
+struct TOggPageLayout {
+    int64_t Bytes = 0;
+    int Pages = 0;
+};
+TOggPageLayout OggPacketsLayout(const std::vector<int64_t>& packetSizes, const std::vector<bool>& flushAfter);
+// The pages themselves, with template's version and serial, numbered from
+// firstPageNumber, each with its checksum.
+std::string OggPacketsToPages(const std::vector<std::string>& packets, const std::vector<bool>& flushAfter,
+                              const TOggHeader& templateHeader, uint32_t firstPageNumber);
 
 class TOGGStream {
 public:

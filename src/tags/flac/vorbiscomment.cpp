@@ -35,32 +35,39 @@ bool TVorbisComment::SetText(const std::string& Text) {
     return true;
 }
 
-bool TVorbisComment::GetList(std::vector<std::string>& List) {
-    List.clear();
-    if (Format != vcfText) return false;
-    AlreadyParsed = true;
-    std::vector<std::string> lines;
-    const std::string& v = Stream.Bytes();
-    size_t start = 0;
-    while (start < v.size()) {
+std::vector<std::string> CommentListItems(const std::string& v) {
+    std::vector<std::string> lines, items;
+    for (size_t start = 0; start < v.size();) {
         size_t end = v.find("\r\n", start);
         if (end == std::string::npos) end = v.size();
         lines.push_back(ValidUtf8(v.substr(start, end - start)));
         start = end + 2;
     }
-    for (size_t i = 0; i + 1 < lines.size(); i += 2) List.push_back(lines[i] + "=" + lines[i + 1]);
-    return !List.empty();
+    for (size_t i = 0; i + 1 < lines.size(); i += 2) items.push_back(lines[i] + "=" + lines[i + 1]);
+    return items;
 }
 
-bool TVorbisComment::SetList(const std::vector<std::string>& List) {
+std::string CommentListValue(const std::vector<std::string>& items) {
     std::string v;
-    for (const std::string& line : List) {
+    for (const std::string& line : items) {
         size_t eq = line.find('=');
         v += line.substr(0, eq) + "\r\n";
         v += (eq == std::string::npos ? std::string() : line.substr(eq + 1)) + "\r\n";
     }
+    return v;
+}
+
+bool TVorbisComment::GetList(std::vector<std::string>& List) {
+    List.clear();
+    if (Format != vcfText) return false;
+    AlreadyParsed = true;
+    List = CommentListItems(Stream.Bytes());
+    return !List.empty();
+}
+
+bool TVorbisComment::SetList(const std::vector<std::string>& List) {
     Stream.Clear();
-    Stream.Bytes() = std::move(v);
+    Stream.Bytes() = CommentListValue(List);
     Format = vcfText;
     return true;
 }

@@ -11,6 +11,12 @@ namespace tags {
 
 class TFlacTag;
 
+// A list value as comment fields store it: lines ended by CR LF, alternately
+// a name and a value. Items are "name=value" lines; a last unpaired line is
+// dropped, invalid UTF-8 reads as U+FFFD.
+std::vector<std::string> CommentListItems(const std::string& value);
+std::string CommentListValue(const std::vector<std::string>& items);
+
 enum TVorbisCommentFormat { vcfUnknown = 0, vcfText = 1, vcfBinary = 2 };
 
 class TVorbisComment {

@@ -1,4 +1,6 @@
 #include "tags/cli/cli_test.h"
+#include "tags/mp4/mp4bytes.h"
+#include "tags/ogg/oggbytes.h"
 
 #include <gtest/gtest.h>
 
@@ -120,4 +122,46 @@ TEST(OrvelinTags, SetRemoveAndAddPictureEditTheFile) {
     Output gone = RunTool({"remove", dir.at("missing.mp3")});
     EXPECT_EQ(gone.status, 1);
     EXPECT_NE(gone.err.find("Specified file not found."), std::string::npos) << gone.err;
+}
+
+TEST(OrvelinTags, OggAndMP4ItemsAsTheirFormatsNameThem) {
+    TempDir dir;
+    std::string png = dir.file("cover.png", "\x89PNG\r\n\x1A\n" + std::string(30, 'p'));
+    std::string opus = dir.file("a.opus", oggtest::OpusFile({"ARTIST=Ann", "title=Song"}));
+    mp4test::Layout l;
+    l.udta = mp4test::Box(
+        "udta", mp4test::Meta(
+                    mp4test::Text("\xA9nam", "Title") +
+                    mp4test::Box("trkn", mp4test::Data(0, mp4test::BE(3, 4) + mp4test::BE(12, 2) + mp4test::BE(0, 2))) +
+                    mp4test::Freeform("iTunSMPB", "gapless")));
+    std::string m4a = dir.file("b.m4a", mp4test::File(l));
+
+    Output set = RunTool({"set", opus, "ALBUM=Record"});
+    ASSERT_EQ(set.status, 0) << set.err;
+    Output pic = RunTool({"add-picture", opus, png});
+    ASSERT_EQ(pic.status, 0) << pic.err;
+    set = RunTool({"set", m4a, "ARTIST=Bob", "GENRE=Jazz"});
+    ASSERT_EQ(set.status, 0) << set.err;
+    Output dump = RunTool({"dump", "--native", opus, m4a});
+    ASSERT_EQ(dump.status, 0) << dump.err;
+    Output q = QueryJsonLines(
+        dir, dump.out,
+        "[(f, i['id'], i['value'], i['description']) for f, items in d['native'].items() for i in items]");
+    ASSERT_EQ(q.status, 0) << q.err;
+    EXPECT_EQ(q.out,
+              "[('Ogg', 'ARTIST', 'Ann', ''), ('Ogg', 'TITLE', 'Song', ''), ('Ogg', 'ALBUM', 'Record', ''), "
+              "('Ogg', 'METADATA_BLOCK_PICTURE', 'image/png', '')]\n"
+              "[('MP4', '©nam', 'Title', ''), ('MP4', 'trkn', '3/12', ''), "
+              "('MP4', '----', 'gapless', 'com.apple.iTunes:iTunSMPB'), ('MP4', '©ART', 'Bob', ''), "
+              "('MP4', 'gnre', 'Jazz', '')]\n");
+
+    for (const auto& [file, type] : {std::pair{opus, "ogg"}, std::pair{m4a, "MP4"}}) {
+        Output removed = RunTool({"remove", file, "--type", type});
+        ASSERT_EQ(removed.status, 0) << removed.err;
+    }
+    dump = RunTool({"dump", "--native", opus, m4a});
+    q = QueryJsonLines(dir, dump.out, "d['native']");
+    EXPECT_EQ(q.out,
+              "{'Ogg': []}\n{'MP4': [{'id': '----', 'value': 'gapless', 'description': "
+              "'com.apple.iTunes:iTunSMPB', 'language': ''}]}\n");
 }
