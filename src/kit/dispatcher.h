@@ -2,6 +2,7 @@
 // function here and the UI thread runs it.
 #pragma once
 
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -25,9 +26,13 @@ public:
     void post(std::function<void()> f) override;
     void processMessages() override;
     size_t pending() const;
+    // Blocks until something is queued: a test's gate on a worker's next post,
+    // with no clock involved.
+    void waitForMessages();
 
 private:
     mutable std::mutex mutex_;  // protects queue_
+    std::condition_variable posted_;
     std::deque<std::function<void()>> queue_;
 };
 

@@ -8,6 +8,7 @@
 #include "kit/dialogs.h"
 #include "kit/dispatcher.h"
 #include "kit/form.h"
+#include "platform/desktop.h"
 
 namespace orvelin::qt {
 
@@ -26,6 +27,14 @@ public:
     std::vector<std::string> OpenFiles(const ui::TFileDialogOptions& options) override;
     std::optional<std::string> SaveFile(const ui::TFileDialogOptions& options) override;
     std::optional<std::string> SelectFolder(const std::string& title, const std::string& startFolder) override;
+};
+
+// The file manager over the session bus (org.freedesktop.FileManager1, else
+// xdg-open on the folder) and the clipboard, in the forms file managers paste.
+class QtDesktop : public platform::Desktop {
+public:
+    bool ShowInFileManager(const std::string& path) override;
+    bool CopyFilesToClipboard(const std::vector<std::string>& paths) override;
 };
 
 // "Desc|*.mp3;*.flac|Other|*.ogg" as Qt's "Desc (*.mp3 *.flac);;Other (*.ogg)".
