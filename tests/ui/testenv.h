@@ -7,6 +7,7 @@
 #include <string>
 
 #include "kit/fakes.h"
+#include "platform/fake/fakedesktop.h"
 #include "platform/fake/fakesystem.h"
 #include "support/tempdir.h"
 #include "ui/program.h"
@@ -38,10 +39,12 @@ struct Env {
 struct Session {
     ui::TestApplication t;
     platform::FakeSingleInstance instance;
+    platform::FakeDesktop desktop;
     ui::TProgram program;
     Session(Env& env, std::vector<std::string> args = {})
         : instance(env.held), program(t.app, env.system, instance, std::move(args)) {
         program.AudioDevice = audio::DEVICE_NOSOUND;
+        program.Desktop = &desktop;
     }
     ui::TProgram::TStartResult start() { return program.Start(); }
     ui::TForm1& form() { return *program.Form1; }
