@@ -134,9 +134,8 @@ bool openFolder(const QString& folder) {
 bool QtDesktop::ShowInFileManager(const std::string& path) {
     const QString file = toQ(path);
     const QString folder = QFileInfo(file).absolutePath();
-    QDBusConnection bus = QDBusConnection::sessionBus();
     const QString service = QStringLiteral("org.freedesktop.FileManager1");
-    QDBusConnectionInterface* names = bus.isConnected() ? bus.interface() : nullptr;
+    QDBusConnectionInterface* names = bus_.isConnected() ? bus_.interface() : nullptr;
     // The file manager may not run yet; the bus starts it when it can be activated.
     bool reachable = names && (names->isServiceRegistered(service).value() ||
                                names->activatableServiceNames().value().contains(service));
@@ -145,7 +144,7 @@ bool QtDesktop::ShowInFileManager(const std::string& path) {
                                                        service, QStringLiteral("ShowItems"));
     call << QStringList{QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()).toString()} << QString();
     // The answer comes later; the window does not wait for a file manager to start.
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), qApp);
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), qApp);
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [folder](QDBusPendingCallWatcher* w) {
         if (w->isError()) {
             common::log::info(kDesktopSource, "the file manager did not show the file (", fromQ(w->error().message()),

@@ -59,6 +59,8 @@ TForm9::TForm9(TApplication& app, TForm1& form1) : TForm(app, "Form9"), form1_(f
     PanelButtons.Height.set(42);
     Button1.Align.set(TAlign::alRight);
     Button1.Width.set(100);
+    PanelButtonsMargin.Align.set(TAlign::alRight);
+    PanelButtonsMargin.Width.set(8);
     Button1.Default.set(true);
     ListViewPLManager.Align.set(TAlign::alClient);
     ListViewPLManager.Columns.set({

@@ -19,6 +19,7 @@ public:
 
     TPanel PanelButtons{this, "PanelButtons"};
     TButton Button1{&PanelButtons, "Button1", "&Ok"};
+    TPanel PanelButtonsMargin{&PanelButtons, "PanelButtonsMargin"};  // keeps the button off the edge
     TListView ListViewPLManager{this, "ListViewPLManager"};
     TPopupMenu PopupMenuPLManager{this, "PopupMenuPLManager"};
     TMenuItem MenuPLUpdate{this, "MenuPLUpdate", "Обновить"};
