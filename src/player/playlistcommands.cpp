@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <numeric>
-#include <unordered_map>
 
 #include "common/text.h"
 #include "player/duration.h"
@@ -29,14 +28,38 @@ bool sameFileOrNotTwoFiles(const std::string& a, const std::string& b) {
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
+// One column of every row lower-cased, side by side in one buffer: no
+// allocation per row.
+class LowerKeys {
+public:
+    LowerKeys(const ui::TStringGrid& grid, int col) : start_(size_t(grid.RowCount()) + 1, 0) {
+        for (int r = 0; r < grid.RowCount(); ++r) {
+            start_[size_t(r)] = text_.size();
+            const std::string& cell = grid.Cell(col, r);
+            if (std::all_of(cell.begin(), cell.end(), [](char c) { return (c & 0x80) == 0; })) {
+                for (char c : cell) text_.push_back(c >= 'A' && c <= 'Z' ? char(c + 32) : c);
+            } else {
+                text_ += common::toLower(cell);
+            }
+        }
+        start_.back() = text_.size();
+    }
+    std::string_view operator[](int r) const {
+        return std::string_view(text_).substr(start_[size_t(r)], start_[size_t(r) + 1] - start_[size_t(r)]);
+    }
+
+private:
+    std::string text_;
+    std::vector<size_t> start_;
+};
+
 }  // namespace
 
 TRowOrder OrderByTitle(const ui::TStringGrid& grid) {
-    // Lower-cased once per row; byte order of UTF-8 is code-point order.
-    std::vector<std::string> keys(size_t(grid.RowCount()));
-    for (int r = 0; r < grid.RowCount(); ++r) keys[size_t(r)] = common::toLower(grid.Cell(colTitle, r));
+    // Byte order of UTF-8 is code-point order.
+    LowerKeys keys(grid, colTitle);
     TRowOrder order = identity(grid.RowCount());
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return keys[size_t(a)] < keys[size_t(b)]; });
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return keys[a] < keys[b]; });
     return order;
 }
 
@@ -58,13 +81,8 @@ TRowOrder ShuffledOrder(int rows, std::mt19937& random) {
 }
 
 void ApplyRowOrder(ui::TStringGrid& grid, const TRowOrder& order) {
-    const int cols = grid.ColCount();
-    std::vector<std::string> cells;
-    cells.reserve(order.size() * size_t(cols));
-    for (int from : order)
-        for (int c = 0; c < cols; ++c) cells.push_back(grid.Cell(c, from));
     int row = grid.Row();
-    grid.SetContent(static_cast<int>(order.size()), std::move(cells));
+    grid.PermuteRows(order);
     // The selection stays on its entry.
     if (int moved = MapRow(MapOfOrder(order), row); moved >= 0) grid.SetRow(moved);
 }
@@ -102,20 +120,28 @@ void RemapRowLines(TLines& lines, const TRowMap& map) {
 }
 
 std::vector<bool> DuplicateRows(const ui::TStringGrid& grid) {
-    std::vector<bool> remove(size_t(grid.RowCount()), false);
-    // Lower-cased location -> the locations kept under it (one, unless two
-    // files differ only in case).
-    std::unordered_map<std::string, std::vector<int>> kept;
-    kept.reserve(size_t(grid.RowCount()));
-    for (int r = grid.RowCount() - 1; r >= 0; --r) {
+    const int rows = grid.RowCount();
+    std::vector<bool> remove(size_t(rows), false);
+    LowerKeys key(grid, colLocation);
+
+    // The rows kept so far, in an open table by key. Several rows may share a
+    // key when they are files that differ only in case; each is looked at.
+    size_t capacity = 16;
+    while (capacity < size_t(rows) * 2) capacity *= 2;
+    std::vector<int> table(capacity, -1);
+    for (int r = rows - 1; r >= 0; --r) {
         const std::string& location = grid.Cell(colLocation, r);
-        std::vector<int>& same = kept[common::toLower(location)];
-        bool duplicate = std::any_of(same.begin(), same.end(), [&](int k) {
-            const std::string& other = grid.Cell(colLocation, k);
-            return other == location || sameFileOrNotTwoFiles(other, location);
-        });
+        std::string_view k = key[r];
+        size_t at = std::hash<std::string_view>{}(k) & (capacity - 1);
+        bool duplicate = false;
+        for (; table[at] >= 0 && !duplicate; at = (at + 1) & (capacity - 1)) {
+            int kept = table[at];
+            if (key[kept] != k) continue;
+            const std::string& other = grid.Cell(colLocation, kept);
+            duplicate = other == location || sameFileOrNotTwoFiles(other, location);
+        }
         if (duplicate) remove[size_t(r)] = true;
-        else same.push_back(r);
+        else table[at] = r;
     }
     return remove;
 }

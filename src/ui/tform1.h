@@ -403,6 +403,10 @@ public:
     // Empties the search box: the whole playlist again, the selected entry kept.
     void EndSearchFilter();
     bool Filtering() const { return filtering_; }
+    // What the last command left for later: its save (written on the next
+    // turn of the UI thread, and at the latest before anything changes or
+    // replaces the rows) and the size and duration panels, counted on a worker.
+    bool CommandsPending() const;
     // The tool buttons' menu flags cleared and the buttons up.
     void ReleaseToolButtons();
 
@@ -520,6 +524,17 @@ private:
     void removeRow(int row);
     void afterRowRemoval();
     void saveCurrentPlaylist();
+    // The change made to the grid, and to the backup as well when it held
+    // the same rows (far cheaper than a copy); else the backup becomes a copy.
+    void changeRows(const std::function<void(TStringGrid&)>& change);
+    void saveSoon();
+    void flushPendingSave();
+    void refreshTotalsSoon();
+    std::string pendingSave_;  // the playlist file a save is due for
+    struct TTotalsJob;
+    std::shared_ptr<TTotalsJob> totals_;
+    // Posted continuations of the commands run only while the window lives.
+    std::shared_ptr<char> commandsAlive_ = std::make_shared<char>();
     // Whether the row's location is a stream URL or an existing file.
     bool selectedStream(std::string& location);
     bool selectedFile(std::string& location);

@@ -6,12 +6,15 @@
 // that plays) follow their entries through every change of order or removal,
 // so that Previous and the random order still name the entries they named.
 #include <algorithm>
+#include <thread>
 
 #include "common/files.h"
 #include "common/log.h"
 #include "common/text.h"
 #include "player/m3u.h"
 #include "player/playlistcommands.h"
+#include "player/playlistgrid.h"
+#include "player/workerlink.h"
 #include "ui/tform1.h"
 
 namespace ui {
@@ -126,6 +129,63 @@ void TForm1::saveCurrentPlaylist() {
     if (std::string file = CurrentPlaylistFile(); !file.empty()) SaveList(file);
 }
 
+void TForm1::changeRows(const std::function<void(TStringGrid&)>& change) {
+    bool same = !filtering_ && StringGrid1.SameCells(StringGrid2);
+    change(StringGrid1);
+    if (same) change(StringGrid2);
+    else CopyStringGrid();
+}
+
+// Writing a large playlist takes a while: the command's own turn ends first,
+// so that the window shows the change and answers meanwhile.
+void TForm1::saveSoon() {
+    pendingSave_ = CurrentPlaylistFile();
+    if (pendingSave_.empty()) return;
+    std::weak_ptr<char> alive = commandsAlive_;
+    Application().dispatcher().post([this, alive] {
+        if (!alive.expired()) flushPendingSave();
+    });
+}
+
+void TForm1::flushPendingSave() {
+    if (pendingSave_.empty()) return;
+    SaveList(std::exchange(pendingSave_, std::string()));
+}
+
+// Every file of the playlist is looked at: a worker counts, on its own copy of
+// the locations and durations, and the panels take its result unless the rows
+// changed again meanwhile (then a newer count is on its way).
+struct TForm1::TTotalsJob {
+    std::shared_ptr<player::TWorkerLink> link = std::make_shared<player::TWorkerLink>();
+    std::thread thread;
+    ~TTotalsJob() {
+        link->Cancel();
+        if (thread.joinable()) thread.join();
+    }
+};
+
+void TForm1::refreshTotalsSoon() {
+    auto rows = std::make_shared<std::vector<player::TTotalsRow>>();
+    rows->reserve(size_t(StringGrid1.RowCount()));
+    for (int r = 0; r < StringGrid1.RowCount(); ++r)
+        rows->push_back({StringGrid1.Cell(player::colLocation, r), StringGrid1.Cell(player::colDuration, r)});
+    totals_.reset();  // an older count is out of date
+    totals_ = std::make_shared<TTotalsJob>();
+    std::shared_ptr<player::TWorkerLink> link = totals_->link;
+    Dispatcher& ui = Application().dispatcher();
+    totals_->thread = std::thread([this, rows, link, &ui] {
+        player::TPlaylistTotals totals = player::PlaylistTotals(*rows, link->stop);
+        if (link->stop) return;
+        player::PostUnlessCancelled(ui, link, [this, totals] {
+            StatusBarInfo.SetPanelText(1, player::SizeText(totals));
+            StatusBarInfo.SetPanelText(2, player::DurationText(totals));
+            totals_.reset();
+        });
+    });
+}
+
+bool TForm1::CommandsPending() const { return !pendingSave_.empty() || totals_ != nullptr; }
+
 void TForm1::remapRows(const std::vector<int>& map) {
     player::RemapRowLines(MemoPlayHistory, map);
     player::RemapRowLines(MemoRandomSong, map);
@@ -135,27 +195,28 @@ void TForm1::remapRows(const std::vector<int>& map) {
 }
 
 void TForm1::reorderRows(const std::vector<int>& order, bool renumber) {
-    player::ApplyRowOrder(StringGrid1, order);
+    // The backup and the file take the new order too, so that the search
+    // filter and the next start show it.
+    changeRows([&](TStringGrid& grid) {
+        player::ApplyRowOrder(grid, order);
+        if (renumber) player::TracksNumberSG(grid);
+    });
     remapRows(player::MapOfOrder(order));
-    if (renumber) TracksNumberSG();
     RandomSongSG();
-    // The backup and the file take the new order at once, so that the search
-    // filter and the next start show it too.
-    CopyStringGrid();
-    saveCurrentPlaylist();
+    saveSoon();
 }
 
 void TForm1::removeRow(int row) {
     std::vector<bool> remove(size_t(StringGrid1.RowCount()), false);
     remove[size_t(row)] = true;
     remapRows(player::MapOfRemoval(remove));
-    StringGrid1.DeleteRow(row);
+    changeRows([row](TStringGrid& grid) { grid.DeleteRow(row); });
     // The entry that followed takes the removed one's place and the selection.
     if (row < StringGrid1.RowCount()) StringGrid1.SetRow(row);
 }
 
 void TForm1::afterRowRemoval() {
-    saveCurrentPlaylist();
+    saveSoon();
     TracksNumberSG();
     SongNumberSG();
     SizeTrackSG();
@@ -237,23 +298,20 @@ void TForm1::DeleteFileFromDiskMenuClick() {
 void TForm1::DeleteNonExistentMenuClick() {
     if (!readyToEdit() || !confirm(LangQuestionDelNotFile)) return;
     setPlaylistBusy(true);
-    DeleteEmptyRowTrak();
+    std::vector<bool> dead = player::DeadRows(StringGrid1);
+    playingRow_ = player::MapRow(player::MapOfRemoval(dead), playingRow_);
+    changeRows([&](TStringGrid& grid) {
+        grid.DeleteRows(dead);
+        player::TracksNumberSG(grid);
+    });
     setPlaylistBusy(false);
-    // The playing entry moved up by the rows that went above it.
-    if (playingRow_ >= 0) {
-        int found = -1;
-        for (int r = std::min(playingRow_, StringGrid1.RowCount() - 1); r >= 0 && found < 0; --r)
-            if (StringGrid1.Cell(player::colLocation, r) == playingLocation_) found = r;
-        playingRow_ = found;
-    }
-    TracksNumberSG();
-    RefreshStatistics();
+    SongNumberSG();
     MemoPlayHistory.clear();
     SaveSong();
     RandomSongSG();
-    CopyStringGrid();
     TrimWorkingSet();
-    saveCurrentPlaylist();
+    saveSoon();
+    refreshTotalsSoon();
 }
 
 void TForm1::DeleteDuplicatesMenuClick() {
@@ -263,7 +321,10 @@ void TForm1::DeleteDuplicatesMenuClick() {
     std::vector<int> map = player::MapOfRemoval(remove);
     int selected = StringGrid1.Row();
     playingRow_ = player::MapRow(map, playingRow_);
-    StringGrid1.DeleteRows(remove);
+    changeRows([&](TStringGrid& grid) {
+        grid.DeleteRows(remove);
+        player::TracksNumberSG(grid);
+    });
     // The selection stays on its entry, or on the first that stays after it.
     for (int r = std::max(selected, 0); r < int(map.size()); ++r) {
         if (map[size_t(r)] >= 0) {
@@ -273,14 +334,13 @@ void TForm1::DeleteDuplicatesMenuClick() {
     }
     StatusBarInfo.SetPanelText(3, "");
     setPlaylistBusy(false);
-    TracksNumberSG();
-    RefreshStatistics();
+    SongNumberSG();
     MemoPlayHistory.clear();
     SaveSong();
     RandomSongSG();
-    CopyStringGrid();
     TrimWorkingSet();
-    saveCurrentPlaylist();
+    saveSoon();
+    refreshTotalsSoon();
 }
 
 void TForm1::ClearlistMenuClick() {
@@ -327,7 +387,7 @@ void TForm1::SearchBox1Change() {
     int entry = StringGrid1.Row();
     if (!filtering_) {
         // The grid is the playlist until now; from here the backup holds it.
-        CopyStringGrid();
+        if (!StringGrid1.SameCells(StringGrid2)) CopyStringGrid();
         std::vector<std::string> first = StringGrid2.RowCells(0);
         bool nothing = StringGrid2.RowCount() == 0 ||
                        (StringGrid2.RowCount() == 1 &&
@@ -348,6 +408,8 @@ void TForm1::SearchBox1Change() {
 
 void TForm1::EndSearchFilter() {
     if (!SearchBox1.Text().empty()) SearchBox1.Text.set("");
+    // What replaces or changes the rows next starts after the last save.
+    flushPendingSave();
 }
 
 // --- The row commands -------------------------------------------------------------

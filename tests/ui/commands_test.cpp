@@ -37,6 +37,18 @@ TEST_F(Editing, SortingKeepsTheEntriesTheHistoryNamesAndSavesTheNewOrder) {
     EXPECT_EQ(app::LoadLines(env.userDir() + "Config/song.ini").value_or(std::vector<std::string>{}),
               f->MemoPlayHistory);
 
+    // A save that is due is written before another playlist takes the grid.
+    f->SortbyNameMenu.Click();
+    env.dir.file("config/Orvelin Project/Orvelin/Playlist/Other.m3u", testenv::m3u({a}));
+    f->UpdatePlayList();
+    f->ComboBox_Playlist.SelectText("Other");
+    f->ComboBox_PlaylistChange();
+    EXPECT_EQ(column(3), std::vector<std::string>{a});
+    EXPECT_EQ(savedColumn(1), (std::vector<std::string>{"a", "B", "C"}));
+    EXPECT_EQ(saved("Other").size(), 1u);
+    f->ComboBox_Playlist.SelectText("default");
+    f->ComboBox_PlaylistChange();
+
     // A shuffle moves the numbers with their rows.
     Rows before = testenv::rowsOf(f->StringGrid1);
     f->SortRandomlyMenu.Click();
@@ -137,9 +149,10 @@ TEST_F(Editing, DeadRowsGoStreamsStayAndOfDuplicatesTheLastStays) {
     f->DeleteNonExistentMenu.Click();
     EXPECT_EQ(lastQuestion(), "Операция необратима. Вы действительно хотите удалить несуществующие треки?");
     EXPECT_EQ(column(1), (std::vector<std::string>{"a", "c", "x last", "Radio again"}));
-    EXPECT_EQ(savedColumn(1), column(1));
     EXPECT_EQ(f->StatusBarInfo.PanelText(0), "4");
     EXPECT_EQ(column(1, &f->StringGrid2), column(1));
+    EXPECT_EQ(savedColumn(1), column(1));
+    EXPECT_EQ(f->StatusBarInfo.PanelText(2), "00:00:00:03");  // counted on a worker: three files of a second
 }
 
 TEST_F(Editing, ClearingTheHistoryAndTheList) {

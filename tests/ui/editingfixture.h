@@ -38,8 +38,9 @@ struct Editing : testenv::OfflinePlayer {
         for (int r = 0; r < g->RowCount(); ++r) out.push_back(g->Cell(col, r));
         return out;
     }
-    // The playlist file as the reader gives it back.
+    // The playlist file as the reader gives it back, once what was due is written.
     Rows saved(const std::string& playlist = "default") {
+        settle();
         ui::TestApplication scratch;  // the reader's grid is no window of the program
         testenv::GridHost host{scratch.app};
         player::M3UToStringGridAdvanced(env.playlistDir() + playlist + ".m3u", host.Grid);
@@ -50,11 +51,13 @@ struct Editing : testenv::OfflinePlayer {
         for (const auto& row : saved()) out.push_back(row[size_t(col)]);
         return out;
     }
-    // Lets a running tag scan finish: each wait ends with a post of its workers.
+    // Runs what the commands left for later and lets a running tag scan or
+    // count finish: each wait ends with a post of their workers.
     void settle() {
-        while (f->Adding()) {
-            run->t.dispatcher.waitForMessages();
+        for (;;) {
             run->t.dispatcher.processMessages();
+            if (!f->Adding() && !f->CommandsPending()) return;
+            run->t.dispatcher.waitForMessages();
         }
     }
     std::string lastQuestion() { return dialogs().calls.empty() ? "" : dialogs().calls.back().text; }
