@@ -409,6 +409,8 @@ public:
     bool CommandsPending() const;
     // The tool buttons' menu flags cleared and the buttons up.
     void ReleaseToolButtons();
+    // No rows, no history, no random order (both files saved), the panels at zero.
+    void EmptyPlaylist();
 
     // Column 1 takes the width that columns 0 and 2 and the scroll bar leave.
     void FormResize();
@@ -522,6 +524,8 @@ private:
     void remapRows(const std::vector<int>& map);
     void reorderRows(const std::vector<int>& order, bool renumber);
     void removeRow(int row);
+    // Removes the flagged rows at once, with what follows every such removal.
+    void removeRows(const std::vector<bool>& remove);
     void afterRowRemoval();
     void saveCurrentPlaylist();
     // The change made to the grid, and to the backup as well when it held

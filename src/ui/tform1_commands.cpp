@@ -297,27 +297,16 @@ void TForm1::DeleteFileFromDiskMenuClick() {
 
 void TForm1::DeleteNonExistentMenuClick() {
     if (!readyToEdit() || !confirm(LangQuestionDelNotFile)) return;
-    setPlaylistBusy(true);
-    std::vector<bool> dead = player::DeadRows(StringGrid1);
-    playingRow_ = player::MapRow(player::MapOfRemoval(dead), playingRow_);
-    changeRows([&](TStringGrid& grid) {
-        grid.DeleteRows(dead);
-        player::TracksNumberSG(grid);
-    });
-    setPlaylistBusy(false);
-    SongNumberSG();
-    MemoPlayHistory.clear();
-    SaveSong();
-    RandomSongSG();
-    TrimWorkingSet();
-    saveSoon();
-    refreshTotalsSoon();
+    removeRows(player::DeadRows(StringGrid1));
 }
 
 void TForm1::DeleteDuplicatesMenuClick() {
     if (!readyToEdit() || !confirm(LangQuestionCleanDup)) return;
+    removeRows(player::DuplicateRows(StringGrid1));
+}
+
+void TForm1::removeRows(const std::vector<bool>& remove) {
     setPlaylistBusy(true);
-    std::vector<bool> remove = player::DuplicateRows(StringGrid1);
     std::vector<int> map = player::MapOfRemoval(remove);
     int selected = StringGrid1.Row();
     playingRow_ = player::MapRow(map, playingRow_);
@@ -335,6 +324,7 @@ void TForm1::DeleteDuplicatesMenuClick() {
     StatusBarInfo.SetPanelText(3, "");
     setPlaylistBusy(false);
     SongNumberSG();
+    // The numbers of the history name rows that moved.
     MemoPlayHistory.clear();
     SaveSong();
     RandomSongSG();
@@ -345,10 +335,15 @@ void TForm1::DeleteDuplicatesMenuClick() {
 
 void TForm1::ClearlistMenuClick() {
     if (!readyToEdit() || !confirm(LangQuestionCleanList)) return;
+    EmptyPlaylist();
+    saveCurrentPlaylist();
+    CopyStringGrid();
+}
+
+void TForm1::EmptyPlaylist() {
     StringGrid1.ClearCells();
     StringGrid1.SetRowCount(0);
     playingRow_ = -1;
-    saveCurrentPlaylist();
     MemoPlayHistory.clear();
     MemoRandomSong.clear();
     SaveSong();
@@ -356,7 +351,6 @@ void TForm1::ClearlistMenuClick() {
     StatusBarInfo.SetPanelText(0, "0");
     StatusBarInfo.SetPanelText(2, "00:00:00:00");
     StatusBarInfo.SetPanelText(1, "0 b");
-    CopyStringGrid();
 }
 
 void TForm1::ClearHistoryMenuClick() {

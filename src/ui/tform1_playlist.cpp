@@ -58,15 +58,7 @@ void TForm1::AddPlaylist() {
     ComboBox_Playlist.Add(name);
     ComboBox_Playlist.SelectIndex(player::IndexOfPlaylist(ComboBox_Playlist, name));
 
-    StringGrid1.ClearCells();
-    StringGrid1.SetRowCount(0);
-    MemoPlayHistory.clear();
-    MemoRandomSong.clear();
-    SaveSong();
-    SaveSongRandom();
-    StatusBarInfo.SetPanelText(0, "0");
-    StatusBarInfo.SetPanelText(2, "00:00:00:00");
-    StatusBarInfo.SetPanelText(1, "0 b");
+    EmptyPlaylist();
 
     std::string file = folder + name + ".m3u";
     SaveList(file);

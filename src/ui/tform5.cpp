@@ -7,13 +7,13 @@
 #include "common/log.h"
 #include "player/duration.h"
 #include "player/m3u.h"
+#include "ui/smallwindow.h"
 #include "ui/tform1.h"
 
 namespace ui {
 
 namespace {
 constexpr const char* kOption = "Option";
-constexpr uint16_t kKeyEnter = 0x0D, kKeyEscape = 0x1B;
 // The bar counts in thousandths, so that any file size fits it.
 constexpr int kProgressSteps = 1000;
 
@@ -25,14 +25,9 @@ int progressOf(int64_t done, int64_t total) {
 
 TForm5::TForm5(TApplication& app, TForm1& form1) : TForm(app, "Form5"), form1_(form1) {
     Caption.set("Копирование файла");
-    ClientWidth.set(379);
-    ClientHeight.set(231);
-    MinWidth.set(379);
-    MinHeight.set(231);
-    BorderStyle.set(TFormBorderStyle::bsSingle);
-    Position.set(TPosition::poDesktopCenter);
-    FormStyle.set(TFormStyle::fsStayOnTop);
-    KeyPreview.set(true);
+    MakeSmallWindow(*this, 379, 231, [this] {
+        if (ButtonCopyFile.Enabled()) ButtonCopyFileClick();
+    });
     RuntimeTextComponents = {"LabelProcessCopy1", "LabelSizeCopy1"};
 
     Label1.SetBounds(8, 8, 363, 16);
@@ -56,15 +51,6 @@ TForm5::TForm5(TApplication& app, TForm1& form1) : TForm(app, "Form5"), form1_(f
     OnClose = [this] { FormClose(); };
     EditFolderPath.OnClick = [this] { EditFolderPathClick(); };
     ButtonCopyFile.OnClick = [this] { ButtonCopyFileClick(); };
-    OnShortCut = [this](uint16_t key, TShiftState, bool& handled) {
-        if (key == kKeyEnter) {
-            handled = true;
-            if (ButtonCopyFile.Enabled()) ButtonCopyFileClick();
-        } else if (key == kKeyEscape) {
-            handled = true;
-            Close();
-        }
-    };
     form1.OnCopyTo = [this] { Show(); };
 }
 

@@ -2,24 +2,18 @@
 
 #include "common/text.h"
 #include "player/m3u.h"
+#include "ui/smallwindow.h"
 #include "ui/tform1.h"
 
 namespace ui {
 
-namespace {
-constexpr uint16_t kKeyEnter = 0x0D, kKeyEscape = 0x1B;
-}  // namespace
-
 TForm6::TForm6(TApplication& app, TForm1& form1) : TForm(app, "Form6"), form1_(form1) {
     Caption.set("Редактор URL");
-    ClientWidth.set(379);
-    ClientHeight.set(151);
-    MinWidth.set(379);
-    MinHeight.set(151);
-    BorderStyle.set(TFormBorderStyle::bsSingle);
-    Position.set(TPosition::poDesktopCenter);
-    FormStyle.set(TFormStyle::fsStayOnTop);
-    KeyPreview.set(true);
+    // Enter presses whichever of the two buttons shows.
+    MakeSmallWindow(*this, 379, 151, [this] {
+        if (ButtonEditURL.Visible()) ButtonEditURLClick();
+        else ButtonAddURLClick();
+    });
 
     Label1.SetBounds(8, 8, 363, 16);
     EditURLTitle.SetBounds(8, 26, 363, 24);
@@ -34,16 +28,6 @@ TForm6::TForm6(TApplication& app, TForm1& form1) : TForm(app, "Form6"), form1_(f
 
     ButtonAddURL.OnClick = [this] { ButtonAddURLClick(); };
     ButtonEditURL.OnClick = [this] { ButtonEditURLClick(); };
-    OnShortCut = [this](uint16_t key, TShiftState, bool& handled) {
-        if (key == kKeyEnter) {
-            handled = true;
-            if (ButtonEditURL.Visible()) ButtonEditURLClick();
-            else ButtonAddURLClick();
-        } else if (key == kKeyEscape) {
-            handled = true;
-            Close();
-        }
-    };
     form1.OnAddURL = [this] { ShowAdd(); };
     form1.OnEditURL = [this](int row) { ShowEdit(row); };
 }

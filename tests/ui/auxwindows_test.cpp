@@ -19,8 +19,7 @@ using testenv::Rows;
 namespace {
 
 std::vector<std::string> folderContents(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::vector<std::string> names = common::listFiles(dir);
     std::sort(names.begin(), names.end());
     return names;
 }
