@@ -35,6 +35,7 @@ const char* kindName(TControlKind kind) {
     case TControlKind::ListBox: return "ListBox";
     case TControlKind::Memo: return "Memo";
     case TControlKind::OpenDialog: return "OpenDialog";
+    case TControlKind::ListView: return "ListView";
     }
     return "?";
 }

@@ -43,6 +43,7 @@ enum class TControlKind {
     ListBox,
     Memo,
     OpenDialog,
+    ListView,
 };
 
 const char* kindName(TControlKind kind);

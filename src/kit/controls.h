@@ -287,6 +287,40 @@ public:
     bool Execute();
 };
 
+// A list in columns (the report view of a list view): each item is a row
+// with its caption in the first column and sub-items in the others.
+struct TListColumn {
+    std::string Caption;
+    int Width = 50;
+    int MinWidth = 0;
+    int MaxWidth = 0;  // 0: no maximum
+    TAlignment Alignment = TAlignment::taLeftJustify;
+    bool operator==(const TListColumn&) const = default;
+};
+
+struct TListItem {
+    std::string Caption;
+    std::vector<std::string> SubItems;
+    // The desktop's icon for this file's type is shown before the caption.
+    std::string IconFile;
+    bool operator==(const TListItem&) const = default;
+};
+
+// Rows are read-only and selected whole; after every change of the items the
+// columns take the width that fits their header and contents, within their
+// minimum and maximum.
+class TListView : public TWinControl {
+public:
+    TListView(TWinControl* parent, std::string name) : TWinControl(parent, std::move(name), TControlKind::ListView) {}
+    Property<std::vector<TListColumn>> Columns;
+    Property<std::vector<TListItem>> Items;
+    Property<int> ItemIndex{-1};  // the selected row, -1 for none
+    const TListItem* Selected() const {
+        return ItemIndex() >= 0 && ItemIndex() < static_cast<int>(Items().size()) ? &Items()[size_t(ItemIndex())]
+                                                                                  : nullptr;
+    }
+};
+
 // Text of a shortcut the way menus show it ("Ctrl+Shift+A", "F2", "Space").
 std::string ShortCutToText(TShortCut shortcut);
 

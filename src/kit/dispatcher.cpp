@@ -3,9 +3,16 @@
 namespace ui {
 
 void QueueDispatcher::post(std::function<void()> f) {
-    std::lock_guard lock(mutex_);
-    queue_.push_back(std::move(f));
+    {
+        std::lock_guard lock(mutex_);
+        queue_.push_back(std::move(f));
+    }
     posted_.notify_all();
+}
+
+void QueueDispatcher::waitForMessages() {
+    std::unique_lock lock(mutex_);
+    posted_.wait(lock, [this] { return !queue_.empty(); });
 }
 
 void QueueDispatcher::processMessages() {

@@ -30,6 +30,9 @@ public:
     // Blocks until something is queued or `limit` passes; true when something
     // is. Lets a test wait for a worker without guessing how long it takes.
     bool waitForPost(std::chrono::milliseconds limit);
+    // Blocks until something is queued: a test's gate on a worker's next post,
+    // with no clock involved.
+    void waitForMessages();
 
 private:
     mutable std::mutex mutex_;  // protects queue_

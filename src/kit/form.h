@@ -25,6 +25,11 @@ enum TModalResult : int {
     mrNo = 7
 };
 enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum class TFormStyle { fsNormal, fsStayOnTop };
+// bsSingle: the user cannot resize the window.
+enum class TFormBorderStyle { bsSizeable, bsSingle };
+// Where a window appears when shown: where it was, or centred on the desktop.
+enum class TPosition { poDesigned, poDesktopCenter };
 
 // What only the front end can do with a window; tests script it.
 class FormHost {
@@ -88,6 +93,9 @@ public:
     Property<TWindowState> WindowState{TWindowState::wsNormal};
     Property<bool> KeyPreview{false};
     Property<bool> AcceptFiles{false};
+    Property<TFormStyle> FormStyle{TFormStyle::fsNormal};
+    Property<TFormBorderStyle> BorderStyle{TFormBorderStyle::bsSizeable};
+    Property<TPosition> Position{TPosition::poDesigned};
     int ModalResult = mrNone;
 
     void Show();

@@ -106,6 +106,24 @@ void TStringGrid::DeleteRows(const std::vector<bool>& remove) {
     SetRowCount(kept);
 }
 
+void TStringGrid::PermuteRows(const std::vector<int>& order) {
+    // Anything but a permutation changes nothing (a row moved twice would lose one).
+    if (order.size() != size_t(rows_)) return;
+    std::vector<bool> seen(order.size(), false);
+    for (int from : order) {
+        if (from < 0 || from >= rows_ || seen[size_t(from)]) return;
+        seen[size_t(from)] = true;
+    }
+    std::vector<std::string> cells(cells_.size());
+    for (size_t place = 0; place < order.size(); ++place) {
+        size_t from = size_t(order[place]);
+        for (int c = 0; c < cols_; ++c)
+            cells[place * size_t(cols_) + size_t(c)] = std::move(cells_[from * size_t(cols_) + size_t(c)]);
+    }
+    cells_.swap(cells);
+    changed(TGridChange::Reset, -1, -1);
+}
+
 void TStringGrid::SetContent(int rowCount, std::vector<std::string> cells) {
     rows_ = std::max(rowCount, 0);
     cells.resize(size_t(rows_) * size_t(cols_));

@@ -38,6 +38,12 @@ public:
     void MoveRow(int from, int to);
     // Removes every row whose flag is set, in one pass (keep.size() == RowCount()).
     void DeleteRows(const std::vector<bool>& remove);
+    // Puts the rows in a new order, moving their cells: order[i] is the old
+    // index of the row that goes to place i (a permutation of the rows). The
+    // selection keeps its index.
+    void PermuteRows(const std::vector<int>& order);
+    // The same shape and every cell equal.
+    bool SameCells(const TStringGrid& other) const { return cols_ == other.cols_ && cells_ == other.cells_; }
     // Every cell emptied, the shape kept.
     void ClearCells();
     // Replaces the whole content: cells row by row, rowCount * ColCount() of them.

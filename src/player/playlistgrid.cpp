@@ -23,6 +23,15 @@ void TracksNumberSG(ui::TStringGrid& grid) {
     grid.EndUpdate();
 }
 
+std::vector<bool> DeadRows(const ui::TStringGrid& grid) {
+    std::vector<bool> dead(size_t(grid.RowCount()), false);
+    for (int r = 0; r < grid.RowCount(); ++r) {
+        const std::string& location = grid.Cell(colLocation, r);
+        dead[size_t(r)] = !common::startsWithNoCase(location, "http") && !common::fileExists(location);
+    }
+    return dead;
+}
+
 int DeleteEmptyRowTrak(ui::TStringGrid& grid, const std::function<void(const std::string&)>& onRemoved) {
     std::vector<bool> remove(size_t(grid.RowCount()), false);
     int removed = 0;
@@ -62,29 +71,39 @@ std::string SongNumberText(const ui::TStringGrid& grid) { return std::to_string(
 namespace {
 enum TotalsWanted { wantBytes = 1, wantSeconds = 2 };
 
+// Adds one row: its file's size, and its duration when the file exists.
+void addRow(TPlaylistTotals& t, const std::string& location, const std::string& cell, int wanted) {
+    size_t colon = cell.find(':');
+    bool timed = (wanted & wantSeconds) && !cell.empty() && colon != std::string::npos;
+    if (!(wanted & wantBytes) && !timed) return;
+    // One directory look per row: a size means an existing file.
+    int64_t size = FileSizeOf(location);
+    if (size < 0) return;
+    if (wanted & wantBytes)
+        t.bytes =
+            size > std::numeric_limits<int64_t>::max() - t.bytes ? std::numeric_limits<int64_t>::max() : t.bytes + size;
+    if (!timed) return;
+    auto minutes = app::ParseInt(std::string_view(cell).substr(0, colon));
+    auto seconds = app::ParseInt(std::string_view(cell).substr(colon + 1));
+    if (minutes && seconds && *minutes >= 0 && *seconds >= 0) t.seconds += int64_t(*minutes) * 60 + *seconds;
+}
+
 TPlaylistTotals totals(const ui::TStringGrid& grid, int wanted) {
     TPlaylistTotals t;
-    for (int r = 0; r < grid.RowCount(); ++r) {
-        const std::string& cell = grid.Cell(colDuration, r);
-        size_t colon = cell.find(':');
-        bool timed = (wanted & wantSeconds) && !cell.empty() && colon != std::string::npos;
-        if (!(wanted & wantBytes) && !timed) continue;
-        // One directory look per row: a size means an existing file.
-        int64_t size = FileSizeOf(grid.Cell(colLocation, r));
-        if (size < 0) continue;
-        if (wanted & wantBytes)
-            t.bytes = size > std::numeric_limits<int64_t>::max() - t.bytes ? std::numeric_limits<int64_t>::max()
-                                                                           : t.bytes + size;
-        if (!timed) continue;
-        auto minutes = app::ParseInt(std::string_view(cell).substr(0, colon));
-        auto seconds = app::ParseInt(std::string_view(cell).substr(colon + 1));
-        if (minutes && seconds && *minutes >= 0 && *seconds >= 0) t.seconds += int64_t(*minutes) * 60 + *seconds;
-    }
+    for (int r = 0; r < grid.RowCount(); ++r) addRow(t, grid.Cell(colLocation, r), grid.Cell(colDuration, r), wanted);
     return t;
 }
 }  // namespace
 
 TPlaylistTotals PlaylistTotals(const ui::TStringGrid& grid) { return totals(grid, wantBytes | wantSeconds); }
+TPlaylistTotals PlaylistTotals(const std::vector<TTotalsRow>& rows, const std::atomic<bool>& stop) {
+    TPlaylistTotals t;
+    for (const TTotalsRow& row : rows) {
+        if (stop.load(std::memory_order_relaxed)) break;
+        addRow(t, row.location, row.duration, wantBytes | wantSeconds);
+    }
+    return t;
+}
 std::string SizeTrackText(const ui::TStringGrid& grid) { return SizeText(totals(grid, wantBytes)); }
 std::string LongTimeText(const ui::TStringGrid& grid) { return DurationText(totals(grid, wantSeconds)); }
 

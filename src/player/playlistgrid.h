@@ -2,9 +2,11 @@
 // backup copy, column fitting and the statistics under the grid.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "kit/grid.h"
 
@@ -16,6 +18,8 @@ void TracksNumberSG(ui::TStringGrid& grid);
 // an existing file; onRemoved hears each dropped title, last row first.
 // Returns how many rows went.
 int DeleteEmptyRowTrak(ui::TStringGrid& grid, const std::function<void(const std::string&)>& onRemoved = {});
+// The rows DeleteEmptyRowTrak drops, flagged.
+std::vector<bool> DeadRows(const ui::TStringGrid& grid);
 // Drops rows whose four cells are blank.
 void DeleteEmptyRow(ui::TStringGrid& grid);
 // The backup grid becomes a copy of the playlist grid.
@@ -35,6 +39,12 @@ struct TPlaylistTotals {
     int64_t seconds = 0;  // of the "m:ss" cells that parse
 };
 TPlaylistTotals PlaylistTotals(const ui::TStringGrid& grid);
+// The same on any thread, over a copy of the rows' locations and durations;
+// it ends early once stop is set.
+struct TTotalsRow {
+    std::string location, duration;
+};
+TPlaylistTotals PlaylistTotals(const std::vector<TTotalsRow>& rows, const std::atomic<bool>& stop);
 std::string SizeText(const TPlaylistTotals& totals);
 std::string DurationText(const TPlaylistTotals& totals);
 

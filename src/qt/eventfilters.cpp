@@ -4,8 +4,11 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeySequenceEdit>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 
 #include "qt/keys.h"
 #include "qt/qtext.h"
@@ -131,9 +134,16 @@ bool ShortCutFilter::eventFilter(QObject* watched, QEvent* e) {
     uint16_t key = keyCodeFromQt(ke->key());
     if (!key) return false;
     bool handled = false;
-    if (form_.KeyPreview() && form_.OnShortCut) form_.OnShortCut(key, shiftFromQt(ke->modifiers()), handled);
+    TShiftState shift = shiftFromQt(ke->modifiers());
+    if (form_.KeyPreview() && form_.OnShortCut) form_.OnShortCut(key, shift, handled);
+    if (handled) return true;
+    // While a field takes text, the keys that type and edit it are its own:
+    // Del, Shift+C and the like are not the menus' then.
+    bool typing = qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QKeySequenceEdit*>(w);
+    bool functionKey = key >= 0x70 && key <= 0x87;
+    if (typing && !(shift & (ssCtrl | ssAlt)) && !functionKey && key != 0x0D && key != 0x1B) return false;
     // Then the menus' shortcuts, which work while their menu is closed.
-    return handled || form_.DispatchShortCut(key, shiftFromQt(ke->modifiers()));
+    return form_.DispatchShortCut(key, shift);
 }
 
 }  // namespace orvelin::qt

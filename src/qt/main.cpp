@@ -108,7 +108,9 @@ int main(int argc, char** argv) {
     orvelin::qt::QtFormHost host;
     ui::TApplication application(dispatcher, dialogs, host);
 
+    orvelin::qt::QtDesktop desktop;
     ui::TProgram program(application, system, instance, args);
+    program.Desktop = &desktop;
     // After the program: the widgets go first, while the models they watch exist.
     std::vector<std::unique_ptr<orvelin::qt::WindowBuilder>> builders;
     auto buildWindow = [&](ui::TForm& form) -> orvelin::qt::WindowBuilder& {

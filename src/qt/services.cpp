@@ -1,12 +1,24 @@
 #include "qt/services.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QMimeData>
 #include <QPointer>
+#include <QProcess>
+#include <QUrl>
+
+#include "common/log.h"
 
 #include "qt/qtext.h"
 #include "qt/watch.h"
@@ -104,6 +116,65 @@ std::optional<std::string> QtDialogs::SelectFolder(const std::string& title, con
     QString d = QFileDialog::getExistingDirectory(QApplication::activeWindow(), toQ(title), toQ(startFolder));
     if (d.isEmpty()) return std::nullopt;
     return fromQ(d);
+}
+
+namespace {
+
+constexpr const char* kDesktopSource = "qt.desktop";
+
+// Opens the folder in whatever the desktop opens folders with.
+bool openFolder(const QString& folder) {
+    if (QProcess::startDetached(QStringLiteral("xdg-open"), {folder})) return true;
+    common::log::warn(kDesktopSource, "cannot run xdg-open for \"", fromQ(folder), "\"");
+    return false;
+}
+
+}  // namespace
+
+bool QtDesktop::ShowInFileManager(const std::string& path) {
+    const QString file = toQ(path);
+    const QString folder = QFileInfo(file).absolutePath();
+    const QString service = QStringLiteral("org.freedesktop.FileManager1");
+    QDBusConnectionInterface* names = bus_.isConnected() ? bus_.interface() : nullptr;
+    // The file manager may not run yet; the bus starts it when it can be activated.
+    bool reachable = names && (names->isServiceRegistered(service).value() ||
+                               names->activatableServiceNames().value().contains(service));
+    if (!reachable) return openFolder(folder);
+    QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/FileManager1"),
+                                                       service, QStringLiteral("ShowItems"));
+    call << QStringList{QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()).toString()} << QString();
+    // The answer comes later; the window does not wait for a file manager to start.
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), qApp);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [folder](QDBusPendingCallWatcher* w) {
+        if (w->isError()) {
+            common::log::info(kDesktopSource, "the file manager did not show the file (", fromQ(w->error().message()),
+                              "); opening its folder");
+            openFolder(folder);
+        }
+        w->deleteLater();
+    });
+    return true;
+}
+
+bool QtDesktop::CopyFilesToClipboard(const std::vector<std::string>& paths) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard || paths.empty()) return false;
+    QList<QUrl> urls;
+    QStringList plain;
+    QByteArray copied = "copy";
+    for (const std::string& p : paths) {
+        QUrl url = QUrl::fromLocalFile(QFileInfo(toQ(p)).absoluteFilePath());
+        urls << url;
+        plain << url.toLocalFile();
+        copied += "\n" + url.toEncoded();
+    }
+    auto* data = new QMimeData;
+    data->setUrls(urls);  // text/uri-list
+    // GNOME-family file managers paste from this one; "copy" (not "cut") keeps the original.
+    data->setData(QStringLiteral("x-special/gnome-copied-files"), copied);
+    data->setText(plain.join(u'\n'));
+    clipboard->setMimeData(data);
+    return true;
 }
 
 WindowBuilder* QtFormHost::builderOf(ui::TForm& form) {

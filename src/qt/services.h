@@ -1,6 +1,7 @@
 // The window-model services implemented with Qt.
 #pragma once
 
+#include <QDBusConnection>
 #include <QObject>
 #include <functional>
 #include <map>
@@ -8,6 +9,7 @@
 #include "kit/dialogs.h"
 #include "kit/dispatcher.h"
 #include "kit/form.h"
+#include "platform/desktop.h"
 
 namespace orvelin::qt {
 
@@ -26,6 +28,19 @@ public:
     std::vector<std::string> OpenFiles(const ui::TFileDialogOptions& options) override;
     std::optional<std::string> SaveFile(const ui::TFileDialogOptions& options) override;
     std::optional<std::string> SelectFolder(const std::string& title, const std::string& startFolder) override;
+};
+
+// The file manager over the session bus (org.freedesktop.FileManager1, else
+// xdg-open on the folder) and the clipboard, in the forms file managers paste.
+class QtDesktop : public platform::Desktop {
+public:
+    // The bus the file manager is asked on (tests hand in a private one).
+    explicit QtDesktop(QDBusConnection bus = QDBusConnection::sessionBus()) : bus_(std::move(bus)) {}
+    bool ShowInFileManager(const std::string& path) override;
+    bool CopyFilesToClipboard(const std::vector<std::string>& paths) override;
+
+private:
+    QDBusConnection bus_;
 };
 
 // "Desc|*.mp3;*.flac|Other|*.ogg" as Qt's "Desc (*.mp3 *.flac);;Other (*.ogg)".

@@ -1,6 +1,8 @@
 #include "qt/windowbuilder.h"
 
 #include <QAbstractScrollArea>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 
 #include "qt/alignlayout.h"
@@ -51,6 +53,13 @@ QWidget* WindowBuilder::build() {
     watch(form_.Visible, w, [w, this](const bool& v) {
         if (v && !w->isVisible()) {
             QPoint at(form_.Left(), form_.Top());
+            if (form_.BorderStyle() == TFormBorderStyle::bsSingle) w->setFixedSize(w->size());
+            if (form_.Position() == TPosition::poDesktopCenter) {
+                if (QScreen* screen = QGuiApplication::primaryScreen()) {
+                    QRect desktop = screen->availableGeometry();
+                    at = desktop.center() - QPoint(w->width() / 2, w->height() / 2);
+                }
+            }
             if (at != QPoint(0, 0)) w->setGeometry(QRect(at, w->size()));
             if (form_.WindowState() == TWindowState::wsMaximized) w->showMaximized();
             else w->setVisible(true);
@@ -91,6 +100,12 @@ void WindowBuilder::bindWindow(QWidget* w) {
     watch(form_.Left, w, place);
     watch(form_.Top, w, place);
     watch(form_.AcceptFiles, w, [w](const bool& on) { w->setAcceptDrops(on); });
+    watch(form_.FormStyle, w, [w](const TFormStyle& style) {
+        // Changing a flag hides a shown window; it comes back at once.
+        bool shown = w->isVisible();
+        w->setWindowFlag(Qt::WindowStaysOnTopHint, style == TFormStyle::fsStayOnTop);
+        if (shown) w->show();
+    });
     watch(form_.WindowState, w, [w](const TWindowState& s) {
         // A hidden window only takes the state; showing it applies it.
         Qt::WindowStates state = s == TWindowState::wsMaximized   ? Qt::WindowMaximized

@@ -1,8 +1,10 @@
 #include "ui/program.h"
 
+#include "app/inifile.h"
 #include "common/log.h"
 #include "common/text.h"
 #include "image/imageloader.h"
+#include "platform/linux/freedesktoptrash.h"
 
 namespace ui {
 
@@ -25,8 +27,17 @@ TProgram::TStartResult TProgram::Start() {
     // The main window's creation runs before the others are wired to it.
     Form1->FormCreate();
     Form1->Form2 = Form2.get();
-    Form1->Hooks.LoadNastr2 = [this] { Form2->LoadNastr2(); };
-    Form1->Hooks.SaveNastr2 = [this] { Form2->SaveNastr2(); };
+    // The copy window's tick boxes are kept with the settings window's options.
+    Form1->Hooks.LoadNastr2 = [this] {
+        Form2->LoadNastr2();
+        Form5->LoadSettings(app::TMemIniFile(Form1->Paths().PortablePath()));
+    };
+    Form1->Hooks.SaveNastr2 = [this] {
+        Form2->SaveNastr2();
+        app::TMemIniFile ini(Form1->Paths().PortablePath());
+        Form5->SaveSettings(ini);
+        ini.UpdateFile();
+    };
     Form1->Hooks.RandomTrack = [this] { return Form2->RandomTrack.Checked(); };
     if (!Form2->FormCreate(AudioDevice)) return TStartResult::AudioFailed;
     if (OnFormsCreated) OnFormsCreated(*this);
@@ -50,11 +61,18 @@ void TProgram::CreateForms() {
     Form1->ParamStr = args_;
     Form2 = std::make_unique<TForm2>(app_, *Audio, *Form1);
     Form4 = std::make_unique<TForm4>(app_, image::ImageLoader());
+    Form5 = std::make_unique<TForm5>(app_, *Form1);
+    Form6 = std::make_unique<TForm6>(app_, *Form1);
+    Form9 = std::make_unique<TForm9>(app_, *Form1);
+    if (!Trash) Trash = std::make_unique<platform::FreedesktopTrash>(system_.DataHomeDir());
+    Form1->TrashService = Trash.get();
+    Form1->DesktopService = Desktop;
 }
 
 std::vector<TForm*> TProgram::Forms() const {
     std::vector<TForm*> forms;
-    for (TForm* f : std::initializer_list<TForm*>{Form1.get(), Form2.get(), Form4.get()})
+    for (TForm* f :
+         std::initializer_list<TForm*>{Form1.get(), Form2.get(), Form4.get(), Form5.get(), Form6.get(), Form9.get()})
         if (f) forms.push_back(f);
     return forms;
 }

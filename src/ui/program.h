@@ -10,11 +10,16 @@
 
 #include "audio/engine.h"
 #include "kit/form.h"
+#include "platform/desktop.h"
 #include "platform/system.h"
+#include "platform/trash.h"
 #include "ui/language.h"
 #include "ui/tform1.h"
 #include "ui/tform2.h"
 #include "ui/tform4.h"
+#include "ui/tform5.h"
+#include "ui/tform6.h"
+#include "ui/tform9.h"
 
 namespace ui {
 
@@ -53,10 +58,19 @@ public:
     // default, or the silent device for tests.
     int AudioDevice = audio::DEVICE_DEFAULT;
 
+    // The desktop's file manager and clipboard, handed in before Start (none:
+    // those commands do nothing). The trash is the freedesktop one of the
+    // system's data folder unless one is handed in.
+    platform::Desktop* Desktop = nullptr;
+    std::unique_ptr<platform::Trash> Trash;
+
     // Declared first, so that it outlives the windows that use it.
     std::unique_ptr<audio::Engine> Audio;
     std::unique_ptr<TForm1> Form1;
     std::unique_ptr<TForm2> Form2;
+    std::unique_ptr<TForm5> Form5;
+    std::unique_ptr<TForm6> Form6;
+    std::unique_ptr<TForm9> Form9;
     // The language menu and the language files, once the windows exist.
     std::unique_ptr<TInterfaceLanguage> Language;
     std::unique_ptr<TForm4> Form4;

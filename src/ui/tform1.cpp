@@ -38,7 +38,6 @@ TForm1::TForm1(TApplication& app, platform::System& system, std::unique_ptr<audi
     OnClose = [this] { FormClose(); };
     OnActivate = [this] { FormActivate(); };
     ComboBox_Playlist.OnChange = [this] { ComboBox_PlaylistChange(); };
-    SpeedButtonControlPL.OnClick = [this] { PopupMenuPL.PopupAbove(SpeedButtonControlPL); };
     AddPLMenu.OnClick = [this] { AddPlaylist(); };
     OpenPLMenu.OnClick = [this] { OpenPlayList(); };
     UpdateListPLMenu.OnClick = [this] { UpdatePlayList(); };
@@ -51,6 +50,8 @@ TForm1::TForm1(TApplication& app, platform::System& system, std::unique_ptr<audi
     };
     bindTransport();
     bindSpectrum();
+    // Last: it wraps the menus' commands made above.
+    bindCommands();
 }
 
 TForm1::~TForm1() = default;

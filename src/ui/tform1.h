@@ -2,6 +2,7 @@
 // spectrum, volume and balance, the main menu and the tray icon.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <random>
@@ -14,7 +15,9 @@
 #include "kit/form.h"
 #include "kit/grid.h"
 #include "kit/menu.h"
+#include "platform/desktop.h"
 #include "platform/system.h"
+#include "platform/trash.h"
 #include "spectrum/spectrum.h"
 
 namespace tags {
@@ -201,6 +204,25 @@ public:
     TMenuItem MenuItemUpdateTags{this, "MenuItemUpdateTags", "Перечитать теги (медиа данные)"};
     TOpenDialog OpenDialogFile{this, "OpenDialogFile"};
 
+    // Editing the playlist (tform1_commands.cpp): the sort and delete menus
+    // above their buttons, and the grid's context menu around AddMenu.
+    TPopupMenu PopupMenuPLSort{this, "PopupMenuPLSort"};
+    TMenuItem SortbyNameMenu{this, "SortbyNameMenu", "Сортировка по названию"};
+    TMenuItem SortbyDurationMenu{this, "SortbyDurationMenu", "Сортировка по длительности"};
+    TMenuItem SortRandomlyMenu{this, "SortRandomlyMenu", "Сортировать случайно"};
+    TPopupMenu PopupMenuDelete{this, "PopupMenuDelete"};
+    TMenuItem DeleteNonExistentMenu{this, "DeleteNonExistentMenu", "Удалить несуществующие"};
+    TMenuItem DeleteDuplicatesMenu{this, "DeleteDuplicatesMenu", "Удалить дубликаты"};
+    TMenuItem ClearlistMenu{this, "ClearlistMenu", "Очистить список"};
+    TMenuItem ClearHistoryMenu{this, "ClearHistoryMenu", "Очистить историю"};
+    TMenuItem PlayMenu{this, "PlayMenu", "Воспроизвести"};
+    TMenuItem FileLocationMenu{this, "FileLocationMenu", "Расположение файла"};
+    TMenuItem CopyToMenu{this, "CopyToMenu", "Копировать в ..."};
+    TMenuItem CopyToClipboardMenu{this, "CopyToClipboardMenu", "Копировать файл в буфер обмена"};
+    TMenuItem DeleteFileFromListMenu{this, "DeleteFileFromListMenu", "Удалить файл из списка"};
+    TMenuItem DeleteFileFromDiskMenu{this, "DeleteFileFromDiskMenu", "Удалить файл с диска"};
+    TMenuItem FileInfoPLMenu{this, "FileInfoPLMenu", "Информация о файле"};
+
     // Message texts: captions of hidden items, so language files translate
     // them by name like any other caption.
     TPopupMenu PopupMenuLanguage{this, "PopupMenuLanguage"};
@@ -237,6 +259,8 @@ public:
     TMenuItem LangOpenInOrvelin{this, "LangOpenInOrvelin", "Открыть в Orvelin"};
     TMenuItem LangAddInOrvelin{this, "LangAddInOrvelin", "Добавить в Orvelin"};
     TMenuItem LangOnlyWindows{this, "LangOnlyWindows", "Эта программа совместима только с Windows 10 и Windows 11."};
+    TMenuItem LangErrorTrash{this, "LangErrorTrash", "Не удалось переместить файл в корзину:"};
+    TMenuItem LangBadURL{this, "LangBadURL", "Адрес должен начинаться с http:// или https://"};
 
     // The play history and the random order: 1-based row numbers, one per line.
     std::vector<std::string> MemoPlayHistory;
@@ -267,6 +291,7 @@ public:
         // null when the cover is cleared.
         std::function<void(const TBitmapPtr& cover)> NotificationPicture;
         std::function<bool()> TagEditorShowing;
+        std::function<void()> ShowTagEditor;  // for the selected row's file
         // After the user chose another interface language: the folder menu's
         // texts follow it.
         std::function<void()> LanguageChanged;
@@ -274,6 +299,10 @@ public:
 
     // The settings window, once it exists: playback reads its options.
     TForm2* Form2 = nullptr;
+    // The desktop's file manager and clipboard, and the trash (none: the
+    // commands that need them do nothing, or tell that the file stays).
+    platform::Desktop* DesktopService = nullptr;
+    platform::Trash* TrashService = nullptr;
     TTaskbarModel Taskbar1;
 
     // Playback state (tform1_transport*.cpp).
@@ -341,6 +370,11 @@ public:
     void StopAdding();
     // Opens the URL window to add a stream, once that window exists.
     std::function<void()> OnAddURL;
+    // The URL window on a stream row, modal; the copy window for the selected row.
+    std::function<void(int row)> OnEditURL;
+    std::function<void()> OnCopyTo;
+    // The playlist manager, modal.
+    std::function<void()> OnManagePlaylists;
     // Files the last tag scan measured afresh rather than from what it knew.
     int LastScanDecoded() const;
 
@@ -368,6 +402,37 @@ public:
     void UpdateNextTrackHints();
     // Duration right-aligned, columns 0 and 2 fitted, column 1 the rest.
     void AlignColumns();
+
+    // Editing the playlist (tform1_commands.cpp). Every command that changes
+    // the rows first ends the search filter, so that it works on (and saves)
+    // the whole playlist, and does nothing while adding media runs.
+    void SortbyNameMenuClick();
+    void SortbyDurationMenuClick();
+    void SortRandomlyMenuClick();
+    void DeleteFileFromListMenuClick();
+    void DeleteFileFromDiskMenuClick();
+    void DeleteNonExistentMenuClick();
+    void DeleteDuplicatesMenuClick();
+    void ClearlistMenuClick();
+    void ClearHistoryMenuClick();
+    void FileLocationMenuClick();
+    void CopyToClipboardMenuClick();
+    void CopyToMenuClick();
+    void FileInfoPLMenuClick();
+    // The grid shows the backup rows whose title holds the search text; an
+    // empty text brings the whole playlist back.
+    void SearchBox1Change();
+    // Empties the search box: the whole playlist again, the selected entry kept.
+    void EndSearchFilter();
+    bool Filtering() const { return filtering_; }
+    // What the last command left for later: its save (written on the next
+    // turn of the UI thread, and at the latest before anything changes or
+    // replaces the rows) and the size and duration panels, counted on a worker.
+    bool CommandsPending() const;
+    // The tool buttons' menu flags cleared and the buttons up.
+    void ReleaseToolButtons();
+    // No rows, no history, no random order (both files saved), the panels at zero.
+    void EmptyPlaylist();
 
     // Column 1 takes the width that columns 0 and 2 and the scroll bar leave.
     void FormResize();
@@ -469,6 +534,40 @@ private:
     std::shared_ptr<TBitmap> spectrumPicture_;  // pb1's picture, redrawn in place
     bool spectrumDark_ = false;
     bool spectrumStale_ = true;  // the picture does not yet show the current colours
+
+    // Editing (tform1_commands.cpp).
+    void bindCommands();
+    // A playlist edit may start: nothing is being added, and no filter hides rows.
+    bool readyToEdit();
+    bool confirm(const TMenuItem& question, const std::string& detail = {});
+    void toolButtonClick(size_t index, TSpeedButton& button, TPopupMenu& menu);
+    // The play history, the random order and the playing row follow their
+    // entries through a map of old rows to new ones (-1: gone).
+    void remapRows(const std::vector<int>& map);
+    void reorderRows(const std::vector<int>& order, bool renumber);
+    void removeRow(int row);
+    // Removes the flagged rows at once, with what follows every such removal.
+    void removeRows(const std::vector<bool>& remove);
+    void afterRowRemoval();
+    void saveCurrentPlaylist();
+    // The change made to the grid, and to the backup as well when it held
+    // the same rows (far cheaper than a copy); else the backup becomes a copy.
+    void changeRows(const std::function<void(TStringGrid&)>& change);
+    void saveSoon();
+    void flushPendingSave();
+    void refreshTotalsSoon();
+    std::string pendingSave_;  // the playlist file a save is due for
+    struct TTotalsJob;
+    std::shared_ptr<TTotalsJob> totals_;
+    // Posted continuations of the commands run only while the window lives.
+    std::shared_ptr<char> commandsAlive_ = std::make_shared<char>();
+    // Whether the row's location is a stream URL or an existing file.
+    bool selectedStream(std::string& location);
+    bool selectedFile(std::string& location);
+    // The menu-open flags of the main menu button and the five tool buttons.
+    std::array<bool, 6> menuOpen_{};
+    bool filtering_ = false;
+    std::vector<int> filterRows_;  // the backup row of each row shown while filtering
 
     // Adding media's running operations and what the scans know (tform1_add.cpp).
     struct TAdding;

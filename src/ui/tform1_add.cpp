@@ -68,8 +68,6 @@ void TForm1::bindAdding() {
     PopupMenuPlayList.Add(&AddMenu);
     PopupMenuOther.Add(&MenuItemUpdateTags);
     StringGrid1.PopupMenu = &PopupMenuPlayList;
-    SpeedButtonAddToPL.OnClick = [this] { PopupMenuAdd.PopupAbove(SpeedButtonAddToPL); };
-    SpeedButtonOther.OnClick = [this] { PopupMenuOther.PopupAbove(SpeedButtonOther); };
 
     struct Command {
         TMenuItem *menu1, *grid;
@@ -157,6 +155,7 @@ void TForm1::runNextOperation() {
 
 void TForm1::AddFileMenuClick() {
     if (Adding()) return;  // the playlist panel is off meanwhile; keys and menus respect that too
+    EndSearchFilter();     // new rows join the whole playlist, not a filtered view of it
     adding_->waiting.push_back([this](TAdding::Done finish) {
         for (TSpeedButton* b :
              {&SpeedButtonControlPL, &SpeedButtonAddToPL, &SpeedButtonDelFromPL, &SpeedButtonSortPL, &SpeedButtonOther})
@@ -204,6 +203,7 @@ void TForm1::AddFolderMenuClick() {
 }
 
 void TForm1::addfolderLoad(const std::string& folder) {
+    EndSearchFilter();
     adding_->waiting.push_back([this, folder](TAdding::Done finish) {
         // Rows added without a chosen playlist would be saved nowhere.
         if (ComboBox_Playlist.Text().empty()) MenuAddFolderPlayList();
@@ -261,6 +261,7 @@ struct TDrop {
 
 void TForm1::FormDropFiles(const std::vector<std::string>& names) {
     if (names.empty()) return;
+    EndSearchFilter();
     adding_->waiting.push_back([this, names](TAdding::Done finish) {
         auto drop = std::make_shared<TDrop>();
         drop->names = names;
@@ -411,6 +412,7 @@ void TForm1::startScan() {
 
 void TForm1::MenuItemUpdateTagsClick() {
     if (Adding()) return;
+    EndSearchFilter();
     // Every file is measured again, whatever the scans knew. Titles are not
     // emptied first: rows the scan does not refill (streams, missing files)
     // keep theirs, and an empty title would drop a row from the saved file.

@@ -19,7 +19,8 @@ std::string TForm1::CurrentPlaylistFile() {
     return name.empty() ? std::string() : Paths().PortablePathM3U() + name + ".m3u";
 }
 
-void TForm1::SaveList(const std::string& path) { player::SaveList(path, StringGrid1); }
+// While the search filter shows part of the playlist, the backup holds all of it.
+void TForm1::SaveList(const std::string& path) { player::SaveList(path, filtering_ ? StringGrid2 : StringGrid1); }
 
 void TForm1::setPlaylistBusy(bool busy) {
     ComboBox_Playlist.Enabled.set(!busy);
@@ -47,6 +48,7 @@ void TForm1::MenuAddFolderPlayList() {
 }
 
 void TForm1::AddPlaylist() {
+    EndSearchFilter();
     std::string name;
     if (!Application().dialogs().InputQuery(LangAddPL.Caption(), LangNamePL.Caption(), name) || name.empty()) return;
     std::string folder = Paths().PortablePathM3U();
@@ -56,15 +58,7 @@ void TForm1::AddPlaylist() {
     ComboBox_Playlist.Add(name);
     ComboBox_Playlist.SelectIndex(player::IndexOfPlaylist(ComboBox_Playlist, name));
 
-    StringGrid1.ClearCells();
-    StringGrid1.SetRowCount(0);
-    MemoPlayHistory.clear();
-    MemoRandomSong.clear();
-    SaveSong();
-    SaveSongRandom();
-    StatusBarInfo.SetPanelText(0, "0");
-    StatusBarInfo.SetPanelText(2, "00:00:00:00");
-    StatusBarInfo.SetPanelText(1, "0 b");
+    EmptyPlaylist();
 
     std::string file = folder + name + ".m3u";
     SaveList(file);
@@ -74,6 +68,7 @@ void TForm1::AddPlaylist() {
 }
 
 void TForm1::OpenPlayList() {
+    EndSearchFilter();
     if (!OpenDialogPlaylist.Execute()) return;
     std::string chosen = OpenDialogPlaylist.FileName();
     if (std::string current = CurrentPlaylistFile(); !current.empty()) SaveList(current);
@@ -98,6 +93,7 @@ void TForm1::OpenPlayList() {
 }
 
 void TForm1::ComboBox_PlaylistChange() {
+    EndSearchFilter();
     setPlaylistBusy(true);
     std::string file = CurrentPlaylistFile();
     if (!file.empty() && common::fileExists(file)) {
@@ -114,6 +110,7 @@ void TForm1::ComboBox_PlaylistChange() {
 }
 
 void TForm1::DeletePlayList() {
+    EndSearchFilter();
     if (ComboBox_Playlist.Items().size() <= 1) return;  // the last playlist stays
     std::string file = CurrentPlaylistFile();
     if (file.empty()) return;

@@ -142,7 +142,7 @@ void TForm1::FormClose() {
     try {
         // A search or scan still running ends here; the rows it found are saved below.
         StopAdding();
-        SearchBox1.Text.set("");
+        EndSearchFilter();  // the whole playlist, and the save a command left, before the saves below
         SaveNastr();
         if (Hooks.SaveNastr2) Hooks.SaveNastr2();
         SaveSong();

@@ -2,6 +2,7 @@
 // the labels that describe the playing file.
 #include "common/files.h"
 #include "common/text.h"
+#include "player/addmedia.h"
 #include "player/duration.h"
 #include "player/m3u.h"
 #include "player/playbackmath.h"
@@ -105,7 +106,8 @@ void TForm1::showTitle() {
         Label_Title.Caption.set(TagTitle);
         Label_Year.Caption.set(TagYear);
         TrayIcon1.Hint.set(TagArtist + " - " + TagTitle);
-        setPlayingRowTitle(TagArtist + " - " + TagTitle);
+        // The row's title follows the tag scan's rule: a title without an artist is just the title.
+        setPlayingRowTitle(player::MediaTitle(t, true, CurrentFile));
         if (!(TagArtist + TagTitle).empty()) return;
     }
     for (TLabel* l : {&Label_Artist, &Label_Title, &Label_Year}) l->Caption.set("");

@@ -58,6 +58,16 @@ public:
             });
     }
 
+    void columns(Property<std::vector<TListColumn>>& p) {
+        for (size_t i = 0; i < p().size(); ++i)
+            add(prefix_ + "Columns[" + std::to_string(i) + "].Caption", p()[i].Caption, [&p, i](const std::string& s) {
+                if (i >= p().size()) return;
+                auto columns = p();
+                columns[i].Caption = s;
+                p.set(std::move(columns));
+            });
+    }
+
 private:
     void add(std::string key, const std::string& text, std::function<void(const std::string&)> set) {
         if (i18n::Translatable(text)) out_.push_back({std::move(key), text, std::move(set)});
@@ -99,6 +109,10 @@ void collect(Collector& c, TComponent& comp) {
     case TControlKind::TreeView:
         c.text("Hint", static_cast<TTreeView&>(comp).Hint);
         c.nodes(static_cast<TTreeView&>(comp).Items);
+        break;
+    case TControlKind::ListView:
+        c.text("Hint", static_cast<TListView&>(comp).Hint);
+        c.columns(static_cast<TListView&>(comp).Columns);
         break;
     case TControlKind::OpenDialog:
         c.text("Title", static_cast<TOpenDialog&>(comp).Title);

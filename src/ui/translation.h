@@ -4,6 +4,7 @@
 //   a component's text property     Form1.PlayButton.Hint  (Caption, Hint, Title, TextHint, Filter)
 //   tab i of a tab control          Form1.TabControlCoverArt.Tabs [0]   (a space before "[")
 //   node i of a tree (pre-order)    Form2.TreeViewMenu.Items.Item[0].Text
+//   column i of a list view         Form9.ListViewPLManager.Columns[0].Caption
 // Message texts are captions of hidden menu items of the main window
 // (Form1.LangError.Caption), so they are translated like any caption.
 #pragma once

@@ -44,6 +44,13 @@ TEST(Grid, RowOperationsKeepCellsTogether) {
     EXPECT_EQ(column(g, 3), (std::vector<std::string>{"/p1", "/p2", "/p3", "/p0"}));
     g.MoveRow(3, 1);
     EXPECT_EQ(column(g, 0), (std::vector<std::string>{"1", "0", "2", "3"}));
+    g.PermuteRows({2, 0, 3, 1});
+    EXPECT_EQ(column(g, 3), (std::vector<std::string>{"/p2", "/p1", "/p3", "/p0"}));
+    EXPECT_EQ(g.RowCells(1), (std::vector<std::string>{"1", "t1", "0:00", "/p1"}));
+    for (const std::vector<int>& notAnOrder : {std::vector<int>{0, 0, 1, 2}, {0, 1, 2}, {0, 1, 2, 4}})
+        g.PermuteRows(notAnOrder);  // would lose a row: nothing happens
+    EXPECT_EQ(column(g, 3), (std::vector<std::string>{"/p2", "/p1", "/p3", "/p0"}));
+    g.PermuteRows({1, 3, 0, 2});
     g.SetRow(3);
     g.DeleteRow(3);  // the selection stays inside
     EXPECT_EQ(g.Row(), 2);

@@ -60,9 +60,9 @@ TEST_F(AddView, TheGridsContextMenuHoldsTheAddItems) {
     auto* menu = builder->window()->findChild<QMenu*>("PopupMenuPlayList");
     ASSERT_NE(menu, nullptr);
     EXPECT_TRUE(menu->isVisible());
-    ASSERT_EQ(menu->actions().size(), 1);
-    ASSERT_NE(menu->actions()[0]->menu(), nullptr);
-    EXPECT_EQ(menu->actions()[0]->menu()->actions().size(), 3);
+    ASSERT_EQ(menu->actions().size(), 8);
+    ASSERT_NE(menu->actions()[1]->menu(), nullptr);  // "Добавить", after "Воспроизвести"
+    EXPECT_EQ(menu->actions()[1]->menu()->actions().size(), 3);
     menu->hide();
 }
 

@@ -267,12 +267,12 @@ TEST_F(Adding, MenusAndHotKeys) {
     EXPECT_EQ(captions(f->PopupMenuAdd.Items()), three);
     EXPECT_EQ(captions(f->AddMenu.Items()), three);
     EXPECT_EQ(f->StringGrid1.PopupMenu, &f->PopupMenuPlayList);
-    EXPECT_EQ(captions(f->PopupMenuPlayList.Items()), std::vector<std::string>{"Добавить"});
+    EXPECT_EQ(f->PopupMenuPlayList.Items().at(1), &f->AddMenu);
     EXPECT_EQ(captions(f->PopupMenuOther.Items()), std::vector<std::string>{"Перечитать теги (медиа данные)"});
     f->SpeedButtonAddToPL.OnClick();
     EXPECT_EQ(f->PopupMenuAdd.LastPlacement.Anchor, &f->SpeedButtonAddToPL);
     EXPECT_TRUE(f->PopupMenuAdd.LastPlacement.Above);
-    EXPECT_FALSE(f->AddURLMenu1.Enabled());  // until the URL window is there
+    EXPECT_TRUE(f->AddURLMenu1.Enabled());  // the URL window is there
     int urls = 0;
     f->OnAddURL = [&] { ++urls; };
     f->PopupMenuPlayList.Popup(10, 10);

@@ -10,6 +10,7 @@
 
 #include "common/files.h"
 #include "kit/fakes.h"
+#include "platform/fake/fakedesktop.h"
 #include "platform/fake/fakesystem.h"
 #include "support/tempdir.h"
 #include "ui/program.h"
@@ -41,11 +42,13 @@ struct Env {
 struct Session {
     ui::TestApplication t;
     platform::FakeSingleInstance instance;
+    platform::FakeDesktop desktop;
     ui::TProgram program;
     Session(Env& env, std::vector<std::string> args = {})
         : instance(env.held), program(t.app, env.system, instance, std::move(args)) {
         // Time moves only with what the test renders (testenv::renderMs).
         program.AudioDevice = audio::DEVICE_OFFLINE;
+        program.Desktop = &desktop;
     }
     ui::TProgram::TStartResult start() { return program.Start(); }
     ui::TForm1& form() { return *program.Form1; }

@@ -29,7 +29,8 @@ using Binder = QWidget* (*)(BinderContext& context, ui::TControl& control, QWidg
 struct BinderEntry {
     ui::TControlKind kind;
     Binder bind;
-    // The widget has no click of its own (labels, panels, pictures): a left
+    // The widget has no click of its own (labels, panels, pictures, line
+    // edits): a left
     // button released over it is the model's OnClick.
     bool clickOnRelease;
 };
@@ -69,6 +70,7 @@ QWidget* hotKey(BinderContext&, ui::TControl&, QWidget* parent);
 QWidget* comboBox(BinderContext&, ui::TControl&, QWidget* parent);
 QWidget* listBox(BinderContext&, ui::TControl&, QWidget* parent);
 QWidget* treeView(BinderContext&, ui::TControl&, QWidget* parent);
+QWidget* listView(BinderContext&, ui::TControl&, QWidget* parent);
 // grid.cpp
 QWidget* stringGrid(BinderContext&, ui::TControl&, QWidget* parent);
 // bars.cpp

@@ -1,5 +1,7 @@
-// Lists to pick from: combo boxes, list boxes and trees.
+// Lists to pick from: combo boxes, list boxes, trees and lists in columns.
 #include <QComboBox>
+#include <QFileIconProvider>
+#include <QHeaderView>
 #include <QListWidget>
 #include <QTreeWidget>
 #include <functional>
@@ -97,6 +99,68 @@ QWidget* treeView(BinderContext&, TControl& c, QWidget* parent) {
             path.insert(path.begin(), i->parent() ? i->parent()->indexOfChild(i) : t->indexOfTopLevelItem(i));
         if (m.Selected.set(path)) m.OnChange();
     });
+    return t;
+}
+
+QWidget* listView(BinderContext&, TControl& c, QWidget* parent) {
+    auto& m = static_cast<TListView&>(c);
+    auto* t = new QTreeWidget(parent);
+    t->setRootIsDecorated(false);
+    t->setUniformRowHeights(true);
+    t->setSelectionBehavior(QAbstractItemView::SelectRows);
+    t->setSelectionMode(QAbstractItemView::SingleSelection);
+    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    t->setAllColumnsShowFocus(true);
+    t->header()->setStretchLastSection(true);
+    // Each column as wide as its header and contents need, within its limits.
+    auto fit = [t, &m] {
+        const auto& columns = m.Columns();
+        for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
+            t->resizeColumnToContents(i);
+            int width = std::max(t->columnWidth(i), t->header()->sectionSizeHint(i));
+            const TListColumn& col = columns[size_t(i)];
+            width = std::max(width, col.MinWidth);
+            if (col.MaxWidth > 0) width = std::min(width, col.MaxWidth);
+            t->setColumnWidth(i, width);
+        }
+    };
+    auto select = [t](int i) {
+        QSignalBlocker block(t);
+        QTreeWidgetItem* item = i >= 0 ? t->topLevelItem(i) : nullptr;
+        t->setCurrentItem(item);
+        if (!item) t->clearSelection();
+    };
+    watch(m.Columns, t, [t, fit](const std::vector<TListColumn>& columns) {
+        QStringList headers;
+        for (const TListColumn& col : columns) headers << toQ(col.Caption);
+        t->setColumnCount(static_cast<int>(columns.size()));
+        t->setHeaderLabels(headers);
+        for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
+            t->headerItem()->setTextAlignment(i, toQt(columns[size_t(i)].Alignment));
+            t->setColumnWidth(i, columns[size_t(i)].Width);
+        }
+        fit();
+    });
+    watch(m.Items, t, [t, &m, fit, select](const std::vector<TListItem>& items) {
+        {
+            QSignalBlocker block(t);
+            t->clear();
+            QFileIconProvider icons;
+            const auto& columns = m.Columns();
+            for (const TListItem& it : items) {
+                auto* row = new QTreeWidgetItem(t);
+                row->setText(0, toQ(it.Caption));
+                for (size_t i = 0; i < it.SubItems.size(); ++i) row->setText(int(i) + 1, toQ(it.SubItems[i]));
+                for (size_t i = 0; i < columns.size(); ++i) row->setTextAlignment(int(i), toQt(columns[i].Alignment));
+                if (!it.IconFile.empty()) row->setIcon(0, icons.icon(QFileInfo(toQ(it.IconFile))));
+            }
+        }
+        fit();
+        select(m.ItemIndex());
+    });
+    watch(m.ItemIndex, t, select);
+    QObject::connect(t, &QTreeWidget::currentItemChanged, t,
+                     [t, &m](QTreeWidgetItem* item) { m.ItemIndex.set(item ? t->indexOfTopLevelItem(item) : -1); });
     return t;
 }
 
