@@ -1,0 +1,224 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/files.h"
+#include "platform/linux/xdgfoldermenu.h"
+#include "support/tempdir.h"
+
+extern char** environ;
+
+namespace {
+
+using platform::TFolderMenuTexts;
+using platform::XdgFolderMenu;
+
+bool hasTool(const char* name) {
+    std::string command = std::string("command -v ") + name + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+// Runs a program with extra environment variables and waits for it; the exit
+// status, or -1 when it could not start. With out, its output lands there;
+// without, it goes nowhere (a program that leaves children running must not
+// hold a pipe that is read to its end).
+int run(std::vector<std::string> argv, const std::vector<std::string>& env, std::string* out = nullptr) {
+    std::vector<std::string> envStrings(env);
+    for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
+    std::vector<char*> args, envp;
+    for (auto& a : argv) args.push_back(a.data());
+    for (auto& e : envStrings) envp.push_back(e.data());
+    args.push_back(nullptr);
+    envp.push_back(nullptr);
+    int pipeFds[2] = {-1, -1};
+    if (out && ::pipe(pipeFds) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (out) {
+        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
+        posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    }
+    pid_t pid;
+    int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (out) {
+        ::close(pipeFds[1]);
+        out->clear();
+        char buf[4096];
+        for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;) out->append(buf, size_t(n));
+        ::close(pipeFds[0]);
+    }
+    if (rc != 0) return -1;
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Every path below a folder, folders with a trailing "/".
+std::set<std::string> tree(const std::string& dir) {
+    std::set<std::string> paths;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir))
+        paths.insert(e.path().string() + (e.is_directory() ? "/" : ""));
+    return paths;
+}
+
+bool executable(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && (st.st_mode & 0111) == 0111;
+}
+
+// A home with a program whose path has the characters the files must quote;
+// the program writes its arguments, one per line, to $ARGS_OUT.
+struct Home {
+    testenv::TempDir dir;
+    std::string dataHome = dir.path + "data/";
+    std::string program;
+    std::string folder = dir.path + "My Music; 'live' $1/";
+    explicit Home(const std::string& programDir = "bin $x 'q' \"d\" `b` 100% \\")
+        : program(dir.path + programDir + "/orvelin"), menu(dataHome, program) {
+        dir.file(programDir + "/orvelin", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$ARGS_OUT\"\n");
+        ::chmod(program.c_str(), 0755);
+        common::makeDirectories(folder);
+        common::makeDirectories(dataHome);
+    }
+    XdgFolderMenu menu;
+};
+
+const TFolderMenuTexts kRussian{"Открыть в Orvelin", "Добавить в Orvelin"};
+const TFolderMenuTexts kEnglish{"Open in Orvelin", "Add to Orvelin"};
+
+TEST(XdgFolderMenu, WritesValidEntriesAndScriptsThatStartTheProgramWithTheFolder) {
+    Home home;
+    EXPECT_FALSE(home.menu.Registered());
+    ASSERT_TRUE(home.menu.Register(kRussian));
+    EXPECT_TRUE(home.menu.Registered());
+    const std::string scripts = home.menu.ScriptsDir();
+    for (const std::string& path : {home.menu.ApplicationEntryPath(), home.menu.ServiceMenuPath(),
+                                    scripts + kRussian.Open, scripts + kRussian.Add}) {
+        EXPECT_TRUE(common::fileExists(path)) << path;
+        EXPECT_TRUE(executable(path)) << path;
+    }
+    auto entry = common::readFile(home.menu.ApplicationEntryPath());
+    ASSERT_TRUE(entry);
+    EXPECT_NE(entry->find("MimeType=inode/directory;"), std::string::npos);
+    EXPECT_NE(entry->find("Name=Добавить в Orvelin"), std::string::npos);
+
+    if (!hasTool("desktop-file-validate")) GTEST_SKIP() << "desktop-file-validate is not installed";
+    std::string out;
+    EXPECT_EQ(run({"desktop-file-validate", home.menu.ApplicationEntryPath()}, {}, &out), 0) << out;
+    // A service menu is KDE's own type, which the validator knows only as
+    // "not an application": those two complaints and nothing else.
+    run({"desktop-file-validate", home.menu.ServiceMenuPath()}, {}, &out);
+    std::string unexpected;
+    for (size_t start = 0; start < out.size();) {
+        size_t end = out.find('\n', start);
+        std::string line = out.substr(start, end - start);
+        start = end == std::string::npos ? out.size() : end + 1;
+        bool typeOnly =
+            line.find("the type is \"Service\"") != std::string::npos &&
+            (line.find("key \"MimeType\"") != std::string::npos || line.find("key \"Actions\"") != std::string::npos);
+        if (!line.empty() && !typeOnly) unexpected += line + "\n";
+    }
+    EXPECT_EQ(unexpected, "");
+
+    // The scripts as Files runs them: the selection one path per line.
+    const std::string args = home.dir.path + "args";
+    for (auto [name, command] : {std::pair{kRussian.Open, "/Open"}, std::pair{kRussian.Add, "/Add"}}) {
+        std::string selected = "NAUTILUS_SCRIPT_SELECTED_FILE_PATHS=" + home.folder + "\n" + home.dir.path + "\n";
+        ASSERT_EQ(run({scripts + name}, {selected, "ARGS_OUT=" + args}), 0) << name;
+        EXPECT_EQ(common::readFile(args).value_or(""), home.folder + "\n" + command + "\n") << name;
+    }
+}
+
+TEST(XdgFolderMenu, TheApplicationEntryStartsTheProgramThroughALauncher) {
+    if (!hasTool("gio")) GTEST_SKIP() << "gio is not installed";
+    // Without "%": the entry writes it as "%%", as the format asks, but this
+    // launcher looks for the program before it expands that.
+    Home home("bin $x 'q' \"d\" `b` \\");
+    ASSERT_TRUE(home.menu.Register(kEnglish));
+    // The launcher leaves the program running on its own; it reports through
+    // a pipe, which the read below waits for.
+    const std::string fifo = home.dir.path + "args.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(run({"gio", "launch", home.menu.ApplicationEntryPath(), home.folder}, {"ARGS_OUT=" + fifo}), 0);
+    int fd = ::open(fifo.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    std::string args;
+    char buf[1024];
+    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) args.append(buf, size_t(n));
+    ::close(fd);
+    std::string folder = home.folder.substr(0, home.folder.size() - 1);  // as a file manager hands it over
+    EXPECT_TRUE(args == home.folder + "\n/Open\n" || args == folder + "\n/Open\n") << args;
+}
+
+TEST(XdgFolderMenu, RemovingLeavesTheDataFolderAsItWas) {
+    Home home;
+    // A data folder in use: another application's entry, an empty scripts folder.
+    home.dir.file("data/applications/other.desktop", "[Desktop Entry]\n");
+    common::makeDirectories(home.dataHome + "nautilus/scripts/");
+    const auto before = tree(home.dir.path);
+
+    ASSERT_TRUE(home.menu.Register(kRussian));
+    // Another language: its scripts take the place of the first ones.
+    ASSERT_TRUE(home.menu.Register(kEnglish));
+    EXPECT_FALSE(common::fileExists(home.menu.ScriptsDir() + kRussian.Open));
+    EXPECT_TRUE(common::fileExists(home.menu.ScriptsDir() + kEnglish.Add));
+    ASSERT_TRUE(home.menu.Unregister());
+    EXPECT_FALSE(home.menu.Registered());
+    EXPECT_EQ(tree(home.dir.path), before);
+    EXPECT_TRUE(home.menu.Unregister());  // nothing left to remove
+}
+
+TEST(XdgFolderMenu, APartThatCannotBeWrittenFailsAndTheRestIsStillRemovable) {
+    Home home;
+    home.dir.file("data/kio", "a file where a folder should be");
+    const auto before = tree(home.dir.path);
+    EXPECT_FALSE(home.menu.Register(kEnglish));
+    EXPECT_TRUE(home.menu.Registered());
+    EXPECT_TRUE(common::fileExists(home.menu.ApplicationEntryPath()));
+    EXPECT_TRUE(common::fileExists(home.menu.ScriptsDir() + kEnglish.Open));
+    ASSERT_TRUE(home.menu.Unregister());
+    EXPECT_EQ(tree(home.dir.path), before);
+}
+
+TEST(XdgFolderMenu, AFileTheUserPutInPlaceOfOursStays) {
+    Home home;
+    ASSERT_TRUE(home.menu.Register(kEnglish));
+    const std::string mine = home.dir.file("data/nautilus/scripts/" + kEnglish.Add, "#!/bin/sh\necho mine\n");
+    ASSERT_TRUE(home.menu.Unregister());
+    EXPECT_EQ(common::readFile(mine).value_or(""), "#!/bin/sh\necho mine\n");
+    EXPECT_FALSE(common::fileExists(home.menu.ScriptsDir() + kEnglish.Open));
+    EXPECT_FALSE(common::fileExists(home.menu.ApplicationEntryPath()));
+}
+
+TEST(XdgFolderMenu, WithoutADataFolderNothingIsWritten) {
+    XdgFolderMenu menu("", "/usr/bin/orvelin");
+    EXPECT_FALSE(menu.Register(kEnglish));
+    EXPECT_FALSE(menu.Registered());
+}
+
+TEST(XdgFolderMenu, ScriptNamesComeFromTheTexts) {
+    struct Case {
+        const char* text;
+        const char* name;
+    };
+    for (const Case& c :
+         {Case{"Open in Orvelin", "Open in Orvelin"}, Case{"AC/DC ", "AC-DC"}, Case{"..hidden", "hidden"},
+          Case{"a\tb", "a b"}, Case{" . ", "fallback"}, Case{"", "fallback"}})
+        EXPECT_EQ(platform::xdg::ScriptName(c.text, "fallback"), c.name) << c.text;
+}
+
+}  // namespace
