@@ -26,6 +26,12 @@ enum TModalResult : int {
 };
 enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 
+// A rectangle of the desktop, in pixels.
+struct TRect {
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+    bool operator==(const TRect&) const = default;
+};
+
 // What only the front end can do with a window; tests script it.
 class FormHost {
 public:
@@ -35,6 +41,9 @@ public:
     virtual void BringToFront(TForm& form) = 0;
     // Ends the application's event loop (after the main window closed).
     virtual void Quit() = 0;
+    // The part of the desktop that windows may take (docks and panels left
+    // out); empty when the front end cannot tell.
+    virtual TRect WorkArea() { return {}; }
 };
 
 // The services every window uses, handed to each form at construction.
@@ -85,6 +94,7 @@ public:
     Property<std::string> Caption;
     Property<int> ClientWidth{0}, ClientHeight{0};
     Property<int> MinWidth{0}, MinHeight{0};
+    Property<int> MaxWidth{0};  // 0: no limit
     Property<TWindowState> WindowState{TWindowState::wsNormal};
     Property<bool> KeyPreview{false};
     Property<bool> AcceptFiles{false};

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QPointer>
+#include <QScreen>
 
 #include "qt/qtext.h"
 #include "qt/watch.h"
@@ -147,5 +148,12 @@ void QtFormHost::BringToFront(ui::TForm& form) {
 }
 
 void QtFormHost::Quit() { QCoreApplication::quit(); }
+
+ui::TRect QtFormHost::WorkArea() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return {};
+    QRect r = screen->availableGeometry();
+    return {r.x(), r.y(), r.width(), r.height()};
+}
 
 }  // namespace orvelin::qt
