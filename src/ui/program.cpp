@@ -2,6 +2,7 @@
 
 #include "common/log.h"
 #include "common/text.h"
+#include "platform/linux/xdgfoldermenu.h"
 
 namespace ui {
 
@@ -27,6 +28,7 @@ TProgram::TStartResult TProgram::Start() {
     Form1->Hooks.LoadNastr2 = [this] { Form2->LoadNastr2(); };
     Form1->Hooks.SaveNastr2 = [this] { Form2->SaveNastr2(); };
     Form1->Hooks.RandomTrack = [this] { return Form2->RandomTrack.Checked(); };
+    Form1->Hooks.LanguageChanged = [this] { Form2->LanguageChanged(); };
     if (!Form2->FormCreate(AudioDevice)) return TStartResult::AudioFailed;
     if (OnFormsCreated) OnFormsCreated(*this);
 
@@ -48,6 +50,9 @@ void TProgram::CreateForms() {
     Form1 = std::make_unique<TForm1>(app_, system_, *Audio);
     Form1->ParamStr = args_;
     Form2 = std::make_unique<TForm2>(app_, *Audio, *Form1);
+    if (!FolderMenu)
+        FolderMenu = std::make_unique<platform::XdgFolderMenu>(system_.DataHomeDir(), system_.ExecutablePath());
+    Form2->FolderMenuService = FolderMenu.get();
 }
 
 std::vector<TForm*> TProgram::Forms() const {

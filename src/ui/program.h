@@ -10,6 +10,7 @@
 
 #include "audio/engine.h"
 #include "kit/form.h"
+#include "platform/foldermenu.h"
 #include "platform/system.h"
 #include "ui/language.h"
 #include "ui/tform1.h"
@@ -51,6 +52,9 @@ public:
     // The output the settings window starts the engine on: the system's
     // default, or the silent device for tests.
     int AudioDevice = audio::DEVICE_DEFAULT;
+    // The file managers' folder menu: the one of the system's data folder
+    // unless one is handed in before Start.
+    std::unique_ptr<platform::FolderMenu> FolderMenu;
 
     // Declared first, so that it outlives the windows that use it.
     std::unique_ptr<audio::Engine> Audio;

@@ -398,6 +398,8 @@ private:
     TForm1(TApplication& app, platform::System& system, std::unique_ptr<audio::Engine> own, audio::Engine* engine);
     void layOut();
     void buildMenus();
+    // Minimising to the tray and coming back from it (tform1_tray.cpp).
+    void bindTray();
     // Reads a playlist file into the grid and drops its dead rows.
     void loadPlaylistFile(const std::string& path);
     // The chooser and the playlist panel, off while an operation runs.
@@ -420,6 +422,8 @@ private:
     bool setting(TCheckBox TForm2::*box) const;
     void trackBarMouseDown(TTrackBar& bar, TMouseButton button, int x);
     void trackBarMouseWheel(TTrackBar& bar, int delta);
+    // The keyboard's media keys; false for any other key.
+    bool mediaKey(uint16_t key);
 
     std::unique_ptr<audio::Engine> ownEngine_;  // only when none was handed in
     audio::Engine& engine_;
