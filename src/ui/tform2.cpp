@@ -122,29 +122,31 @@ void TForm2::layOut() {
 }
 
 void TForm2::layOutGeneral() {
-    // Two columns of groups, each box one row.
+    // Two columns of groups over the tray's group, whose texts are the longest;
+    // each box one row.
     struct Group {
         TGroupBox* box;
         const char* caption;
-        int column, top;
+        int left, top, width;
         std::vector<TCheckBox*> boxes;
     };
     const Group groups[] = {
-        {&GroupBoxMain, "Основные", 0, 4, {&ShowCoverArts, &CheckBox_ShowPL, &ProgressBox, &CheckBox_LinesPL}},
-        {&GroupBoxAutomation, "Автоматика", 0, 136, {&AutoNext, &RandomTrack, &RepeatSong}},
+        {&GroupBoxMain, "Основные", 8, 4, 300, {&ShowCoverArts, &CheckBox_ShowPL, &ProgressBox, &CheckBox_LinesPL}},
+        {&GroupBoxAutomation, "Автоматика", 8, 136, 300, {&AutoNext, &RandomTrack, &RepeatSong}},
+        {&GroupBoxIntegration, "Интеграция", 316, 4, 244, {&CheckBoxFolderMenu}},
+        {&GroupBoxWindowPosition, "Позиция окна", 316, 64, 244, {&PlayerWindowCenter}},
         {&GroupBoxTray,
          "Область уведомлений",
-         1,
-         4,
+         8,
+         243,
+         552,
          {&TrayIcon, &TrayIconMinimize, &BaloonWindow, &CheckBoxColorTrayIcon}},
-        {&GroupBoxIntegration, "Интеграция", 1, 136, {&CheckBoxFolderMenu}},
-        {&GroupBoxWindowPosition, "Позиция окна", 1, 196, {&PlayerWindowCenter}},
     };
     for (const Group& g : groups) {
         g.box->Caption.set(g.caption);
         int rows = static_cast<int>(g.boxes.size());
-        g.box->SetBounds(8 + g.column * 276, g.top, 268, 28 + rows * 25);
-        for (int i = 0; i < rows; ++i) g.boxes[static_cast<size_t>(i)]->SetBounds(10, 2 + i * 25, 252, 24);
+        g.box->SetBounds(g.left, g.top, g.width, 28 + rows * 25);
+        for (int i = 0; i < rows; ++i) g.boxes[static_cast<size_t>(i)]->SetBounds(10, 2 + i * 25, g.width - 16, 24);
     }
     // Kept for the settings file; nothing of the window uses it.
     TaskTrackGo.Visible.set(false);
@@ -167,8 +169,6 @@ void TForm2::layOutPlugins() {
     StringGridPlug.Align.set(TAlign::alClient);
     StringGridPlug.DefaultRowHeight.set(20);
     StringGridPlug.GridLineWidth.set(1);
-    StringGridPlug.ColAlignments.set({TAlignment::taLeftJustify, TAlignment::taLeftJustify, TAlignment::taLeftJustify,
-                                      TAlignment::taLeftJustify, TAlignment::taCenter});
     plugColumns();
     StringGridPlug.Width.observe([this](const int&) { plugColumns(); });
 }

@@ -92,12 +92,12 @@ void TForm2::layOutHotKeys() {
         {&LabelHotKey_Random, &HotKey_Random, "Случайный порядок (Вкл/выкл)"},
     };
     // Two columns of eleven rows.
-    constexpr int rowsPerColumn = 11, rowHeight = 28, columnWidth = 272, labelWidth = 150;
+    constexpr int rowsPerColumn = 11, rowHeight = 28, columnWidth = 278, labelWidth = 194, fieldWidth = 80;
     for (int i = 0; i < static_cast<int>(std::size(rows)); ++i) {
         const Row& r = rows[i];
         int x = 8 + (i / rowsPerColumn) * columnWidth, y = 8 + (i % rowsPerColumn) * rowHeight;
         r.label->SetBounds(x, y + 4, labelWidth - 6, 18);
-        r.field->SetBounds(x + labelWidth, y, columnWidth - labelWidth - 14, 24);
+        r.field->SetBounds(x + labelWidth, y, fieldWidth, 24);
         r.field->Hint.set(r.hint);
     }
     for (THotKey* off : {&HotKey_Sound, &HotKey_Repeat, &HotKey_Random}) off->Enabled.set(false);
