@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds, and runs every
 # test: the development build (warnings are errors), the sanitizer build of
-# the libraries and window models, and a short run of every fuzz target.
+# everything (the Qt front end's tests run offscreen under it too), and a
+# short run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,7 +23,7 @@ cmake --preset dev >/dev/null
 cmake --build build/dev -j "$jobs"
 ctest --test-dir build/dev --output-on-failure --no-tests=error -j "$jobs"
 
-step "AddressSanitizer + UndefinedBehaviorSanitizer build"
+step "AddressSanitizer + UndefinedBehaviorSanitizer build, the front end included"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake --preset asan >/dev/null

@@ -24,6 +24,7 @@ struct TBitmap {
     TBitmap() = default;
     TBitmap(int w, int h, uint32_t fill = 0) : Width(w), Height(h), Pixels(size_t(w) * size_t(h), fill) {}
     uint32_t& at(int x, int y) { return Pixels[size_t(y) * size_t(Width) + size_t(x)]; }
+    uint32_t at(int x, int y) const { return Pixels[size_t(y) * size_t(Width) + size_t(x)]; }
 };
 using TBitmapPtr = std::shared_ptr<const TBitmap>;
 

@@ -5,6 +5,7 @@ namespace ui {
 void QueueDispatcher::post(std::function<void()> f) {
     std::lock_guard lock(mutex_);
     queue_.push_back(std::move(f));
+    posted_.notify_all();
 }
 
 void QueueDispatcher::processMessages() {
@@ -21,6 +22,11 @@ void QueueDispatcher::processMessages() {
 size_t QueueDispatcher::pending() const {
     std::lock_guard lock(mutex_);
     return queue_.size();
+}
+
+bool QueueDispatcher::waitForPost(std::chrono::milliseconds limit) {
+    std::unique_lock lock(mutex_);
+    return posted_.wait_for(lock, limit, [this] { return !queue_.empty(); });
 }
 
 }  // namespace ui

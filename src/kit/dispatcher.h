@@ -2,6 +2,8 @@
 // function here and the UI thread runs it.
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -25,9 +27,13 @@ public:
     void post(std::function<void()> f) override;
     void processMessages() override;
     size_t pending() const;
+    // Blocks until something is queued or `limit` passes; true when something
+    // is. Lets a test wait for a worker without guessing how long it takes.
+    bool waitForPost(std::chrono::milliseconds limit);
 
 private:
     mutable std::mutex mutex_;  // protects queue_
+    std::condition_variable posted_;
     std::deque<std::function<void()>> queue_;
 };
 

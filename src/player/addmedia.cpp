@@ -69,7 +69,7 @@ void TMediaScan::Execute() {
     tags.ParseWavPackAudioAttributes = tags.ParseMusePackAudioAttributes = tags.ParseMonkeyAudioAttributes = false;
 
     std::vector<TScanItem> batch;
-    TBatchClock clock(256);
+    TBatchClock clock(options_.batchLimit);
     auto flush = [&] {
         auto posted = std::make_shared<std::vector<TScanItem>>(std::move(batch));
         batch.clear();
@@ -82,6 +82,7 @@ void TMediaScan::Execute() {
         if (shared->stop.load(std::memory_order_relaxed)) return;
         size_t i = shared->next.fetch_add(1);
         if (i >= locations_.size()) break;
+        if (options_.beforeItem) options_.beforeItem(i);
         TScanItem item;
         item.row = static_cast<int>(i);
         item.location = locations_[i];

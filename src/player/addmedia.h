@@ -42,6 +42,11 @@ public:
     struct TOptions {
         bool useCache = true;  // false measures every file again (and refreshes the cache)
         unsigned threads = 0;  // 0: one per core, at most four
+        // A batch goes to the UI thread once it holds this many items, or 40 ms after the last.
+        size_t batchLimit = 256;
+        // Test seam: each worker calls it before each item it takes, so a
+        // test can hold the workers at a point of its choosing.
+        std::function<void(size_t item)> beforeItem = nullptr;
     };
     // Both run on the UI thread. Items come in batches, in no fixed order.
     using OnItems = std::function<void(std::vector<TScanItem>&)>;

@@ -146,6 +146,7 @@ int main(int argc, char** argv) {
     bool grabFailed = false;
     if (grabTo) {
         new AfterFirstPaint(shownWidget, [&] {
+            form1.WaitForCover();  // the picture shows the cover of what --play started
             if (!shownWidget->grab().save(QString::fromLocal8Bit(grabTo))) {
                 std::fprintf(stderr, "orvelin: cannot save the picture to %s\n", grabTo);
                 grabFailed = true;

@@ -53,14 +53,18 @@ void BitmapWidget::setMode(bool stretch, bool proportional, bool center) {
 void BitmapWidget::paintEvent(QPaintEvent*) {
     if (image_.isNull()) return;
     QPainter p(this);
-    if (image_.size() != size()) p.setRenderHint(QPainter::SmoothPixmapTransform);
+    // Stretched fills the widget, proportional keeps the aspect: both fit the
+    // picture either way; proportional alone only shrinks one too large.
     QSize size = image_.size();
-    if (stretch_) {
-        size = rect().size();
-    } else if (proportional_ && (size.width() > width() || size.height() > height())) {
+    if (proportional_ && (stretch_ || size.width() > width() || size.height() > height())) {
         size.scale(rect().size(), Qt::KeepAspectRatio);
+    } else if (stretch_) {
+        size = rect().size();
     }
     QPoint at = center_ ? QPoint((width() - size.width()) / 2, (height() - size.height()) / 2) : QPoint(0, 0);
+    // Smoothing costs a pass over the pixels; a picture drawn at its own
+    // size (the spectrum, 40 times a second) needs none.
+    if (size != image_.size()) p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(QRect(at, size), image_);
 }
 

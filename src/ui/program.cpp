@@ -2,6 +2,7 @@
 
 #include "common/log.h"
 #include "common/text.h"
+#include "image/imageloader.h"
 #include "platform/linux/xdgfoldermenu.h"
 
 namespace ui {
@@ -53,11 +54,12 @@ void TProgram::CreateForms() {
     if (!FolderMenu)
         FolderMenu = std::make_unique<platform::XdgFolderMenu>(system_.DataHomeDir(), system_.ExecutablePath());
     Form2->FolderMenuService = FolderMenu.get();
+    Form4 = std::make_unique<TForm4>(app_, image::ImageLoader());
 }
 
 std::vector<TForm*> TProgram::Forms() const {
     std::vector<TForm*> forms;
-    for (TForm* f : std::initializer_list<TForm*>{Form1.get(), Form2.get()})
+    for (TForm* f : std::initializer_list<TForm*>{Form1.get(), Form2.get(), Form4.get()})
         if (f) forms.push_back(f);
     return forms;
 }

@@ -15,6 +15,7 @@
 #include "ui/language.h"
 #include "ui/tform1.h"
 #include "ui/tform2.h"
+#include "ui/tform4.h"
 
 namespace ui {
 
@@ -62,6 +63,7 @@ public:
     std::unique_ptr<TForm2> Form2;
     // The language menu and the language files, once the windows exist.
     std::unique_ptr<TInterfaceLanguage> Language;
+    std::unique_ptr<TForm4> Form4;
 
 private:
     TApplication& app_;

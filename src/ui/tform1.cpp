@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "image/imageloader.h"
+#include "image/pictures.h"
+#include "image/pictureworker.h"
 #include "player/playlistgrid.h"
 #include "tags/facade/tagslibrary.h"
 #include "ui/tform2.h"
@@ -16,6 +19,7 @@ TForm1::TForm1(TApplication& app, platform::System& system, audio::Engine& engin
 
 TForm1::TForm1(TApplication& app, platform::System& system, std::unique_ptr<audio::Engine> own, audio::Engine* engine)
     : TForm(app, "Form1"), ownEngine_(std::move(own)), engine_(engine ? *engine : *ownEngine_), system_(system) {
+    CoverLoader = &image::ImageLoader();
     Caption.set("Orvelin");
     // The title carries the version; these texts are the program's, made while it runs.
     TranslateCaption = false;
@@ -80,14 +84,16 @@ void TForm1::layOut() {
     TabApp.Width.set(225);
     TabControlCoverArt.Align.set(TAlign::alTop);
     TabControlCoverArt.Height.set(232);
-    ImageSubstrate.Align.set(TAlign::alClient);
-    ImageSubstrate.Stretch.set(true);
     LabelImageTag.Align.set(TAlign::alBottom);
     LabelImageTag.Height.set(16);
     LabelImageTag.Alignment.set(TAlignment::taCenter);
+    ImageSubstrate.Align.set(TAlign::alClient);
+    image::ShowResourcePicture(ImageSubstrate, image::TResourcePicture::rpCoverPlaceholder, false);
     ImageTAG.Align.set(TAlign::alClient);
     ImageTAG.Proportional.set(true);
     ImageTAG.Center.set(true);
+    // The placeholder stands in for a cover; it does not peek out around one.
+    ImageTAG.Picture.observe([this](const TBitmapPtr& cover) { ImageSubstrate.Visible.set(!cover); });
 
     TabControlTagInfo.Align.set(TAlign::alTop);
     TabControlTagInfo.Height.set(72);

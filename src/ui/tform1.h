@@ -20,6 +20,10 @@
 namespace tags {
 class TTags;
 }
+namespace image {
+class TImageLoader;
+class TPictureWorker;
+}  // namespace image
 
 namespace ui {
 
@@ -76,6 +80,8 @@ public:
 
     // Left column.
     TPanel TabApp{this, "TabApp"};
+    // The cover box: the drawn placeholder, the cover over it (empty while
+    // there is none) and the cover's size line (tform1_cover.cpp).
     TTabControl TabControlCoverArt{&TabApp, "TabControlCoverArt"};
     TImage ImageSubstrate{&TabControlCoverArt, "ImageSubstrate"};
     TImage ImageTAG{&TabControlCoverArt, "ImageTAG"};
@@ -249,12 +255,17 @@ public:
         std::function<void(const std::string& folder)> addfolderLoad;
         // Loads the time display's font; its family, or empty when it failed.
         std::function<std::string()> LoadDisplayFont;
-        // Playback's calls into the radio, the cover and the notification
-        // window; each does nothing until its window fills it.
+        // Playback's calls into the radio and the notification window; each
+        // does nothing until its window fills it.
         std::function<bool(const std::string& location)> UrlReachable;  // an HTTP URL that answers
-        std::function<void()> Radio;                                    // plays the current row as a stream
-        std::function<void()> ListCoverArts;
+        // Plays the current row as a stream. Its cover is the drawn radio
+        // picture: image::ShowResourcePicture(ImageTAG, image::TResourcePicture::rpRadio, true),
+        // and the same for the notification window's image.
+        std::function<void()> Radio;
         std::function<void()> ShowNotification, CloseNotification;
+        // The notification window's copy of the cover: the bitmap shown, or
+        // null when the cover is cleared.
+        std::function<void(const TBitmapPtr& cover)> NotificationPicture;
         std::function<bool()> TagEditorShowing;
         // After the user chose another interface language: the folder menu's
         // texts follow it.
@@ -281,6 +292,19 @@ public:
     audio::Engine& Engine() { return engine_; }
     // The tag facade that describes the playing file.
     tags::TTags& PlayingTags();
+
+    // The cover box (tform1_cover.cpp). Shows the playing file's first front
+    // cover, or else its first picture that decodes, scaled to the box. The
+    // decode runs on a worker after the sound has started; the cover appears
+    // when the UI thread handles its result.
+    void ListCoverArts();
+    // Empties the box; a decode still running shows nothing.
+    void clearCover();
+    // Blocks until the cover being decoded is done, then lets the UI thread
+    // show it (tests, benchmarks, pictures of the window).
+    void WaitForCover();
+    // The decoder the cover box uses; tests point it at one without its library.
+    const image::TImageLoader* CoverLoader = nullptr;
 
     // Start-up and shutdown (tform1_startup.cpp).
     void FormCreate();
@@ -412,7 +436,6 @@ private:
     void showTaskbarProgress();
     void showTitle();
     void setPlayingRowTitle(const std::string& title);
-    void clearCover();
     void listCover();
     void appendHistory(int row);
     void applyEqualizerSetting();
@@ -461,6 +484,9 @@ private:
     void scanRows(bool useCache, std::function<void()> done);
     void startScan();
     std::shared_ptr<TAdding> adding_;
+
+    // Last, so that it stops before anything its results touch goes away.
+    std::unique_ptr<image::TPictureWorker> coverWorker_;
 };
 
 }  // namespace ui

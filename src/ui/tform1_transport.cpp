@@ -403,12 +403,6 @@ void TForm1::startStream(int row) {
     afterStart();
 }
 
-void TForm1::clearCover() { ImageTAG.Clear(); }
-
-void TForm1::listCover() {
-    if (setting(&TForm2::ShowCoverArts) && Hooks.ListCoverArts) Hooks.ListCoverArts();
-}
-
 void TForm1::RandomSongSG() {
     if (!RandomTrack()) return;
     MemoRandomSong = player::BuildRandomOrder(StringGrid1.RowCount(), random_);

@@ -16,10 +16,10 @@ void TForm2::ShowCoverArtsClick() {
     if (ShowCoverArts.Checked()) {
         form1_.MinHeight.set(kCoverMinHeight);
         form1_.TabControlCoverArt.Visible.set(true);
-        if (form1_.Hooks.ListCoverArts) form1_.Hooks.ListCoverArts();
+        form1_.ListCoverArts();
     } else {
         form1_.MinHeight.set(kNoCoverMinHeight);
-        form1_.ImageTAG.Clear();
+        form1_.clearCover();
         form1_.TabControlCoverArt.Visible.set(false);
     }
 }

@@ -4,7 +4,8 @@
 #include "app/firstrun.h"
 #include "app/inifile.h"
 #include "common/text.h"
-#include "support/disklimit.h"
+#include "support/disk.h"
+#include "support/files.h"
 #include "support/logcapture.h"
 #include "support/tempdir.h"
 
@@ -13,7 +14,7 @@ using common::TTextEncoding;
 
 namespace {
 
-std::string bytesOf(const std::string& path) { return common::readFile(path).value_or(""); }
+using testenv::readFile;
 
 struct EncodingCase {
     TTextEncoding encoding;
@@ -35,7 +36,7 @@ TEST_P(IniEncoding, IsDetectedAndKeptOnWrite) {
     ini.WriteString("Option", "Playlist", "Джаз");
     ASSERT_TRUE(ini.UpdateFile());
 
-    std::string bytes = bytesOf(path);
+    std::string bytes = readFile(path);
     EXPECT_EQ(bytes.substr(0, std::string(c.prefix).size()), c.prefix);
     EXPECT_EQ(common::DecodeText(bytes).text, "[Option]\r\nPlaylist=Джаз\r\nSong=3\r\n");
     common::setLegacyCodePage(1252);
@@ -62,7 +63,7 @@ TEST(IniFile, NamesIgnoreCaseAndTheFirstDuplicateCounts) {
     ini.WriteInteger("Option", "Balans", -7);            // new key: at the end of its section
     ini.WriteString("Language", "Language", "English");  // new section: at the end
     ASSERT_TRUE(ini.UpdateFile());
-    EXPECT_EQ(common::DecodeText(bytesOf(path)).text,
+    EXPECT_EQ(common::DecodeText(readFile(path)).text,
               "; kept\r\n[Option]\r\nCheckBoxQuickUpdate=1\r\nVolume=80\r\nCHECKBOXQUICKUPDATE=1\r\nBalans=-7\r\n"
               "\r\n[Other]\r\nVolume=5\r\n\r\n[Language]\r\nLanguage=English\r\n");
     EXPECT_EQ(TMemIniFile(path).ReadInteger("Option", "Balans", 0), -7);
@@ -91,7 +92,7 @@ TEST(IniFile, MissingFileIsCreatedInUtf16LE) {
     EXPECT_EQ(ini.ReadInteger("Option", "Top", 83), 83);
     ini.WriteString("Option", "Window", "wsNormal");
     ASSERT_TRUE(ini.UpdateFile());
-    EXPECT_EQ(bytesOf(dir.path + "new.ini"),
+    EXPECT_EQ(readFile(dir.path + "new.ini"),
               common::EncodeText("[Option]\r\nWindow=wsNormal\r\n", TTextEncoding::Utf16LE));
 }
 
@@ -119,8 +120,8 @@ TEST(IniFile, AFailedWriteKeepsTheOldFile) {
         testenv::FullDisk full;
         EXPECT_FALSE(ini.UpdateFile());
     }
-    EXPECT_EQ(bytesOf(path), old);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1);  // no temporary file left
+    EXPECT_EQ(readFile(path), old);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"a.ini"});  // no temporary file left
 
     // The failure is not silent: the log says which file and why.
     testenv::LogCapture log;
@@ -134,7 +135,7 @@ TEST(FirstRunTemplate, HasItsLinesInUtf16LEAndTheFirstDuplicateWins) {
     testenv::TempDir dir;
     std::string path = dir.path + "Option.ini";
     ASSERT_TRUE(app::WriteFirstRunTemplate(path));
-    std::string bytes = bytesOf(path);
+    std::string bytes = readFile(path);
     ASSERT_EQ(bytes.substr(0, 2), "\xFF\xFE");
     std::vector<std::string> lines = common::SplitLines(common::DecodeText(bytes).text);
     ASSERT_EQ(lines.size(), 77u);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/listfiles.h"
-#include "common/textfile.h"
+#include "common/files.h"
 #include "support/tempdir.h"
 
 namespace {

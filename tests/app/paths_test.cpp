@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/paths.h"
 #include "app/version.h"
 #include "common/files.h"

@@ -5,10 +5,15 @@
 #include <vector>
 
 #include "audio/engine.h"
-#include "audio/fixtures.h"
 #include "audio/fx/effect.h"
+#include "support/engine.h"
+#include "support/files.h"
+#include "support/process.h"
+#include "support/tempdir.h"
+#include "support/wav.h"
 
 namespace audio::test {
+using namespace testenv;
 namespace {
 
 using detail::Echo;
@@ -160,9 +165,9 @@ TEST(Effects, ModulationEffectsStayBoundedAndMixAsSet) {
 class ChannelEffects : public ::testing::Test {
 protected:
     void SetUp() override {
-        writeWav(dir.file("tone.wav"), 44100, 2, 16, 44100,
+        writeWav(dir.at("tone.wav"), 44100, 2, 16, 44100,
                  [](int64_t n, int) { return 0.5 * std::sin(2 * M_PI * 990.52734375 * n / 44100.0); });
-        h = o.e.StreamCreateFile(dir.file("tone.wav"), 0, 0, 0);
+        h = o.e.StreamCreateFile(dir.at("tone.wav"), 0, 0, 0);
         ASSERT_NE(h, 0u);
     }
     TempDir dir;
@@ -282,9 +287,9 @@ TEST_F(ChannelEffects, FftOfASinePeaksInItsBin) {
     EXPECT_NEAR(bins[22], 0.125f, 0.005f);
     EXPECT_LT(bins[100], 1e-3f);
     // Channels are mixed: a sine on the left only gives half the magnitude.
-    writeWav(dir.file("left.wav"), 44100, 2, 16, 44100,
+    writeWav(dir.at("left.wav"), 44100, 2, 16, 44100,
              [](int64_t n, int ch) { return ch ? 0.0 : 0.5 * std::sin(2 * M_PI * 990.52734375 * n / 44100.0); });
-    Handle left = o.e.StreamCreateFile(dir.file("left.wav"), 0, 0, 0);
+    Handle left = o.e.StreamCreateFile(dir.at("left.wav"), 0, 0, 0);
     ASSERT_TRUE(o.e.ChannelPlay(left, false));
     o.render(2048);
     ASSERT_GT(o.e.ChannelGetData(left, bins, DATA_FFT1024), 0);

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 
 #include "audio/engine.h"
-#include "audio/fixtures.h"
+#include "support/engine.h"
+#include "support/files.h"
+#include "support/process.h"
+#include "support/tempdir.h"
+#include "support/wav.h"
 
 namespace audio::test {
+using namespace testenv;
 namespace {
 
 TEST(Engine, HandlesAndErrorCodes) {
@@ -27,8 +31,8 @@ TEST(Engine, HandlesAndErrorCodes) {
     EXPECT_EQ(Engine::ErrorGetCode(), ERROR_HANDLE);
 
     TempDir dir;
-    writeWav(dir.file("a.wav"), 44100, 2, 16, 4410, [](int64_t, int) { return 0.0; });
-    Handle h = e.StreamCreateFile(dir.file("a.wav"), 0, 0, 0);
+    writeWav(dir.at("a.wav"), 44100, 2, 16, 4410, [](int64_t, int) { return 0.0; });
+    Handle h = e.StreamCreateFile(dir.at("a.wav"), 0, 0, 0);
     ASSERT_NE(h, 0u);
     EXPECT_EQ(e.ChannelIsActive(h), ACTIVE_STOPPED);
     EXPECT_EQ(Engine::ErrorGetCode(), ERROR_OK);  // a valid, stopped channel
@@ -42,22 +46,21 @@ TEST(Engine, HandlesAndErrorCodes) {
 TEST(Engine, BadInputIsRefusedWithAReason) {
     Offline o;
     TempDir dir;
-    EXPECT_EQ(o.e.StreamCreateFile(dir.file("missing.mp3"), 0, 0, 0), 0u);
+    EXPECT_EQ(o.e.StreamCreateFile(dir.at("missing.mp3"), 0, 0, 0), 0u);
     EXPECT_EQ(Engine::ErrorGetCode(), ERROR_FILEOPEN);
-    writeFile(dir.file("empty.mp3"), {});
-    writeFile(dir.file("text.mp3"), std::vector<uint8_t>(4000, 'x'));
+    writeFile(dir.at("empty.mp3"), "");
+    writeFile(dir.at("text.mp3"), std::vector<uint8_t>(4000, 'x'));
     for (const char* name : {"empty.mp3", "text.mp3"}) {
         Handle h = 0;
-        EXPECT_EQ(openLikePlayer(o.e, dir.file(name), h), "none") << name;
+        EXPECT_EQ(openLikePlayer(o.e, dir.at(name), h), "none") << name;
         EXPECT_NE(Engine::ErrorGetCode(), ERROR_OK) << name;
     }
     // A truncated file plays what it has and then ends.
-    ASSERT_TRUE(ffmpeg("-f lavfi -i sine=frequency=440:duration=2 -c:a libmp3lame " + dir.file("full.mp3")));
-    std::ifstream in(dir.file("full.mp3"), std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_TRUE(ffmpeg("-f lavfi -i sine=frequency=440:duration=2 -c:a libmp3lame " + dir.at("full.mp3")));
+    std::string bytes = readFile(dir.at("full.mp3"));
     bytes.resize(bytes.size() / 3);
-    writeFile(dir.file("cut.mp3"), bytes);
-    Handle h = o.e.StreamCreateFile(dir.file("cut.mp3"), 0, 0, 0);
+    writeFile(dir.at("cut.mp3"), bytes);
+    Handle h = o.e.StreamCreateFile(dir.at("cut.mp3"), 0, 0, 0);
     ASSERT_NE(h, 0u);
     ASSERT_TRUE(o.e.ChannelPlay(h, false));
     o.renderToEnd(h);
@@ -76,29 +79,29 @@ TEST(Engine, AddOnsAreListedAndLoadIntoTheCoreCreator) {
     EXPECT_EQ(o.e.PluginLoad("nothing.orv", 0), 0u);
 
     TempDir dir;
-    ASSERT_TRUE(ffmpeg("-f lavfi -i sine=duration=0.2 -c:a flac " + dir.file("a.flac")));
-    EXPECT_EQ(o.e.StreamCreateFile(dir.file("a.flac"), 0, 0, 0), 0u);
+    ASSERT_TRUE(ffmpeg("-f lavfi -i sine=duration=0.2 -c:a flac " + dir.at("a.flac")));
+    EXPECT_EQ(o.e.StreamCreateFile(dir.at("a.flac"), 0, 0, 0), 0u);
     Handle plugin = o.e.PluginLoad("/usr/lib/orvelin/libflac.orv", 0);
     ASSERT_NE(plugin, 0u);
-    Handle h = o.e.StreamCreateFile(dir.file("a.flac"), 0, 0, 0);
+    Handle h = o.e.StreamCreateFile(dir.at("a.flac"), 0, 0, 0);
     EXPECT_NE(h, 0u);
     ASSERT_TRUE(o.e.PluginFree(plugin));
-    EXPECT_EQ(o.e.StreamCreateFile(dir.file("a.flac"), 0, 0, 0), 0u);
+    EXPECT_EQ(o.e.StreamCreateFile(dir.at("a.flac"), 0, 0, 0), 0u);
 }
 
 TEST(Engine, ChannelInfoFlagsEightBitSourcesAndMono) {
     Offline o;
     TempDir dir;
     auto tone = [](int64_t n, int) { return 0.5 * std::sin(n * 0.05); };
-    writeWav(dir.file("u8.wav"), 22050, 2, 8, 2205, tone);
-    writeWav(dir.file("s16.wav"), 22050, 1, 16, 2205, tone);
+    writeWav(dir.at("u8.wav"), 22050, 2, 8, 2205, tone);
+    writeWav(dir.at("s16.wav"), 22050, 1, 16, 2205, tone);
     ChannelInfo info;
-    Handle a = o.e.StreamCreateFile(dir.file("u8.wav"), 0, 0, UNICODE);
+    Handle a = o.e.StreamCreateFile(dir.at("u8.wav"), 0, 0, UNICODE);
     ASSERT_TRUE(o.e.ChannelGetInfo(a, info));
     EXPECT_EQ(info.flags & SAMPLE_8BITS, SAMPLE_8BITS);
     EXPECT_EQ(info.freq, 22050u);
     EXPECT_EQ(info.chans, 2u);
-    Handle b = o.e.StreamCreateFile(dir.file("s16.wav"), 0, 0, UNICODE);
+    Handle b = o.e.StreamCreateFile(dir.at("s16.wav"), 0, 0, UNICODE);
     ASSERT_TRUE(o.e.ChannelGetInfo(b, info));
     EXPECT_EQ(info.flags & SAMPLE_8BITS, 0u);
     EXPECT_EQ(info.chans, 1u);
@@ -113,14 +116,13 @@ TEST(Engine, ChannelInfoFlagsEightBitSourcesAndMono) {
 TEST(Engine, StreamFromPartOfAFile) {
     Offline o;
     TempDir dir;
-    writeWav(dir.file("a.wav"), 8000, 1, 16, 800, [](int64_t n, int) { return (n % 100) / 200.0; });
-    std::ifstream in(dir.file("a.wav"), std::ios::binary);
-    std::vector<uint8_t> wav((std::istreambuf_iterator<char>(in)), {});
+    writeWav(dir.at("a.wav"), 8000, 1, 16, 800, [](int64_t n, int) { return (n % 100) / 200.0; });
+    std::string wav = readFile(dir.at("a.wav"));
     std::vector<uint8_t> packed(1000 + wav.size() + 500, 0x55);
     std::fill(packed.begin(), packed.begin() + 1000, 0xAA);
     std::copy(wav.begin(), wav.end(), packed.begin() + 1000);
-    writeFile(dir.file("packed.bin"), packed);
-    Handle h = o.e.StreamCreateFile(dir.file("packed.bin"), 1000, wav.size(), 0);
+    writeFile(dir.at("packed.bin"), packed);
+    Handle h = o.e.StreamCreateFile(dir.at("packed.bin"), 1000, wav.size(), 0);
     ASSERT_NE(h, 0u) << Engine::ErrorGetCode();
     EXPECT_EQ(o.e.ChannelGetLength(h, POS_BYTE), 800u * 4);
     EXPECT_EQ(o.e.StreamGetFilePosition(h, FILEPOS_SIZE), wav.size());
@@ -148,8 +150,8 @@ TEST(Engine, ConfigValues) {
 TEST(Engine, TrackerMusicLengthByPrescanAndMono) {
     Offline o;
     TempDir dir;
-    writeFile(dir.file("a.mod"), tinyModule());
-    Handle h = o.e.MusicLoad(dir.file("a.mod"), 0, 0, UNICODE | MUSIC_PRESCAN | SAMPLE_FLOAT | SAMPLE_MONO, 1);
+    writeFile(dir.at("a.mod"), tinyModule());
+    Handle h = o.e.MusicLoad(dir.at("a.mod"), 0, 0, UNICODE | MUSIC_PRESCAN | SAMPLE_FLOAT | SAMPLE_MONO, 1);
     ASSERT_NE(h, 0u);
     ChannelInfo info;
     ASSERT_TRUE(o.e.ChannelGetInfo(h, info));
@@ -168,7 +170,7 @@ TEST(Engine, TrackerMusicLengthByPrescanAndMono) {
     EXPECT_FALSE(o.e.StreamFree(h));
     EXPECT_TRUE(o.e.MusicFree(h));
 
-    Handle plain = o.e.MusicLoad(dir.file("a.mod"), 0, 0, SAMPLE_FLOAT, 0);
+    Handle plain = o.e.MusicLoad(dir.at("a.mod"), 0, 0, SAMPLE_FLOAT, 0);
     ASSERT_NE(plain, 0u);
     EXPECT_EQ(o.e.ChannelGetLength(plain, POS_BYTE), kFail64);  // not scanned
     EXPECT_EQ(Engine::ErrorGetCode(), ERROR_NOTAVAIL);

@@ -7,9 +7,14 @@
 #include <thread>
 
 #include "audio/engine.h"
-#include "audio/fixtures.h"
+#include "support/engine.h"
+#include "support/files.h"
+#include "support/process.h"
+#include "support/tempdir.h"
+#include "support/wav.h"
 
 namespace audio::test {
+using namespace testenv;
 namespace {
 
 struct Format {
@@ -49,9 +54,9 @@ protected:
     static void SetUpTestSuite() {
         dir_ = new TempDir;
         std::vector<std::pair<std::string, std::string>> outs;
-        for (const auto& f : kFormats) outs.emplace_back(dir_->file(f.file), std::string("-ac 2 ") + f.encode);
+        for (const auto& f : kFormats) outs.emplace_back(dir_->at(f.file), std::string("-ac 2 ") + f.encode);
         built_ = ffmpegMany("-f lavfi -i anoisesrc=duration=1.3:amplitude=0.3:seed=5:r=44100", outs);
-        writeFile(dir_->file("a.mod"), tinyModule());
+        writeFile(dir_->at("a.mod"), tinyModule());
     }
     static void TearDownTestSuite() {
         delete dir_;
@@ -68,7 +73,7 @@ TEST_F(Formats, EachCreatorTakesOnlyItsFamily) {
     Offline o;
     for (const auto& f : kFormats) {
         Handle h = 0;
-        EXPECT_EQ(openLikePlayer(o.e, dir_->file(f.file), h), f.creator) << f.file;
+        EXPECT_EQ(openLikePlayer(o.e, dir_->at(f.file), h), f.creator) << f.file;
         ChannelInfo info;
         ASSERT_TRUE(o.e.ChannelGetInfo(h, info)) << f.file;
         EXPECT_EQ(info.freq, f.rate) << f.file;
@@ -76,30 +81,30 @@ TEST_F(Formats, EachCreatorTakesOnlyItsFamily) {
         o.e.StreamFree(h);
     }
     Handle h = 0;
-    EXPECT_EQ(openLikePlayer(o.e, dir_->file("a.mod"), h), "music");
+    EXPECT_EQ(openLikePlayer(o.e, dir_->at("a.mod"), h), "music");
     // A family's creator refuses what belongs to another one.
-    EXPECT_EQ(o.e.AddOnStreamCreateFile(AddOn::FLAC, dir_->file("a.mp3"), 0, 0, 0), 0u);
+    EXPECT_EQ(o.e.AddOnStreamCreateFile(AddOn::FLAC, dir_->at("a.mp3"), 0, 0, 0), 0u);
     EXPECT_EQ(Engine::ErrorGetCode(), ERROR_FORMAT);
-    EXPECT_EQ(o.e.AddOnStreamCreateFile(AddOn::OPUS, dir_->file("a.ogg"), 0, 0, 0), 0u);
-    EXPECT_EQ(o.e.StreamCreateFile(dir_->file("a.opus"), 0, 0, 0), 0u);
+    EXPECT_EQ(o.e.AddOnStreamCreateFile(AddOn::OPUS, dir_->at("a.ogg"), 0, 0, 0), 0u);
+    EXPECT_EQ(o.e.StreamCreateFile(dir_->at("a.opus"), 0, 0, 0), 0u);
 }
 
 // The length a scan of many files reads without channels, on any thread: the
 // figure the player's creators report, or the same refusal.
 TEST_F(Formats, LengthQueriesMatchTheCreators) {
     ASSERT_TRUE(built_);
-    writeFile(dir_->file("noise.mp3"), std::vector<uint8_t>(3000, 0x5A));
-    writeFile(dir_->file("empty.flac"), {});
+    writeFile(dir_->at("noise.mp3"), std::vector<uint8_t>(3000, 0x5A));
+    writeFile(dir_->at("empty.flac"), "");
     // Headers that promise a family the rest does not keep.
     std::vector<uint8_t> fake = {'f', 'L', 'a', 'C'},
                          tagged = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 2, 0, 0, 0xFF, 0xFB, 0x90};
     fake.resize(2000, 0x33);
     tagged.resize(2000, 0x44);
-    writeFile(dir_->file("fake.flac"), fake);
-    writeFile(dir_->file("tagged.mp3"), tagged);
-    std::vector<std::string> files = {dir_->file("a.mod"),       dir_->file("noise.mp3"), dir_->file("empty.flac"),
-                                      dir_->file("missing.ogg"), dir_->file("fake.flac"), dir_->file("tagged.mp3")};
-    for (const auto& f : kFormats) files.push_back(dir_->file(f.file));
+    writeFile(dir_->at("fake.flac"), fake);
+    writeFile(dir_->at("tagged.mp3"), tagged);
+    std::vector<std::string> files = {dir_->at("a.mod"),       dir_->at("noise.mp3"), dir_->at("empty.flac"),
+                                      dir_->at("missing.ogg"), dir_->at("fake.flac"), dir_->at("tagged.mp3")};
+    for (const auto& f : kFormats) files.push_back(dir_->at(f.file));
 
     // What a channel reports: -1 unknown, -2 no creator takes the file.
     auto byChannel = [](Engine& e, const std::string& path) {
@@ -129,7 +134,7 @@ TEST_F(Formats, LengthQueriesMatchTheCreators) {
             EXPECT_EQ(byQuery(o.e, path), expected.back()) << path << (addOns ? " with add-ons" : " core only");
         }
         auto at = [&](const char* name) {
-            return expected[size_t(std::find(files.begin(), files.end(), dir_->file(name)) - files.begin())];
+            return expected[size_t(std::find(files.begin(), files.end(), dir_->at(name)) - files.begin())];
         };
         EXPECT_NEAR(at("a.mod"), 0.96, 0.01);  // tracker music, by its prescan
         EXPECT_NEAR(at("x.mp3"), 1.3, 0.06);   // measured by the packet scan
@@ -175,7 +180,7 @@ TEST_F(Formats, PlaysSeeksAndReportsItsLength) {
         // The device runs at the channel's rate so that frames compare one to one.
         Offline o(f.rate);
         Handle h = 0;
-        openLikePlayer(o.e, dir_->file(f.file), h);
+        openLikePlayer(o.e, dir_->at(f.file), h);
         ASSERT_NE(h, 0u) << f.file;
         QWord before = o.e.ChannelGetLength(h, POS_BYTE);
         ASSERT_NE(before, kFail64) << f.file;
@@ -205,6 +210,7 @@ TEST_F(Formats, PlaysSeeksAndReportsItsLength) {
 }  // namespace audio::test
 
 namespace audio::test {
+using namespace testenv;
 namespace {
 
 // A DSF file of `seconds` of DSD64 stereo noise, written byte by byte: no
@@ -237,10 +243,10 @@ std::vector<uint8_t> tinyDsf(double seconds) {
 
 TEST(DsdFiles, PlaySeekAndReportTheirLength) {
     TempDir dir;
-    writeFile(dir.file("a.dsf"), tinyDsf(1.0));
+    writeFile(dir.at("a.dsf"), tinyDsf(1.0));
     Offline o(88200);
     Handle h = 0;
-    EXPECT_EQ(openLikePlayer(o.e, dir.file("a.dsf"), h), "DSD");
+    EXPECT_EQ(openLikePlayer(o.e, dir.at("a.dsf"), h), "DSD");
     ASSERT_NE(h, 0u);
     ChannelInfo info;
     ASSERT_TRUE(o.e.ChannelGetInfo(h, info));

@@ -3,9 +3,14 @@
 #include <cmath>
 
 #include "audio/engine.h"
-#include "audio/fixtures.h"
+#include "support/engine.h"
+#include "support/files.h"
+#include "support/process.h"
+#include "support/tempdir.h"
+#include "support/wav.h"
 
 namespace audio::test {
+using namespace testenv;
 namespace {
 
 // Each sample holds its frame index (mod 60000), so rendered output tells where it came from.
@@ -15,12 +20,12 @@ int64_t indexOf(float v) { return (std::lround(v * 32768.0) + 30000 + 60000) % 6
 class Playback : public ::testing::Test {
 protected:
     void SetUp() override {
-        writeWav(dir.file("ramp.wav"), 44100, 2, 16, 3 * 44100, ramp);
-        writeWav(dir.file("tone.wav"), 44100, 2, 16, 2 * 44100,
+        writeWav(dir.at("ramp.wav"), 44100, 2, 16, 3 * 44100, ramp);
+        writeWav(dir.at("tone.wav"), 44100, 2, 16, 2 * 44100,
                  [](int64_t n, int) { return 0.5 * std::sin(2 * M_PI * 1000 * n / 44100.0); });
     }
     Handle open(const std::string& name) {
-        Handle h = o.e.StreamCreateFile(dir.file(name), 0, 0, UNICODE);
+        Handle h = o.e.StreamCreateFile(dir.at(name), 0, 0, UNICODE);
         EXPECT_NE(h, 0u) << name;
         return h;
     }
@@ -29,10 +34,10 @@ protected:
 };
 
 TEST_F(Playback, SeekingIsSampleAccurateOnWavAndFlac) {
-    ASSERT_TRUE(ffmpeg("-i " + dir.file("ramp.wav") + " -c:a flac " + dir.file("ramp.flac")));
+    ASSERT_TRUE(ffmpeg("-i " + dir.at("ramp.wav") + " -c:a flac " + dir.at("ramp.flac")));
     for (const char* name : {"ramp.wav", "ramp.flac"}) {
-        Handle h = o.e.StreamCreateFile(dir.file(name), 0, 0, 0);
-        if (!h) h = o.e.AddOnStreamCreateFile(AddOn::FLAC, dir.file(name), 0, 0, 0);
+        Handle h = o.e.StreamCreateFile(dir.at(name), 0, 0, 0);
+        if (!h) h = o.e.AddOnStreamCreateFile(AddOn::FLAC, dir.at(name), 0, 0, 0);
         ASSERT_NE(h, 0u) << name;
         ASSERT_TRUE(o.e.ChannelPlay(h, false));
         for (int64_t target : {int64_t{22050}, int64_t{5444}, int64_t{100001}, int64_t{3}, int64_t{130000}}) {
@@ -164,7 +169,7 @@ TEST_F(Playback, LoopFlagWrapsInsteadOfEnding) {
 }
 
 TEST_F(Playback, BitRateAndFileSize) {
-    ASSERT_TRUE(ffmpeg("-f lavfi -i sine=duration=2 -c:a libmp3lame -b:a 128k " + dir.file("a.mp3")));
+    ASSERT_TRUE(ffmpeg("-f lavfi -i sine=duration=2 -c:a libmp3lame -b:a 128k " + dir.at("a.mp3")));
     Handle h = open("a.mp3");
     float kbps = 0;
     ASSERT_TRUE(o.e.ChannelGetAttribute(h, ATTRIB_BITRATE, kbps));

@@ -1,48 +1,43 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
-#include "audio/fixtures.h"
+#include "support/engine.h"
+#include "support/files.h"
+#include "support/process.h"
+#include "support/tempdir.h"
+#include "support/wav.h"
 
 namespace audio::test {
+using namespace testenv;
 namespace {
 
 const std::string kTool = std::string(ORVELIN_BINARY_DIR) + "/src/audio/tool/orvelin-audio";
 
-int run(const std::string& args, std::string* out = nullptr) {
-    std::string cmd = kTool + " " + args + " 2>/dev/null";
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return -1;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        if (out) out->append(buf, n);
-    int status = pclose(p);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// The tool's exit status; its standard output goes to out.
+int tool(const std::string& args, std::string* out = nullptr) {
+    Output r = run(kTool + " " + args);
+    if (out) *out = r.out;
+    return r.status;
 }
 
 TEST(Tool, InfoAndRender) {
     TempDir dir;
-    writeWav(dir.file("tone.wav"), 44100, 2, 16, 44100,
+    writeWav(dir.at("tone.wav"), 44100, 2, 16, 44100,
              [](int64_t n, int) { return 0.5 * std::sin(2 * M_PI * 1000 * n / 44100.0); });
     std::string json;
-    ASSERT_EQ(run("info " + dir.file("tone.wav"), &json), 0);
+    ASSERT_EQ(tool("info " + dir.at("tone.wav"), &json), 0);
     EXPECT_NE(json.find("\"creator\": \"StreamCreateFile\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"rate\": 44100"), std::string::npos);
     EXPECT_NE(json.find("\"length_bytes\": 352800"), std::string::npos);
     EXPECT_NE(json.find("\"length_seconds\": 1.000000"), std::string::npos);
 
     // The 1 kHz band at -12 dB, for half a second, through the player's chain.
-    std::string out = dir.file("out.wav");
-    ASSERT_EQ(run("render " + dir.file("tone.wav") + " " + out + " --eq 0,0,0,0,-12,0,0,0,0,0 --seconds 0.5"), 0);
-    std::ifstream in(out, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    std::string out = dir.at("out.wav");
+    ASSERT_EQ(tool("render " + dir.at("tone.wav") + " " + out + " --eq 0,0,0,0,-12,0,0,0,0,0 --seconds 0.5"), 0);
+    std::string bytes = readFile(out);
     ASSERT_EQ(bytes.size(), 44u + 22050u * 8);
     EXPECT_EQ(std::string(bytes.data(), 4), "RIFF");
     uint16_t format;
@@ -55,16 +50,16 @@ TEST(Tool, InfoAndRender) {
 
 TEST(Tool, FailuresLeaveNoFile) {
     TempDir dir;
-    std::string out = dir.file("out.wav");
-    EXPECT_EQ(run("render " + dir.file("missing.wav") + " " + out), 1);
+    std::string out = dir.at("out.wav");
+    EXPECT_EQ(tool("render " + dir.at("missing.wav") + " " + out), 1);
     EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_FALSE(std::filesystem::exists(out + ".part"));
-    EXPECT_EQ(run("info " + dir.file("missing.wav")), 1);
-    EXPECT_EQ(run("render a b --eq 1,2"), 2);
-    EXPECT_EQ(run("render a b --fx wobble"), 1);  // the file is checked first
-    EXPECT_EQ(run("frobnicate"), 2);
-    writeWav(dir.file("a.wav"), 8000, 1, 16, 800, [](int64_t, int) { return 0.0; });
-    EXPECT_EQ(run("render " + dir.file("a.wav") + " " + dir.file("no/such/dir/out.wav")), 1);
+    EXPECT_EQ(tool("info " + dir.at("missing.wav")), 1);
+    EXPECT_EQ(tool("render a b --eq 1,2"), 2);
+    EXPECT_EQ(tool("render a b --fx wobble"), 1);  // the file is checked first
+    EXPECT_EQ(tool("frobnicate"), 2);
+    writeWav(dir.at("a.wav"), 8000, 1, 16, 800, [](int64_t, int) { return 0.0; });
+    EXPECT_EQ(tool("render " + dir.at("a.wav") + " " + dir.at("no/such/dir/out.wav")), 1);
 }
 
 }  // namespace

@@ -1,47 +1,35 @@
 #include "common/files.h"
 
-#include "support/tempdir.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
-#include <set>
 
-#include "support/disklimit.h"
+#include "support/disk.h"
+#include "support/tempdir.h"
 
 using namespace common;
+using testenv::TempDir;
 namespace fs = std::filesystem;
-
-namespace {
-struct TempDir {
-    std::string path;
-    TempDir() {
-        char tmpl[] = "/tmp/orvelin-files-XXXXXX";
-        path = ::mkdtemp(tmpl);
-    }
-    ~TempDir() { fs::remove_all(path); }
-};
-}  // namespace
 
 TEST(Files, AtomicWriteReplacesAndLeavesNoTemporaryFile) {
     TempDir dir;
-    std::string file = dir.path + "/list.m3u";
+    std::string file = dir.at("list.m3u");
     ASSERT_TRUE(writeFileAtomic(file, "old"));
     ::chmod(file.c_str(), 0600);
     ASSERT_TRUE(writeFileAtomic(file, "new content"));
     EXPECT_EQ(readFile(file).value(), "new content");
     EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"list.m3u"});
 }
 
 TEST(Files, FailedWriteKeepsTheOldFile) {
     TempDir dir;
-    std::string file = dir.path + "/keep.ini";
+    std::string file = dir.at("keep.ini");
     ASSERT_TRUE(writeFileAtomic(file, "precious"));
-    EXPECT_FALSE(writeFileAtomic(dir.path + "/missing/x.ini", "data"));
+    EXPECT_FALSE(writeFileAtomic(dir.at("missing/x.ini"), "data"));
     EXPECT_EQ(errno, ENOENT);  // the reason survives the clean-up, for the log line
     {
         testenv::FullDisk full;
@@ -49,21 +37,13 @@ TEST(Files, FailedWriteKeepsTheOldFile) {
         EXPECT_EQ(errno, EFBIG);
     }
     // A folder that cannot take the temporary file: the target stays whole.
+    // (Root writes into it all the same.)
     if (::geteuid() != 0) {
-        ::chmod(dir.path.c_str(), 0500);
+        testenv::ReadOnly folder(dir.path);
         EXPECT_FALSE(writeFileAtomic(file, "lost"));
-        ::chmod(dir.path.c_str(), 0700);
     }
     EXPECT_EQ(readFile(file).value(), "precious");
 }
-
-namespace {
-std::set<std::string> Names(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
-    return names;
-}
-}  // namespace
 
 TEST(Files, AReplacementHasNoVisibleNameUntilItIsComplete) {
     testenv::TempDir dir;
@@ -73,12 +53,12 @@ TEST(Files, AReplacementHasNoVisibleNameUntilItIsComplete) {
     ASSERT_EQ(::write(replacement->fd(), "new", 3), 3);
     // Where the file system makes files without names, nothing else is
     // there; elsewhere only a name that marks it as ours.
-    for (const std::string& name : Names(dir.path))
+    for (const std::string& name : dir.entries())
         EXPECT_TRUE(name == "song.mp3" || name.rfind(".orvelin-song.mp3.", 0) == 0) << name;
     EXPECT_EQ(readFile(file).value(), "old");
     ASSERT_TRUE(replacement->commit());
     EXPECT_EQ(readFile(file).value(), "new");
-    EXPECT_EQ(Names(dir.path), std::set<std::string>{"song.mp3"});
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"song.mp3"});
 
     // Dropped without a commit: the old file stays, nothing is left.
     replacement = ReplacementFile::create(file);
@@ -86,7 +66,7 @@ TEST(Files, AReplacementHasNoVisibleNameUntilItIsComplete) {
     ASSERT_EQ(::write(replacement->fd(), "lost", 4), 4);
     replacement.reset();
     EXPECT_EQ(readFile(file).value(), "new");
-    EXPECT_EQ(Names(dir.path), std::set<std::string>{"song.mp3"});
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"song.mp3"});
 }
 
 TEST(Files, TemporaryFilesOfDeadSavesGoWithTheNextSaveOfTheSameFile) {
@@ -96,32 +76,32 @@ TEST(Files, TemporaryFilesOfDeadSavesGoWithTheNextSaveOfTheSameFile) {
     ASSERT_EQ(ours.rfind(dir.path + ".orvelin-list.m3u." + std::to_string(::getpid()) + ".", 0), 0u) << ours;
     // No process has a number this large; process 1 always runs.
     const std::string dead = ".orvelin-list.m3u.2147483647.3.tmp";
-    const std::set<std::string> kept = {"list.m3u",
-                                        ".orvelin-list.m3u.1.0.tmp",
-                                        ".orvelin-list.m3u.bak.2147483647.0.tmp",
-                                        ".orvelin-other.m3u.2147483647.0.tmp",
-                                        ".orvelin-list.m3u.2147483647.tmp",
-                                        "list.m3u.2147483647.0.tmp"};
+    const std::vector<std::string> kept = {".orvelin-list.m3u.1.0.tmp",
+                                           ".orvelin-list.m3u.2147483647.tmp",
+                                           ".orvelin-list.m3u.bak.2147483647.0.tmp",
+                                           ".orvelin-other.m3u.2147483647.0.tmp",
+                                           "list.m3u",
+                                           "list.m3u.2147483647.0.tmp"};  // sorted, as entries() lists them
     for (const std::string& name : kept) dir.file(name, "x");
     dir.file(dead, "half a save");
     ASSERT_TRUE(writeFileAtomic(file, "new"));
-    EXPECT_EQ(Names(dir.path), kept);
+    EXPECT_EQ(dir.entries(), kept);
     EXPECT_EQ(removeStaleTemporaries(file), 0);
 }
 
 TEST(Files, SizesAndExistence) {
     TempDir dir;
-    std::string file = dir.path + "/a.bin";
+    std::string file = dir.at("a.bin");
     ASSERT_TRUE(writeFileAtomic(file, std::string(1234, 'x')));
     EXPECT_EQ(fileSize(file), 1234);
-    EXPECT_EQ(fileSize(dir.path + "/none"), -1);
+    EXPECT_EQ(fileSize(dir.at("none")), -1);
     EXPECT_EQ(fileSize(dir.path), -1);
     EXPECT_TRUE(fileExists(file));
     EXPECT_FALSE(fileExists(dir.path));
     EXPECT_TRUE(directoryExists(dir.path));
-    EXPECT_TRUE(makeDirectories(dir.path + "/x/y/z"));
-    EXPECT_TRUE(directoryExists(dir.path + "/x/y/z"));
-    EXPECT_FALSE(readFile(dir.path + "/none").has_value());
+    EXPECT_TRUE(makeDirectories(dir.at("x/y/z")));
+    EXPECT_TRUE(directoryExists(dir.at("x/y/z")));
+    EXPECT_FALSE(readFile(dir.at("none")).has_value());
 }
 
 TEST(Files, PathPieces) {

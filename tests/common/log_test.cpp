@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/files.h"
+#include "support/env.h"
 #include "support/logcapture.h"
 #include "support/tempdir.h"
 
@@ -86,18 +87,15 @@ TEST_F(Log, LevelNamesAndTheEnvironment) {
     EXPECT_EQ(logging::parseLevel("verbose"), std::nullopt);
     EXPECT_EQ(logging::parseLevel(""), std::nullopt);
 
-    const char* old = std::getenv("ORVELIN_LOG");
-    std::string saved = old ? old : "";
-    ::setenv("ORVELIN_LOG", "Debug", 1);
+    testenv::EnvVar variable("ORVELIN_LOG", "Debug");
     logging::setLevelFromEnvironment(Level::error);
     EXPECT_EQ(logging::threshold(), Level::debug);
-    ::setenv("ORVELIN_LOG", "loud", 1);
+    variable.set("loud");
     logging::setLevelFromEnvironment(Level::error);
     EXPECT_EQ(logging::threshold(), Level::error);
-    ::unsetenv("ORVELIN_LOG");
+    variable.set(std::nullopt);
     logging::setLevelFromEnvironment();
     EXPECT_EQ(logging::threshold(), Level::warning);
-    if (old) ::setenv("ORVELIN_LOG", saved.c_str(), 1);
 }
 
 TEST_F(Log, OneEntryIsOneLineWithItsPartsPutTogether) {

@@ -1,71 +1,25 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "common/files.h"
 #include "platform/linux/xdgfoldermenu.h"
+#include "support/process.h"
 #include "support/tempdir.h"
-
-extern char** environ;
 
 namespace {
 
 using platform::TFolderMenuTexts;
 using platform::XdgFolderMenu;
 
-bool hasTool(const char* name) {
-    std::string command = std::string("command -v ") + name + " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
-}
+using testenv::shellQuote;
 
-// Runs a program with extra environment variables and waits for it; the exit
-// status, or -1 when it could not start. With out, its output lands there;
-// without, it goes nowhere (a program that leaves children running must not
-// hold a pipe that is read to its end).
-int run(std::vector<std::string> argv, const std::vector<std::string>& env, std::string* out = nullptr) {
-    std::vector<std::string> envStrings(env);
-    for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
-    std::vector<char*> args, envp;
-    for (auto& a : argv) args.push_back(a.data());
-    for (auto& e : envStrings) envp.push_back(e.data());
-    args.push_back(nullptr);
-    envp.push_back(nullptr);
-    int pipeFds[2] = {-1, -1};
-    if (out && ::pipe(pipeFds) != 0) return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (out) {
-        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
-        posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    }
-    pid_t pid;
-    int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (out) {
-        ::close(pipeFds[1]);
-        out->clear();
-        char buf[4096];
-        for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;) out->append(buf, size_t(n));
-        ::close(pipeFds[0]);
-    }
-    if (rc != 0) return -1;
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+bool hasTool(const std::string& name) { return testenv::run("command -v " + name).status == 0; }
 
 // Every path below a folder, folders with a trailing "/".
 std::set<std::string> tree(const std::string& dir) {
@@ -117,11 +71,12 @@ TEST(XdgFolderMenu, WritesValidEntriesAndScriptsThatStartTheProgramWithTheFolder
     EXPECT_NE(entry->find("Name=Добавить в Orvelin"), std::string::npos);
 
     if (!hasTool("desktop-file-validate")) GTEST_SKIP() << "desktop-file-validate is not installed";
-    std::string out;
-    EXPECT_EQ(run({"desktop-file-validate", home.menu.ApplicationEntryPath()}, {}, &out), 0) << out;
+    testenv::Output valid = testenv::run("desktop-file-validate " + shellQuote(home.menu.ApplicationEntryPath()));
+    EXPECT_EQ(valid.status, 0) << valid.out << valid.err;
     // A service menu is KDE's own type, which the validator knows only as
     // "not an application": those two complaints and nothing else.
-    run({"desktop-file-validate", home.menu.ServiceMenuPath()}, {}, &out);
+    testenv::Output service = testenv::run("desktop-file-validate " + shellQuote(home.menu.ServiceMenuPath()));
+    const std::string out = service.out + service.err;
     std::string unexpected;
     for (size_t start = 0; start < out.size();) {
         size_t end = out.find('\n', start);
@@ -137,8 +92,10 @@ TEST(XdgFolderMenu, WritesValidEntriesAndScriptsThatStartTheProgramWithTheFolder
     // The scripts as Files runs them: the selection one path per line.
     const std::string args = home.dir.path + "args";
     for (auto [name, command] : {std::pair{kRussian.Open, "/Open"}, std::pair{kRussian.Add, "/Add"}}) {
-        std::string selected = "NAUTILUS_SCRIPT_SELECTED_FILE_PATHS=" + home.folder + "\n" + home.dir.path + "\n";
-        ASSERT_EQ(run({scripts + name}, {selected, "ARGS_OUT=" + args}), 0) << name;
+        std::string selected =
+            "NAUTILUS_SCRIPT_SELECTED_FILE_PATHS=" + shellQuote(home.folder + "\n" + home.dir.path + "\n");
+        ASSERT_EQ(testenv::run(selected + " ARGS_OUT=" + shellQuote(args) + " " + shellQuote(scripts + name)).status, 0)
+            << name;
         EXPECT_EQ(common::readFile(args).value_or(""), home.folder + "\n" + command + "\n") << name;
     }
 }
@@ -150,10 +107,15 @@ TEST(XdgFolderMenu, TheApplicationEntryStartsTheProgramThroughALauncher) {
     Home home("bin $x 'q' \"d\" `b` \\");
     ASSERT_TRUE(home.menu.Register(kEnglish));
     // The launcher leaves the program running on its own; it reports through
-    // a pipe, which the read below waits for.
+    // a pipe, which the read below waits for; its outputs go nowhere, so
+    // that nothing it leaves running holds ours open.
     const std::string fifo = home.dir.path + "args.fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    ASSERT_EQ(run({"gio", "launch", home.menu.ApplicationEntryPath(), home.folder}, {"ARGS_OUT=" + fifo}), 0);
+    ASSERT_EQ(
+        testenv::run("ARGS_OUT=" + shellQuote(fifo) + " gio launch " + shellQuote(home.menu.ApplicationEntryPath()) +
+                     " " + shellQuote(home.folder) + " >/dev/null 2>&1")
+            .status,
+        0);
     int fd = ::open(fifo.c_str(), O_RDONLY);
     ASSERT_GE(fd, 0);
     std::string args;

@@ -12,6 +12,10 @@
 #include <string>
 
 #include "common/files.h"
+#include "support/env.h"
+#include "support/tempdir.h"
+
+using testenv::EnvVar;
 
 namespace {
 
@@ -29,27 +33,6 @@ long residentKbOfMapping(const void* at) {
     }
     return -1;
 }
-
-// Sets (or, with nullptr, unsets) a variable for the life of the object.
-class EnvVar {
-public:
-    EnvVar(const char* name, const char* value) : name_(name) {
-        const char* old = std::getenv(name);
-        if (old) old_ = old;
-        if (value) ::setenv(name, value, 1);
-        else ::unsetenv(name);
-    }
-    ~EnvVar() {
-        if (old_) ::setenv(name_, old_->c_str(), 1);
-        else ::unsetenv(name_);
-    }
-    EnvVar(const EnvVar&) = delete;
-    EnvVar& operator=(const EnvVar&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 }  // namespace
 
@@ -123,15 +106,12 @@ TEST(LinuxSystem, LegacyCodePageFollowsTheLocale) {
 }
 
 TEST(LinuxSystem, OnlyOneInstanceHoldsTheLock) {
-    char dir[] = "/tmp/orvelin-instance-XXXXXX";
-    ASSERT_TRUE(::mkdtemp(dir));
+    testenv::TempDir dir;
     {
-        platform::LinuxSingleInstance first(dir), second(dir);
+        platform::LinuxSingleInstance first(dir.path), second(dir.path);
         EXPECT_TRUE(first.Acquire("Orvelin"));
         EXPECT_FALSE(second.Acquire("Orvelin"));
     }
-    platform::LinuxSingleInstance again(dir);
+    platform::LinuxSingleInstance again(dir.path);
     EXPECT_TRUE(again.Acquire("Orvelin"));  // released with its holder
-    std::remove((std::string(dir) + "/Orvelin.lock").c_str());
-    ::rmdir(dir);
 }

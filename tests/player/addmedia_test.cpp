@@ -6,8 +6,11 @@
 #include <map>
 
 #include "player/addmedia.h"
-#include "player/mediafixtures.h"
+#include "support/engine.h"
+#include "support/gate.h"
 #include "support/tempdir.h"
+#include "support/uithread.h"
+#include "support/wav.h"
 #include "tags/facade/fakeformattag.h"
 #include "tags/facade/tagslibrary.h"
 
@@ -49,8 +52,8 @@ TEST(AddMedia, LengthTextTruncatesToWholeSeconds) {
 
 TEST(AddMedia, LengthThroughTheEngine) {
     testenv::TempDir d;
-    testenv::TestEngine engine;
-    EXPECT_DOUBLE_EQ(player::MeasureLength(engine.e, d.file("a.wav", testenv::wavBytes(2.5))), 2.5);
+    testenv::Offline engine{44100, testenv::AddOns::all};
+    EXPECT_DOUBLE_EQ(player::MeasureLength(engine.e, d.file("a.wav", testenv::silentWav(2.5))), 2.5);
     EXPECT_EQ(player::MeasureLength(engine.e, d.file("junk.mp3", std::string(5000, 'j'))), 0);
     EXPECT_EQ(player::MeasureLength(engine.e, d.file("empty.wav")), 0);
     EXPECT_EQ(player::MeasureLength(engine.e, d.path + "missing.wav"), 0);
@@ -58,7 +61,7 @@ TEST(AddMedia, LengthThroughTheEngine) {
 
 struct Scan : ::testing::Test {
     testenv::TempDir d;
-    testenv::TestEngine engine;
+    testenv::Offline engine{44100, testenv::AddOns::all};
     ui::QueueDispatcher ui;
     player::TScanCache cache;
     int decoded = 0;
@@ -88,7 +91,7 @@ struct Scan : ::testing::Test {
 };
 
 TEST_F(Scan, MeasuresFilesAndLeavesStreamsAndMissingFilesAlone) {
-    std::string a = d.file("A side.wav", testenv::wavBytes(61.5)), b = d.file("b.wav", testenv::wavBytes(0.5));
+    std::string a = d.file("A side.wav", testenv::silentWav(61.5)), b = d.file("b.wav", testenv::silentWav(0.5));
     auto got = run({a, "http://radio.example/live", d.path + "gone.wav", b, d.path});
     EXPECT_EQ(got, (std::map<int, std::pair<std::string, std::string>>{{0, {"A side", "1:01"}}, {3, {"b", "0:00"}}}));
     EXPECT_EQ(decoded, 2);
@@ -97,7 +100,7 @@ TEST_F(Scan, MeasuresFilesAndLeavesStreamsAndMissingFilesAlone) {
 TEST_F(Scan, OnlyNewAndChangedFilesAreMeasuredAgain) {
     std::vector<std::string> files;
     for (int i = 0; i < 40; ++i)
-        files.push_back(d.file("f" + std::to_string(i) + ".wav", testenv::wavBytes(1, i == 4 ? 16000 : 0)));
+        files.push_back(d.file("f" + std::to_string(i) + ".wav", testenv::silentWav(1, i == 4 ? 16000 : 0)));
     auto first = run(files);
     EXPECT_EQ(decoded, 40);
     EXPECT_EQ(first.at(39).second, "0:01");
@@ -105,14 +108,14 @@ TEST_F(Scan, OnlyNewAndChangedFilesAreMeasuredAgain) {
     // A longer file under the same name; and one rewritten to the same size
     // with its modification time set back, as a tag editor that keeps file
     // dates does: both count as changed.
-    d.file("f3.wav", testenv::wavBytes(3));
+    d.file("f3.wav", testenv::silentWav(3));
     struct stat before {};
     ::stat(files[4].c_str(), &before);
-    d.file("f4.wav", testenv::wavBytes(2));
+    d.file("f4.wav", testenv::silentWav(2));
     timespec times[2] = {before.st_atim, before.st_mtim};
     ASSERT_EQ(::utimensat(AT_FDCWD, files[4].c_str(), times, 0), 0);
     ASSERT_EQ(player::StampOf(files[4])->size, before.st_size);
-    files.push_back(d.file("new.wav", testenv::wavBytes(2)));
+    files.push_back(d.file("new.wav", testenv::silentWav(2)));
     auto second = run(files);
     EXPECT_EQ(decoded, 3);
     EXPECT_EQ(second.at(3).second, "0:03");
@@ -129,23 +132,30 @@ TEST_F(Scan, OnlyNewAndChangedFilesAreMeasuredAgain) {
 
 TEST_F(Scan, StoppedItReportsNothingMore) {
     std::vector<std::string> files;
-    for (int i = 0; i < 300; ++i) files.push_back(d.file("f" + std::to_string(i) + ".wav", testenv::wavBytes(0.2)));
+    for (int i = 0; i < 300; ++i) files.push_back(d.file("f" + std::to_string(i) + ".wav", testenv::silentWav(0.2)));
+    // One worker, one file a batch, let through a file at a time.
+    testenv::Gate gate;
+    gate.allow(1);
+    player::TMediaScan::TOptions options{.threads = 1, .batchLimit = 1, .beforeItem = [&](size_t) { gate.pass(); }};
     int reported = 0;
     bool done = false;
     {
         player::TMediaScan scan(
-            ui, &engine.e, cache, files, {},
+            ui, &engine.e, cache, files, options,
             [&](std::vector<player::TScanItem>& items) { reported += int(items.size()); }, [&] { done = true; });
         scan.Start();
         ASSERT_TRUE(testenv::pumpUntil(ui, [&] { return reported > 0; }));
+        EXPECT_EQ(reported, 1);  // the worker waits at the second file
+        gate.allow(1);
+        ASSERT_TRUE(ui.waitForPost(std::chrono::seconds(60)));  // the second file is posted, not yet handled
+        gate.open();
         scan.Stop();
-        int before = reported;
         ui.processMessages();
-        EXPECT_EQ(reported, before);
+        EXPECT_EQ(reported, 1);
     }
     ui.processMessages();
     EXPECT_FALSE(done);
-    EXPECT_LT(reported, 300);
+    EXPECT_EQ(reported, 1);
 }
 
 }  // namespace

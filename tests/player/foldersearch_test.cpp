@@ -5,8 +5,8 @@
 #include "player/foldersearch.h"
 #include "player/gridhost.h"
 #include "player/mediafiles.h"
-#include "player/mediafixtures.h"
 #include "support/tempdir.h"
+#include "support/uithread.h"
 
 using testenv::Rows;
 
@@ -111,7 +111,7 @@ TEST(FolderSearch, WorkerHandsItsFilesToTheUiThreadInOrder) {
         ui, d.path, player::MediaMasks(), true, [&](player::AddFolderThread::TBatch& b) { got = b.files; },
         [&] { done = true; });
     stopped.Start();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(ui.waitForPost(std::chrono::seconds(60)));  // something is on its way
     stopped.Stop();
     ui.processMessages();
     EXPECT_TRUE(got.empty());

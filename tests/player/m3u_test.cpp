@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "common/files.h"
 #include "common/text.h"
 #include "common/textfile.h"
 #include "player/gridhost.h"
 #include "player/m3u.h"
-#include "support/disklimit.h"
+#include "support/disk.h"
 #include "support/tempdir.h"
 
 using testenv::Rows;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "common/files.h"
 #include "player/mediafiles.h"
 #include "support/tempdir.h"
 

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cstdlib>
 
 #include "player/gridhost.h"
 #include "player/playlistfolder.h"
+#include "support/env.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -21,7 +24,7 @@ TEST(UniqueName, DefaultThenNumberedThenTimeStamped) {
     EXPECT_EQ(player::GenerateUniqueM3UFileName(dir.path), "default(2).m3u");
 
     for (int i = 2; i <= 1000; ++i) dir.file("default(" + std::to_string(i) + ").m3u");
-    ::setenv("TZ", "UTC", 1);
+    testenv::EnvVar utc("TZ", "UTC");
     ::tzset();
     std::time_t at = 1773066301;  // 2026-03-09 14:25:01 UTC
     EXPECT_EQ(player::GenerateUniqueM3UFileName(dir.path, at), "default_20260309_142501.m3u");

@@ -9,9 +9,9 @@
 #include <QMimeData>
 #include <QTableView>
 
-#include "player/mediafixtures.h"
 #include "qt/services.h"
 #include "qt/shownwindow.h"
+#include "support/uithread.h"
 
 namespace {
 

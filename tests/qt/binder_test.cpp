@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSlider>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <memory>
 #include <set>
@@ -157,9 +159,14 @@ TEST_F(Fixture, AlignedControlsTakeTheirStrips) {
 
 TEST_F(Fixture, TimersAndMenusAreDriven) {
     int ticks = 0;
-    w.Tick.OnTimer = [&] { ++ticks; };
+    QEventLoop loop;
+    w.Tick.OnTimer = [&] {
+        ++ticks;
+        loop.quit();
+    };
     w.Tick.Enabled.set(true);
-    QTest::qWait(100);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);  // only if the tick never comes
+    loop.exec();
     w.Tick.Enabled.set(false);
     EXPECT_GT(ticks, 0);
 
@@ -205,6 +212,42 @@ TEST(MainWindow, BuildsEveryControlOffscreen) {
     f.Close();
 }
 
+// An image's modes decide how large its picture is drawn: a red 50 x 50
+// square in a 200 x 100 image, centred.
+TEST(Binders, ImagesDrawTheirPictureAsTheirModesSay) {
+    TestApplication t;
+    TForm form(t.app, "Pictures");
+    form.ClientWidth.set(200);
+    form.ClientHeight.set(100);
+    TImage image(&form, "Image");
+    image.Align.set(TAlign::alClient);
+    image.Center.set(true);
+    image.Picture.set(std::make_shared<TBitmap>(50, 50, 0xFFFF0000));
+    WindowBuilder builder(form);
+    builder.build();
+    form.Show();
+    QApplication::processEvents();
+    struct Case {
+        bool stretch, proportional;
+        bool redAt10, redAt60;  // x = 10 and x = 60 on the middle row
+    } cases[] = {
+        {false, false, false, false},  // its own size
+        {false, true, false, false},   // proportional alone does not grow it
+        {true, false, true, true},     // stretched to fill
+        {true, true, false, true},     // fitted, 100 x 100 in the middle
+    };
+    for (const Case& c : cases) {
+        image.Stretch.set(c.stretch);
+        image.Proportional.set(c.proportional);
+        QImage shot = builder.widgetOf(&image)->grab().toImage();
+        ASSERT_EQ(shot.width(), 200);
+        EXPECT_EQ(shot.pixelColor(100, 50), QColor(Qt::red));
+        EXPECT_EQ(shot.pixelColor(10, 50) == QColor(Qt::red), c.redAt10) << c.stretch << c.proportional;
+        EXPECT_EQ(shot.pixelColor(60, 50) == QColor(Qt::red), c.redAt60) << c.stretch << c.proportional;
+    }
+    form.Close();
+}
+
 // A control kind missing from the binder table would get no widget, silently.
 TEST(Binders, EveryControlKindHasOne) {
     const std::set<TControlKind> noWidget{TControlKind::Form,      TControlKind::Timer,    TControlKind::MenuItem,
@@ -231,6 +274,7 @@ TEST(ProgramWindows, EachIsFoundAndBuildsEveryControl) {
     ASSERT_EQ(run.start(), TProgram::TStartResult::Run);
     EXPECT_EQ(run.program.FindForm("TForm1"), run.program.Form1.get());
     EXPECT_EQ(run.program.FindForm("Form2"), run.program.Form2.get());
+    EXPECT_EQ(run.program.FindForm("TForm4"), run.program.Form4.get());
     EXPECT_EQ(run.program.FindForm("TForm"), nullptr);
     EXPECT_EQ(run.program.FindForm(""), nullptr);
     std::vector<std::unique_ptr<WindowBuilder>> builders;  // gone before the windows
@@ -243,5 +287,5 @@ TEST(ProgramWindows, EachIsFoundAndBuildsEveryControl) {
             EXPECT_NE(builders.back()->widgetOf(c), nullptr) << f->Name() << "." << c->Name();
         }
     }
-    EXPECT_GE(builders.size(), 2u);
+    EXPECT_GE(builders.size(), 3u);
 }

@@ -31,10 +31,13 @@ run --grab "$home/settings.png" --window TForm2 2>"$home/err" || fail "settings 
 png_size "$home/settings.png" >/dev/null || fail "settings window: no PNG written"
 cmp -s "$home/main.png" "$home/settings.png" && fail "the settings picture is the main window's"
 
+run --grab "$home/cover.png" --window TForm4 2>"$home/err" || fail "cover window: exit status $? ($(cat "$home/err"))"
+png_size "$home/cover.png" >/dev/null || fail "cover window: no PNG written"
+
 run --grab "$home/none.png" --window TFormNone 2>"$home/err"
 status=$?
 [ "$status" -ne 0 ] || fail "an unknown window ended with status 0"
 grep -q 'no window "TFormNone"' "$home/err" || fail "no clear message: $(cat "$home/err")"
-grep -q 'TForm1, TForm2' "$home/err" || fail "the known windows are not listed: $(cat "$home/err")"
+grep -q 'TForm1, TForm2, TForm4' "$home/err" || fail "the known windows are not listed: $(cat "$home/err")"
 [ ! -e "$home/none.png" ] || fail "a picture was written for an unknown window"
 exit 0

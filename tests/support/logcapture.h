@@ -1,5 +1,6 @@
 // Catches what is written to standard error (where every log line goes)
-// while the object lives, with the log threshold set for the test.
+// while the object lives, with the log threshold set for the test. A header
+// of its own: only the tests that link the log include it.
 #pragma once
 
 #include <fcntl.h>
@@ -7,8 +8,8 @@
 
 #include <string>
 
-#include "common/files.h"
 #include "common/log.h"
+#include "support/files.h"
 #include "support/tempdir.h"
 
 namespace testenv {
@@ -29,7 +30,7 @@ public:
     // Ends the capture and returns what was written.
     std::string text() {
         stop();
-        return common::readFile(file_).value_or("");
+        return readFile(file_);
     }
 
 private:
@@ -42,7 +43,7 @@ private:
     }
 
     TempDir dir_;
-    std::string file_ = dir_.path + "stderr";
+    std::string file_ = dir_.at("stderr");
     common::log::Level old_;
     int saved_;
 };

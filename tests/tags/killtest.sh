@@ -11,6 +11,8 @@
 #   killtest.sh ORVELIN_TAGS [TRIALS_PER_FORMAT] [SEED]
 set -euo pipefail
 tool=$1
+# In the sanitizer build: the leak checker cannot run under a tracer.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 trials=${2:-200}
 RANDOM=${3:-15}
 

@@ -12,19 +12,14 @@
 #include "tags/flac/flacbytes.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
-namespace readback {
+#include "support/files.h"
+#include "support/process.h"
 
-inline std::string Bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+namespace readback {
 
 // The audio of a file's bytes: native FLAC frames after the metadata blocks,
 // the page data of Ogg audio pages, or whatever lies between a leading
@@ -63,30 +58,7 @@ inline std::string AudioOfBytes(std::string b) {
     return b;
 }
 
-inline std::string AudioOf(const std::string& path) { return AudioOfBytes(Bytes(path)); }
-
-struct Output {
-    int status = -1;
-    std::string text;
-};
-
-inline Output Run(const std::string& command) {
-    Output out;
-    FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-    if (!p) return out;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.text.append(buf, n);
-    int status = ::pclose(p);
-    out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
-}
-
-inline std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+inline std::string AudioOf(const std::string& path) { return AudioOfBytes(testenv::readFile(path)); }
 
 // Every tag mutagen finds, one "FORMAT key value" line per item; a file it
 // cannot parse fails the run.
@@ -111,24 +83,27 @@ if data[-128:-125] == b'TAG' and data[-160:-152] != b'APETAGEX':
 )";
 
 // mutagen, then the decoder or checker of the file's kind.
-inline Output Read(const std::string& path) {
+inline testenv::Output Read(const std::string& path) {
+    using testenv::shellQuote;
     std::string script = path + ".readback.py";
-    std::ofstream(script) << kMutagen;
-    Output out = Run("PYTHONIOENCODING=utf-8 /usr/bin/python3 " + Quote(script) + " " + Quote(path));
+    testenv::writeFile(script, kMutagen);
+    testenv::Output out = testenv::run("PYTHONIOENCODING=utf-8 " + testenv::mutagenPython() + " " + shellQuote(script) +
+                                       " " + shellQuote(path));
     std::remove(script.c_str());
     if (out.status != 0) return out;
-    std::string head = Bytes(path).substr(0, 4096);
+    std::string head = testenv::readFile(path).substr(0, 4096);
     std::string checker;
-    if (out.text.find("FILE FLAC\n") != std::string::npos || out.text.find("FILE OggFLAC\n") != std::string::npos)
-        checker = "flac -s -t " + std::string(head.compare(0, 4, "OggS") == 0 ? "--ogg " : "") + Quote(path) +
-                  " && metaflac --list " + Quote(path) + " >/dev/null";
-    else if (out.text.find("FILE MP3\n") != std::string::npos)
-        checker = "test -z \"$(ffprobe -v error " + Quote(path) + " 2>&1)\"";
-    else if (out.text.find("FILE WavPack\n") != std::string::npos) checker = "wvunpack -q -v " + Quote(path);
+    if (out.out.find("FILE FLAC\n") != std::string::npos || out.out.find("FILE OggFLAC\n") != std::string::npos)
+        checker = "flac -s -t " + std::string(head.compare(0, 4, "OggS") == 0 ? "--ogg " : "") + shellQuote(path) +
+                  " && metaflac --list " + shellQuote(path) + " >/dev/null";
+    else if (out.out.find("FILE MP3\n") != std::string::npos)
+        checker = "test -z \"$(ffprobe -v error " + shellQuote(path) + " 2>&1)\"";
+    else if (out.out.find("FILE WavPack\n") != std::string::npos) checker = "wvunpack -q -v " + shellQuote(path);
     if (!checker.empty()) {
-        Output check = Run(checker);
+        testenv::Output check = testenv::run(checker);
         out.status = check.status;
-        out.text += check.text;
+        out.out += check.out;
+        out.err += check.err;
     }
     return out;
 }
@@ -136,8 +111,8 @@ inline Output Read(const std::string& path) {
 // After a save: the same audio, and the readers take the file.
 inline void ExpectSaved(const std::string& path, const std::string& audioBefore) {
     EXPECT_EQ(AudioOf(path), audioBefore) << path << ": the audio changed";
-    Output read = Read(path);
-    EXPECT_EQ(read.status, 0) << path << " is not read back:\n" << read.text;
+    testenv::Output read = Read(path);
+    EXPECT_EQ(read.status, 0) << path << " is not read back:\n" << read.out << read.err;
 }
 
 }  // namespace readback

@@ -8,7 +8,9 @@
 
 #include "player/gridhost.h"
 #include "player/m3u.h"
-#include "player/mediafixtures.h"
+#include "support/process.h"
+#include "support/uithread.h"
+#include "support/wav.h"
 #include "ui/testenv.h"
 
 using testenv::Env;
@@ -34,7 +36,7 @@ struct Adding : ::testing::Test {
         run->t.dispatcher.processMessages();
     }
     std::string wav(const std::string& name, double seconds) {
-        return env.dir.file("music/" + name, testenv::wavBytes(seconds));
+        return env.dir.file("music/" + name, testenv::silentWav(seconds));
     }
     std::vector<std::string> column(int col) const {
         std::vector<std::string> out;
@@ -150,9 +152,9 @@ TEST_F(Adding, ADropTakesFoldersAndMediaInOrderAndOnlyTheFirstPlaylist) {
 
 // Files from the real encoder, one ffmpeg run: (file, its output options).
 bool encode(const std::vector<std::pair<std::string, std::string>>& outputs) {
-    std::string cmd = "ffmpeg -nostdin -v error -y -f lavfi -i sine=d=1.5";
-    for (const auto& [file, options] : outputs) cmd += " -map 0 " + options + " '" + file + "'";
-    return std::system(cmd.c_str()) == 0;
+    std::vector<std::pair<std::string, std::string>> quoted;
+    for (const auto& [file, options] : outputs) quoted.emplace_back(testenv::shellQuote(file), "-map 0 " + options);
+    return testenv::ffmpegMany("-f lavfi -i sine=d=1.5", quoted);
 }
 
 TEST_F(Adding, TitlesComeFromTheTagsOfRealFiles) {

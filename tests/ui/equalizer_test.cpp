@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/inifile.h"
+#include "support/engine.h"
 #include "ui/offlineplayer.h"
 
 namespace {
@@ -41,7 +42,7 @@ struct Equalizer : testenv::OfflinePlayer {
         const size_t count = static_cast<size_t>(kRate / 2), begin = out.size() / 2 - count;
         std::array<double, 10> a{};
         for (size_t band = 0; band < a.size(); ++band)
-            a[band] = audio::test::toneAmplitude(out, begin, count, EQCenters[band], kRate);
+            a[band] = testenv::toneAmplitude(out, begin, count, EQCenters[band], kRate);
         return a;
     }
     static double db(double level, double flat) { return 20 * std::log10(level / flat); }

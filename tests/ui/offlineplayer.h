@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/fixtures.h"
+#include "support/wav.h"
 #include "ui/testenv.h"
 
 namespace testenv {
@@ -27,7 +27,7 @@ struct OfflinePlayer : ::testing::Test {
                     const std::function<double(int64_t, int)>& sample) {
         std::string path = env.dir.path + "music/" + name + ".wav";
         common::makeDirectories(env.dir.path + "music/");
-        audio::test::writeWav(path, rate, 2, 16, static_cast<int64_t>(seconds * rate), sample);
+        writeWav(path, rate, 2, 16, static_cast<int64_t>(seconds * rate), sample);
         return path;
     }
 

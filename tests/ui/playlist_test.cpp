@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/inifile.h"
 #include "ui/testenv.h"
 

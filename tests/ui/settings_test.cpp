@@ -8,8 +8,8 @@
 #include <functional>
 
 #include "app/inifile.h"
-#include "audio/fixtures.h"
 #include "platform/fake/fakefoldermenu.h"
+#include "support/wav.h"
 #include "ui/testenv.h"
 
 using ui::TCheckBox;
@@ -33,7 +33,7 @@ struct Settings : ::testing::Test {
     std::string wav(const std::string& name) {
         std::string path = env.dir.path + "music/" + name + ".wav";
         common::makeDirectories(env.dir.path + "music/");
-        audio::test::writeWav(path, 44100, 2, 16, 44100, [](int64_t i, int) { return 0.3 * std::sin(i * 0.06); });
+        testenv::writeWav(path, 44100, 2, 16, 44100, [](int64_t i, int) { return 0.3 * std::sin(i * 0.06); });
         return path;
     }
     // Starts with these [Option] lines and a playlist of the tracks.

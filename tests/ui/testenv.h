@@ -2,10 +2,13 @@
 // user's configuration folder inside a temporary folder.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <set>
 #include <string>
 
+#include "common/files.h"
 #include "kit/fakes.h"
 #include "platform/fake/fakesystem.h"
 #include "support/tempdir.h"
@@ -41,7 +44,8 @@ struct Session {
     ui::TProgram program;
     Session(Env& env, std::vector<std::string> args = {})
         : instance(env.held), program(t.app, env.system, instance, std::move(args)) {
-        program.AudioDevice = audio::DEVICE_NOSOUND;
+        // Time moves only with what the test renders (testenv::renderMs).
+        program.AudioDevice = audio::DEVICE_OFFLINE;
     }
     ui::TProgram::TStartResult start() { return program.Start(); }
     ui::TForm1& form() { return *program.Form1; }
@@ -53,5 +57,27 @@ inline std::string m3u(const std::vector<std::string>& locations) {
     for (const auto& l : locations) text += "#EXTINF:61," + common::extractFileName(l) + "\n" + l + "\n";
     return text;
 }
+
+// The real start-up on the silent device with a playlist of given tracks: a
+// base for the fixtures of playback.
+struct Player {
+    Env env;
+    std::unique_ptr<Session> run;
+    ui::TForm1* f = nullptr;
+
+    // Starts with the default playlist of these tracks chosen and these options.
+    void start(const std::vector<std::string>& tracks, const std::string& options) {
+        env.dir.file("config/Orvelin Project/Orvelin/Playlist/default.m3u", m3u(tracks));
+        env.dir.file("config/Orvelin Project/Orvelin/Config/Option.ini", "[Option]\r\nPlaylist=default\r\n" + options);
+        run = std::make_unique<Session>(env);
+        ASSERT_EQ(run->start(), ui::TProgram::TStartResult::Run);
+        f = &run->form();
+    }
+    // A double click on the row.
+    void play(int row) {
+        f->StringGrid1.SetRow(row);
+        f->StringGrid1.OnDblClick();
+    }
+};
 
 }  // namespace testenv

@@ -1,14 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <thread>
 
 #include "app/inifile.h"
 #include "app/listfiles.h"
-#include "audio/fixtures.h"
 #include "player/duration.h"
+#include "support/engine.h"
+#include "support/files.h"
+#include "support/process.h"
+#include "support/wav.h"
 #include "ui/testenv.h"
 
 using ui::TForm1;
@@ -17,40 +18,24 @@ namespace {
 
 constexpr uint16_t kF1 = 0x70, kF2 = 0x71, kSpace = 0x20, kEnter = 0x0D, kRight = 0x27;
 
-// The real start-up on the silent device, with a playlist of short files.
-struct Transport : ::testing::Test {
-    testenv::Env env;
-    std::unique_ptr<testenv::Session> run;
-    TForm1* f = nullptr;
-
+// The real start-up on the offline device, with a playlist of short files.
+struct Transport : ::testing::Test, testenv::Player {
     // A 44.1 kHz tone of `seconds`, named name + ".wav".
     std::string wav(const std::string& name, double seconds, int chans = 2, int bits = 16) {
         std::string path = env.dir.path + "music/" + name + ".wav";
         common::makeDirectories(env.dir.path + "music/");
-        audio::test::writeWav(path, 44100, chans, bits, static_cast<int64_t>(seconds * 44100),
-                              [](int64_t i, int) { return 0.3 * std::sin(i * 0.06); });
+        testenv::writeWav(path, 44100, chans, bits, static_cast<int64_t>(seconds * 44100),
+                          [](int64_t i, int) { return 0.3 * std::sin(i * 0.06); });
         return path;
     }
 
-    void start(const std::vector<std::string>& tracks, const std::string& options) {
-        env.dir.file("config/Orvelin Project/Orvelin/Playlist/default.m3u", testenv::m3u(tracks));
-        env.dir.file("config/Orvelin Project/Orvelin/Config/Option.ini", "[Option]\r\nPlaylist=default\r\n" + options);
-        run = std::make_unique<testenv::Session>(env);
-        ASSERT_EQ(run->start(), ui::TProgram::TStartResult::Run);
-        f = &run->form();
-    }
+    // Plays `ms` of the mix: the device's clock moves only with what is rendered.
+    void playFor(uint32_t ms) { testenv::renderMs(f->Engine(), ms); }
 
-    void play(int row) {
-        f->StringGrid1.SetRow(row);
-        f->StringGrid1.OnDblClick();
-    }
-
-    // Jumps to just before the end and waits for the channel to run out.
+    // Jumps to just before the end and plays until the channel runs out.
     void playToEnd() {
         f->SeekToMs(f->ChannelLengthMs() - 60);
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        while (f->ChannelActivity() != audio::ACTIVE_STOPPED && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (int step = 0; step < 100 && f->ChannelActivity() != audio::ACTIVE_STOPPED; ++step) playFor(10);
         ASSERT_EQ(f->ChannelActivity(), audio::ACTIVE_STOPPED);
     }
 
@@ -116,7 +101,7 @@ TEST_F(Transport, PlayPauseResumeAndStop) {
 TEST_F(Transport, TheTimerMovesTheDisplayAndTheUserSeeks) {
     start({wav("a", 3)}, "AutoNext=0\r\nProgressBox=1\r\n");
     play(0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    playFor(300);
     f->Timer_Play.fire();
     EXPECT_EQ(f->StatusBarTime.PanelText(0), "-00:00:02");  // remaining
     EXPECT_EQ(f->barSeek.Hint(), "00:00:00");
@@ -266,9 +251,9 @@ TEST_F(Transport, MuteRemembersTheVolumeOfTheBarInUse) {
 TEST_F(Transport, ATaggedFileNamesItselfByItsTags) {
     std::string file = env.dir.path + "tagged.mp3";
     ASSERT_TRUE(
-        audio::test::ffmpeg("-f lavfi -i sine=d=1 -c:a libmp3lame -id3v2_version 3 -metadata artist=Ann "
-                            "-metadata title=Song -metadata album=Al -metadata genre=Jazz -metadata date=2001 \"" +
-                            file + "\""));
+        testenv::ffmpeg("-f lavfi -i sine=d=1 -c:a libmp3lame -id3v2_version 3 -metadata artist=Ann "
+                        "-metadata title=Song -metadata album=Al -metadata genre=Jazz -metadata date=2001 \"" +
+                        file + "\""));
     start({file}, "AutoNext=0\r\n");
     play(0);
     EXPECT_EQ(f->Label_Artist.Caption(), "Ann");
@@ -297,9 +282,9 @@ TEST_P(OpenChannel, TriesTheCreatorsAndRefusesEightBitSources) {
     if (kind == "wav_8_bit") file = wav("t", 1, 2, 8);
     if (kind == "flac") {
         file = env.dir.path + "t.flac";
-        ASSERT_TRUE(audio::test::ffmpeg("-f lavfi -i sine=d=1 \"" + file + "\""));
+        ASSERT_TRUE(testenv::ffmpeg("-f lavfi -i sine=d=1 \"" + file + "\""));
     }
-    if (kind == "tracker_module") audio::test::writeFile(file = env.dir.path + "t.mod", audio::test::tinyModule());
+    if (kind == "tracker_module") testenv::writeFile(file = env.dir.path + "t.mod", testenv::tinyModule());
     if (kind == "text") file = env.dir.file("t.mp3", "not audio at all");
     start({file}, "AutoNext=0\r\n");
     play(0);

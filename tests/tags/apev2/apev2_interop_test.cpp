@@ -7,8 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/bytes.h"
+#include "support/files.h"
+
 using namespace tags;
 using namespace fixtures;
+using namespace testenv;
 
 namespace {
 
@@ -22,7 +26,7 @@ for k, v in A.APEv2(sys.argv[1]).items():
 
 const std::string kCover = std::string("front.jpg") + '\0' + "\xFF\xD8\xFF\xE0 picture bytes";
 
-std::string TextItem(std::string_view value) { return "text:" + Hex(value); }
+std::string TextItem(std::string_view value) { return "text:" + hex(value); }
 
 struct Media {
     const char* name;
@@ -46,9 +50,9 @@ TEST(APEv2Interop, MutagenReadsWhatWeWriteBesideLyricsAndID3v1) {
             SCOPED_TRACE(std::string(m.name) + " tail " + std::to_string(tail.size()));
             TempDir dir;
             std::string path = MakeAudio(dir, m);
-            const std::string audio = ReadAll(path);
+            const std::string audio = readFile(path);
             ASSERT_FALSE(audio.empty());
-            WriteAll(path, audio + tail);
+            writeFile(path, audio + tail);
 
             TAPEv2Tag tag;
             tag.AddTextFrame("Title", "Café ♪ 日本");
@@ -59,19 +63,19 @@ TEST(APEv2Interop, MutagenReadsWhatWeWriteBesideLyricsAndID3v1) {
             ASSERT_EQ(tag.SaveToFile(path), APEV2_SUCCESS);
             readback::ExpectSaved(path, audio);
 
-            auto items = ParseLines(RunPython(dir, kDumpApe, Quote(path)));
+            auto items = ParseLines(RunPython(dir, kDumpApe, shellQuote(path)));
             EXPECT_EQ(items.size(), 4u);
             EXPECT_EQ(items["Title"], TextItem("Café ♪ 日本"));
             EXPECT_EQ(items["Artist"], TextItem("Sigur Rós"));
             EXPECT_EQ(items["TIPL"], TextItem("producer\r\nAnn\r\n"));
-            EXPECT_EQ(items["Cover Art (Front)"], "binary:" + Hex(kCover));
+            EXPECT_EQ(items["Cover Art (Front)"], "binary:" + hex(kCover));
 
-            std::string tagged = ReadAll(path);
+            std::string tagged = readFile(path);
             EXPECT_EQ(tagged.substr(0, audio.size()), audio);
             EXPECT_EQ(tagged.substr(tagged.size() - tail.size()), tail);
             ASSERT_EQ(RemoveAPEv2TagFromFile(path, false), APEV2_SUCCESS);
             readback::ExpectSaved(path, audio);
-            EXPECT_EQ(ReadAll(path), audio + tail);
+            EXPECT_EQ(readFile(path), audio + tail);
         }
     }
 }
@@ -88,8 +92,8 @@ t.save(sys.argv[1])
         SCOPED_TRACE(m.name);
         TempDir dir;
         std::string path = MakeAudio(dir, m);
-        const std::string audio = ReadAll(path);
-        RunPython(dir, write, Quote(path));
+        const std::string audio = readFile(path);
+        RunPython(dir, write, shellQuote(path));
 
         TAPEv2Tag tag;
         ASSERT_EQ(tag.LoadFromFile(path), APEV2_SUCCESS);
@@ -115,12 +119,12 @@ t.save(sys.argv[1])
         v1.Title = "v1";
         ASSERT_EQ(v1.SaveToFile(path, false), ID3V1_SUCCESS);
         readback::ExpectSaved(path, audio);
-        auto items = ParseLines(RunPython(dir, kDumpApe, Quote(path)));
+        auto items = ParseLines(RunPython(dir, kDumpApe, shellQuote(path)));
         EXPECT_EQ(items.size(), 3u);
         EXPECT_EQ(items["Title"], TextItem("Ünïcode ♪"));
         EXPECT_EQ(items["Album"], TextItem("Ágætis byrjun"));
         EXPECT_EQ(items.count("Genre"), 0u);
-        EXPECT_EQ(ReadAll(path).substr(0, audio.size()), audio);
+        EXPECT_EQ(readFile(path).substr(0, audio.size()), audio);
     }
 }
 
@@ -128,12 +132,13 @@ TEST(APEv2Interop, WavPackTaggerAndDecoderAgreeWithUs) {
     TempDir dir;
     std::string wav;
     std::string path = MakeWavPack(dir, "song.wv", &wav);
-    const std::string original = ReadAll(wav);
-    std::string bare = ReadAll(path);
+    const std::string original = readFile(wav);
+    std::string bare = readFile(path);
     // WavPack's encoder writes its own APEv2 tag.
-    std::string tagged = dir.File("tagged.wv");
-    ASSERT_EQ(RunCommand("wavpack -q -y -w " + Quote("Artist=Björk") + " -w " + Quote("Title=Jóga") + " " + Quote(wav) +
-                         " -o " + Quote(tagged) + " 2>&1"),
+    std::string tagged = dir.at("tagged.wv");
+    ASSERT_EQ(run("wavpack -q -y -w " + shellQuote("Artist=Björk") + " -w " + shellQuote("Title=Jóga") + " " +
+                  shellQuote(wav) + " -o " + shellQuote(tagged))
+                  .status,
               0);
     TAPEv2Tag tag;
     ASSERT_EQ(tag.LoadFromFile(tagged), APEV2_SUCCESS);
@@ -150,10 +155,10 @@ TEST(APEv2Interop, WavPackTaggerAndDecoderAgreeWithUs) {
     ASSERT_EQ(v1.SaveToFile(path, true), ID3V1_SUCCESS);
     readback::ExpectSaved(path, bare);
     EXPECT_EQ(DecodeWavPack(dir, path), original);
-    EXPECT_EQ(ReadAll(path).substr(0, bare.size()), bare);
+    EXPECT_EQ(readFile(path).substr(0, bare.size()), bare);
 
     ASSERT_EQ(RemoveID3v1TagFromFile(path, false), ID3V1_SUCCESS);
     ASSERT_EQ(RemoveAPEv2TagFromFile(path, false), APEV2_SUCCESS);
     readback::ExpectSaved(path, bare);
-    EXPECT_EQ(ReadAll(path), bare);
+    EXPECT_EQ(readFile(path), bare);
 }

@@ -5,10 +5,14 @@
 #include "tags/id3v1/tailfixtures.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+
+#include "support/disk.h"
+#include "support/files.h"
+#include "support/tempdir.h"
 
 using namespace tags;
 using namespace fixtures;
+using namespace testenv;
 
 namespace {
 
@@ -111,13 +115,13 @@ TEST(APEv2Load, LyingSizesGiveResultCodes) {
         }
     }
     // An unsupported version is named in FileName and never overwritten.
-    std::string path = dir.Write("v3.ape", cases[2].bytes);
+    std::string path = dir.file("v3.ape", cases[2].bytes);
     TAPEv2Tag tag;
     EXPECT_EQ(tag.LoadFromFile(path), APEV2_ERROR_UNSUPPORTED_VERSION);
     EXPECT_EQ(tag.FileName, path);
     tag.AddTextFrame("New", "x");
     EXPECT_EQ(tag.SaveToFile(path), APEV2_ERROR_UNSUPPORTED_VERSION);
-    EXPECT_EQ(ReadAll(path), cases[2].bytes);
+    EXPECT_EQ(readFile(path), cases[2].bytes);
 }
 
 TEST(APEv2Save, WritesHeaderItemsAndFooter) {
@@ -140,14 +144,14 @@ TEST(APEv2Save, TagWithoutValuesIsRemoved) {
     const std::string audio = Audio(300);
     const std::string lyrics = Lyrics3Block({{"LYR", "x"}});
     TempDir dir;
-    std::string path = dir.Write("a.wv", audio + ApeTag({{"Title", "x"}}) + lyrics);
+    std::string path = dir.file("a.wv", audio + ApeTag({{"Title", "x"}}) + lyrics);
     TAPEv2Tag tag;
     ASSERT_EQ(tag.LoadFromFile(path), APEV2_SUCCESS);
     tag.Frames[0]->SetText("");
     EXPECT_EQ(tag.SaveToFile(path), APEV2_SUCCESS);
-    EXPECT_EQ(ReadAll(path), audio + lyrics);
+    EXPECT_EQ(readFile(path), audio + lyrics);
     EXPECT_EQ(tag.SaveToFile(path), APEV2_ERROR_NO_TAG);  // nothing left to remove
-    EXPECT_EQ(ReadAll(path), audio + lyrics);
+    EXPECT_EQ(readFile(path), audio + lyrics);
 }
 
 TEST(APEv2Frame, TextOfBinaryItemsAndLists) {
@@ -287,40 +291,40 @@ TEST(APEv2File, FailuresLeaveTheFileAsItWas) {
     TempDir dir;
     const std::string original = Audio(30000) + ApeTag({{"Title", "old"}}) + ID3v1Block("v1");
     TAPEv2Tag tag;
-    EXPECT_EQ(tag.LoadFromFile(dir.File("missing.wv")), APEV2_ERROR_OPENING_FILE);
-    EXPECT_EQ(RemoveAPEv2TagFromFile(dir.File("missing.wv"), false), APEV2_ERROR_OPENING_FILE);
-    EXPECT_TRUE(dir.Entries().empty());  // removing never creates a file
+    EXPECT_EQ(tag.LoadFromFile(dir.at("missing.wv")), APEV2_ERROR_OPENING_FILE);
+    EXPECT_EQ(RemoveAPEv2TagFromFile(dir.at("missing.wv"), false), APEV2_ERROR_OPENING_FILE);
+    EXPECT_TRUE(dir.entries().empty());  // removing never creates a file
 
     tag.AddTextFrame("Title", "a longer new title");
-    std::string readOnly = dir.Write("ro.wv", original);
-    ::chmod(readOnly.c_str(), 0444);
+    std::string readOnly = dir.file("ro.wv", original);
+    ReadOnly noWrites(readOnly);
     EXPECT_EQ(tag.SaveToFile(readOnly), APEV2_ERROR_FILE_READONLY);
     EXPECT_EQ(RemoveAPEv2TagFromFile(readOnly, false), APEV2_ERROR_FILE_READONLY);
-    EXPECT_EQ(ReadAll(readOnly), original);
+    EXPECT_EQ(readFile(readOnly), original);
 
-    std::string path = dir.Write("a.wv", original);
+    std::string path = dir.file("a.wv", original);
     {
-        FileSizeLimit limit(original.size() + 4);
+        FullDisk limit(original.size() + 4);
         EXPECT_EQ(tag.SaveToFile(path), APEV2_ERROR);
     }
-    EXPECT_EQ(ReadAll(path), original);
-    EXPECT_EQ(dir.Entries().size(), 2u);
+    EXPECT_EQ(readFile(path), original);
+    EXPECT_EQ(dir.entries().size(), 2u);
 
     // A missing file is created holding just the tag.
-    std::string fresh = dir.File("new.wv");
+    std::string fresh = dir.at("new.wv");
     ASSERT_EQ(tag.SaveToFile(fresh), APEV2_SUCCESS);
-    EXPECT_EQ(ReadAll(fresh), ApeTag({{"Title", "a longer new title"}}));
+    EXPECT_EQ(readFile(fresh), ApeTag({{"Title", "a longer new title"}}));
 }
 
 TEST(APEv2File, PreservesModificationTimeWhenAsked) {
     TempDir dir;
-    std::string path = dir.Write("a.wv", Audio(100) + ApeTag({{"Title", "old"}}));
-    SetModificationTime(path, 1000000000);
+    std::string path = dir.file("a.wv", Audio(100) + ApeTag({{"Title", "old"}}));
+    setModificationTime(path, 1000000000);
     TAPEv2Tag tag;
     tag.PreserveFileDateTime = true;
     tag.AddTextFrame("Title", "a new and longer one");
     ASSERT_EQ(tag.SaveToFile(path), APEV2_SUCCESS);
     ASSERT_EQ(RemoveAPEv2TagFromFile(path, true), APEV2_SUCCESS);
-    EXPECT_EQ(ModificationTime(path), 1000000000);
-    EXPECT_EQ(ReadAll(path), Audio(100));
+    EXPECT_EQ(modificationTime(path), 1000000000);
+    EXPECT_EQ(readFile(path), Audio(100));
 }

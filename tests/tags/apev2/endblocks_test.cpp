@@ -8,8 +8,12 @@
 
 #include <functional>
 
+#include "support/files.h"
+#include "support/tempdir.h"
+
 using namespace tags;
 using namespace fixtures;
+using namespace testenv;
 
 namespace {
 
@@ -37,10 +41,10 @@ std::string Compose(const Layout& l, const std::string& ape, const std::string& 
 void Check(const std::string& start, const std::function<int(const std::string&)>& onFile,
            const std::function<int(TStream&)>& onStream, int expectedCode, const std::string& expectedBytes) {
     TempDir dir;
-    std::string path = dir.Write("song.bin", start);
+    std::string path = dir.file("song.bin", start);
     EXPECT_EQ(onFile(path), expectedCode);
-    EXPECT_EQ(ReadAll(path), expectedBytes);
-    EXPECT_EQ(dir.Entries().size(), 1u);
+    EXPECT_EQ(readFile(path), expectedBytes);
+    EXPECT_EQ(dir.entries().size(), 1u);
     TMemoryStream stream(start);
     EXPECT_EQ(onStream(stream), expectedCode);
     EXPECT_EQ(stream.Bytes(), expectedBytes);

@@ -6,7 +6,10 @@
 #include <filesystem>
 #include <map>
 
+#include "support/files.h"
+
 using namespace tags::testing;
+using namespace testenv;
 
 TEST(OrvelinTags, UsageErrors) {
     TempDir dir;
@@ -25,30 +28,29 @@ TEST(OrvelinTags, UsageErrors) {
           Case{{"add-picture", "f.mp3"}, "add-picture needs a file and an image"},
           Case{{"add-picture", "f.mp3", "i.png", "--type", "21"}, "picture type from 0 to 20"},
           Case{{"add-picture", "f.mp3", "i.png", "--size", "2"}, "unknown option --size"}}) {
-        RunResult r = RunTool(dir, c.args);
+        Output r = RunTool(c.args);
         EXPECT_EQ(r.status, 2) << c.says;
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
         EXPECT_NE(r.err.find("Usage: orvelin-tags dump"), std::string::npos);
         EXPECT_EQ(r.out, "");
     }
-    RunResult help = RunTool(dir, {"--help"});
+    Output help = RunTool({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: orvelin-tags dump [--native] FILE..."), std::string::npos);
 }
 
 TEST(OrvelinTags, DumpPrintsOneJsonObjectPerFile) {
     TempDir dir;
-    std::string wav = dir.Write("a.wav", std::string("RIFF\0\0\0\0WAVE", 12));
-    std::string flac = dir.Write("b \"quoted\" \\ name.flac", "fLaC" + std::string(40, '\0'));
-    std::string odd = dir.Write("c\x01\xFF.bin", "");  // not UTF-8, with a control character
-    std::string missing = dir.path + "/missing.mp3";
+    std::string wav = dir.file("a.wav", std::string("RIFF\0\0\0\0WAVE", 12));
+    std::string flac = dir.file("b \"quoted\" \\ name.flac", "fLaC" + std::string(40, '\0'));
+    std::string odd = dir.file("c\x01\xFF.bin", "");  // not UTF-8, with a control character
+    std::string missing = dir.at("missing.mp3");
 
-    RunResult r = RunTool(dir, {"dump", wav, flac, odd, missing});
+    Output r = RunTool({"dump", wav, flac, odd, missing});
     EXPECT_EQ(r.status, 1);  // the missing file did not load
-    RunResult q =
-        QueryJsonLines(dir, r.out,
-                       "os.path.basename(d['file']), d['result'], d['format'], d['loaded'], len(d['entries']), "
-                       "len(d['pictures']), sorted(d['audio']), 'native' in d");
+    Output q = QueryJsonLines(dir, r.out,
+                              "os.path.basename(d['file']), d['result'], d['format'], d['loaded'], len(d['entries']), "
+                              "len(d['pictures']), sorted(d['audio']), 'native' in d");
     ASSERT_EQ(q.status, 0) << q.err << r.out;
     std::string rest =
         "|False|0|0|['bitrate', 'bits_per_sample', 'channels', 'duration', 'sample_count', "
@@ -56,9 +58,9 @@ TEST(OrvelinTags, DumpPrintsOneJsonObjectPerFile) {
     EXPECT_EQ(q.out, "a.wav|0|9" + rest + "b \"quoted\" \\ name.flac|0|2" + rest + "c\x01\xEF\xBF\xBD.bin|0|0" + rest +
                          "missing.mp3|5|0" + rest);
 
-    RunResult native = RunTool(dir, {"dump", "--native", "--", wav});
+    Output native = RunTool({"dump", "--native", "--", wav});
     EXPECT_EQ(native.status, 0);
-    RunResult n = QueryJsonLines(dir, native.out, "d['native'], d['audio']['duration']");
+    Output n = QueryJsonLines(dir, native.out, "d['native'], d['audio']['duration']");
     ASSERT_EQ(n.status, 0) << n.err;
     EXPECT_EQ(n.out, "{}|0\n");
 }
@@ -78,9 +80,9 @@ TEST(OrvelinTags, DumpsEveryTrackOfTheBundledSampleFolder) {
         args.push_back(t.string());
         expected += t.filename().string() + "|0|" + std::to_string(formatOf.at(t.extension().string())) + "\n";
     }
-    RunResult r = RunTool(dir, args);
+    Output r = RunTool(args);
     EXPECT_EQ(r.status, 0) << r.err;
-    RunResult q = QueryJsonLines(dir, r.out, "os.path.basename(d['file']), d['result'], d['format']");
+    Output q = QueryJsonLines(dir, r.out, "os.path.basename(d['file']), d['result'], d['format']");
     ASSERT_EQ(q.status, 0) << q.err;
     EXPECT_EQ(q.out, expected);
 }
@@ -88,34 +90,34 @@ TEST(OrvelinTags, DumpsEveryTrackOfTheBundledSampleFolder) {
 TEST(OrvelinTags, SetRemoveAndAddPictureEditTheFile) {
     TempDir dir;
     std::string audio = "\xFF\xFB\x90\x00" + std::string(2000, '\x55');
-    std::string mp3 = dir.Write("a.mp3", audio);
-    std::string png = dir.Write("cover.png", "\x89PNG\r\n\x1A\n" + std::string(30, 'p'));
-    std::string text = dir.Write("notes.txt", "not an image");
+    std::string mp3 = dir.file("a.mp3", audio);
+    std::string png = dir.file("cover.png", "\x89PNG\r\n\x1A\n" + std::string(30, 'p'));
+    std::string text = dir.file("notes.txt", "not an image");
 
-    RunResult set = RunTool(dir, {"set", mp3, "ARTIST=Someone", "TITLE=A=B", "ALBUM="});
+    Output set = RunTool({"set", mp3, "ARTIST=Someone", "TITLE=A=B", "ALBUM="});
     ASSERT_EQ(set.status, 0) << set.err;
-    RunResult pic = RunTool(dir, {"add-picture", mp3, png, "--type", "4", "--description", "back side"});
+    Output pic = RunTool({"add-picture", mp3, png, "--type", "4", "--description", "back side"});
     ASSERT_EQ(pic.status, 0) << pic.err;
-    RunResult dump = RunTool(dir, {"dump", mp3});
-    RunResult q = QueryJsonLines(dir, dump.out,
-                                 "[e['name'] + '=' + e['value'] for e in d['entries']], "
-                                 "[(p['type'], p['mime'], p['description'], p['size']) for p in d['pictures']]");
+    Output dump = RunTool({"dump", mp3});
+    Output q = QueryJsonLines(dir, dump.out,
+                              "[e['name'] + '=' + e['value'] for e in d['entries']], "
+                              "[(p['type'], p['mime'], p['description'], p['size']) for p in d['pictures']]");
     ASSERT_EQ(q.status, 0) << q.err;
     EXPECT_EQ(q.out, "['ARTIST=Someone', 'TITLE=A=B']|[(4, 'image/png', 'back side', 38)]\n");
 
-    RunResult bad = RunTool(dir, {"add-picture", mp3, text});
+    Output bad = RunTool({"add-picture", mp3, text});
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find("not a JPEG, PNG, GIF, BMP or TIFF image"), std::string::npos) << bad.err;
-    RunResult missing = RunTool(dir, {"set", dir.path + "/missing.mp3", "TITLE=x"});
+    Output missing = RunTool({"set", dir.at("missing.mp3"), "TITLE=x"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("missing.mp3: Error opening file."), std::string::npos) << missing.err;
 
-    RunResult removed = RunTool(dir, {"remove", mp3, "--type", "id3v2"});
+    Output removed = RunTool({"remove", mp3, "--type", "id3v2"});
     ASSERT_EQ(removed.status, 0) << removed.err;
-    EXPECT_EQ(ReadAll(mp3), audio);
-    RunResult again = RunTool(dir, {"remove", mp3});
+    EXPECT_EQ(readFile(mp3), audio);
+    Output again = RunTool({"remove", mp3});
     EXPECT_EQ(again.status, 0) << again.err;
-    RunResult gone = RunTool(dir, {"remove", dir.path + "/missing.mp3"});
+    Output gone = RunTool({"remove", dir.at("missing.mp3")});
     EXPECT_EQ(gone.status, 1);
     EXPECT_NE(gone.err.find("Specified file not found."), std::string::npos) << gone.err;
 }

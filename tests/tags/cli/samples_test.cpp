@@ -1,18 +1,21 @@
 // orvelin-tags dump over a folder of files made by Debian's encoders.
+#include "support/files.h"
 #include "tags/cli/cli_test.h"
 #include "tags/facade/tagslibrary.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
 #include <vector>
 
 using namespace tags::testing;
+using namespace testenv;
 
 TEST(SampleFolder, EveryFileDumpsWithItsFormat) {
     TempDir dir;
-    RunResult made = RunCommand(
-        dir, "bash " + ShellQuote(ORVELIN_SOURCE_DIR "/tests/tags/cli/make_samples.sh") + " " + ShellQuote(dir.path));
+    Output made =
+        run("bash " + shellQuote(ORVELIN_SOURCE_DIR "/tests/tags/cli/make_samples.sh") + " " + shellQuote(dir.path));
     ASSERT_EQ(made.status, 0) << made.err;
     std::map<std::string, int> expected;
     std::vector<std::string> args = {"dump", "--native"};
@@ -21,13 +24,13 @@ TEST(SampleFolder, EveryFileDumpsWithItsFormat) {
     int code;
     while (lines >> name >> code) {
         expected[name] = code;
-        args.push_back(dir.path + "/" + name);
+        args.push_back(dir.path + name);
     }
     ASSERT_GE(expected.size(), 14u);
 
-    RunResult r = RunTool(dir, args);
+    Output r = RunTool(args);
     EXPECT_EQ(r.status, 0) << r.err;
-    RunResult q = QueryJsonLines(dir, r.out, "d['file'].rsplit('/', 1)[1], d['format'], d['result']");
+    Output q = QueryJsonLines(dir, r.out, "d['file'].rsplit('/', 1)[1], d['format'], d['result']");
     ASSERT_EQ(q.status, 0) << q.err << r.out;
     std::istringstream got(q.out);
     std::map<std::string, int> found;
@@ -55,19 +58,18 @@ TEST(SampleFolder, UntaggedMPEGAudioIsNeverTakenForMusepack) {
     };
     const Made made[] = {
         {"lame.mp3",
-         ff + "-f wav " + ShellQuote(dir.path + "/tone.wav") + " && lame --silent " +
-             ShellQuote(dir.path + "/tone.wav") + " " + ShellQuote(dir.path + "/lame.mp3"),
+         ff + "-f wav " + shellQuote(dir.at("tone.wav")) + " && lame --silent " + shellQuote(dir.at("tone.wav")) + " " +
+             shellQuote(dir.at("lame.mp3")),
          true},
-        {"ffmpeg.mp3", ff + "-c:a libmp3lame -write_xing 0 -id3v2_version 0 " + ShellQuote(dir.path + "/ffmpeg.mp3"),
-         true},
-        {"ffmpeg.mp2", ff + "-c:a mp2 " + ShellQuote(dir.path + "/ffmpeg.mp2"), true},
-        {"ffmpeg.aac", ff + "-c:a aac -f adts " + ShellQuote(dir.path + "/ffmpeg.aac"), false},
+        {"ffmpeg.mp3", ff + "-c:a libmp3lame -write_xing 0 -id3v2_version 0 " + shellQuote(dir.at("ffmpeg.mp3")), true},
+        {"ffmpeg.mp2", ff + "-c:a mp2 " + shellQuote(dir.at("ffmpeg.mp2")), true},
+        {"ffmpeg.aac", ff + "-c:a aac -f adts " + shellQuote(dir.at("ffmpeg.aac")), false},
     };
     for (const Made& m : made) {
         SCOPED_TRACE(m.name);
-        RunResult r = RunCommand(dir, m.command);
+        Output r = run(m.command);
         ASSERT_EQ(r.status, 0) << r.err;
-        const std::string bytes = ReadAll(dir.path + "/" + m.name);
+        const std::string bytes = readFile(dir.at(m.name));
         ASSERT_GT(bytes.size(), 2000u);
         tags::TMemoryStream whole(bytes);
         int format = tags::GetAudioFormat(whole);

@@ -8,31 +8,32 @@
 
 #include <filesystem>
 
+#include "support/files.h"
+
 using namespace tags::testing;
+using namespace testenv;
 
 namespace {
 
-RunResult Must(const TempDir& dir, const std::string& command) {
-    RunResult r = RunCommand(dir, command);
+Output Must(const std::string& command) {
+    Output r = run(command);
     EXPECT_EQ(r.status, 0) << command << "\n" << r.err;
     return r;
 }
 
-// mutagen belongs to the system interpreter, not to the first python3 on PATH.
 std::string Mutagen(const TempDir& dir, const std::string& script, const std::string& file) {
-    std::string path = dir.Write(".mutagen.py", "import sys, mutagen\n" + script + "\n");
-    return Must(dir, "PYTHONIOENCODING=utf-8 /usr/bin/python3 " + ShellQuote(path) + " " + ShellQuote(file)).out;
+    std::string path = dir.file(".mutagen.py", "import sys, mutagen\n" + script + "\n");
+    return Must("PYTHONIOENCODING=utf-8 " + mutagenPython() + " " + shellQuote(path) + " " + shellQuote(file)).out;
 }
 
-std::string FFprobeTags(const TempDir& dir, const std::string& file) {
-    return Must(dir, "ffprobe -v error -show_entries format_tags -of default=noprint_wrappers=1 " + ShellQuote(file))
-        .out;
+std::string FFprobeTags(const std::string& file) {
+    return Must("ffprobe -v error -show_entries format_tags -of default=noprint_wrappers=1 " + shellQuote(file)).out;
 }
 
 std::string Tone(const TempDir& dir, const std::string& name, const std::string& codecArgs) {
-    std::string path = dir.path + "/" + name;
-    Must(dir, "ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=1 " + codecArgs +
-                  " -metadata title=Old -metadata artist=Old " + ShellQuote(path));
+    std::string path = dir.path + name;
+    Must("ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=1 " + codecArgs +
+         " -metadata title=Old -metadata artist=Old " + shellQuote(path));
     return path;
 }
 
@@ -46,8 +47,8 @@ std::vector<std::string> SetArgs(const std::string& file) {
 }
 
 std::string WritePNG(const TempDir& dir) {
-    std::string png = dir.path + "/cover.png";
-    Must(dir, "ffmpeg -nostdin -v error -y -f lavfi -i color=c=red:s=8x8 -frames:v 1 " + ShellQuote(png));
+    std::string png = dir.at("cover.png");
+    Must("ffmpeg -nostdin -v error -y -f lavfi -i color=c=red:s=8x8 -frames:v 1 " + shellQuote(png));
     return png;
 }
 
@@ -61,14 +62,14 @@ TEST(SetInterop, IndependentReadersSeeWhatSetWroteIntoAnMP3) {
         const std::string audio = readback::AudioOf(mp3);
         std::string png = WritePNG(dir);
 
-        RunResult set = RunTool(dir, SetArgs(mp3));
+        Output set = RunTool(SetArgs(mp3));
         ASSERT_EQ(set.status, 0) << set.err;
         readback::ExpectSaved(mp3, audio);
-        RunResult pic = RunTool(dir, {"add-picture", mp3, png, "--description", "front"});
+        Output pic = RunTool({"add-picture", mp3, png, "--description", "front"});
         ASSERT_EQ(pic.status, 0) << pic.err;
         readback::ExpectSaved(mp3, audio);
 
-        std::string bytes = ReadAll(mp3);
+        std::string bytes = readFile(mp3);
         EXPECT_EQ(bytes.substr(bytes.size() - 128, 3), "TAG");
 
         std::string seen = Mutagen(dir,
@@ -82,9 +83,9 @@ TEST(SetInterop, IndependentReadersSeeWhatSetWroteIntoAnMP3) {
         EXPECT_EQ(seen,
                   "TPE1 Ann Artist\nTIT2 Новая песня\nTALB First Album\nTDRC 2004\nTCON Jazz\nTRCK 3/12\n"
                   "COMM Says hi\nAPIC 3 image/png front " +
-                      std::to_string(ReadAll(png).size()) + "\n")
+                      std::to_string(readFile(png).size()) + "\n")
             << "ID3v2." << version;
-        std::string probed = FFprobeTags(dir, mp3);
+        std::string probed = FFprobeTags(mp3);
         for (const char* line : {"TAG:artist=Ann Artist\n", "TAG:title=Новая песня\n", "TAG:album=First Album\n",
                                  "TAG:genre=Jazz\n", "TAG:track=3/12\n", "TAG:date=2004\n", "TAG:comment=Says hi\n"})
             EXPECT_NE(probed.find(line), std::string::npos) << line << probed;
@@ -101,11 +102,11 @@ TEST(SetInterop, IndependentReadersSeeWhatSetWroteIntoAnMP3) {
 
 TEST(SetInterop, TheYearOfAnID3v24TagIsItsRecordingDate) {
     TempDir dir;
-    std::string mp3 = dir.path + "/dated.mp3";
-    Must(dir,
-         "ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=1 -c:a libmp3lame "
-         "-id3v2_version 4 -metadata date=1999-02-03 " +
-             ShellQuote(mp3));
+    std::string mp3 = dir.at("dated.mp3");
+    Must(
+        "ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=1 -c:a libmp3lame "
+        "-id3v2_version 4 -metadata date=1999-02-03 " +
+        shellQuote(mp3));
     auto tdrc = [&] {
         return Mutagen(dir,
                        "from mutagen.id3 import ID3\n"
@@ -113,17 +114,17 @@ TEST(SetInterop, TheYearOfAnID3v24TagIsItsRecordingDate) {
                        "print(t['TDRC'].text[0] if 'TDRC' in t else '-', 'TYER' in t)",
                        mp3);
     };
-    EXPECT_NE(RunTool(dir, {"dump", mp3}).out.find("{\"name\":\"YEAR\",\"value\":\"1999\""), std::string::npos);
+    EXPECT_NE(RunTool({"dump", mp3}).out.find("{\"name\":\"YEAR\",\"value\":\"1999\""), std::string::npos);
     const std::string audio = readback::AudioOf(mp3);
 
     // Another change keeps the full date; a new year replaces it.
-    ASSERT_EQ(RunTool(dir, {"set", mp3, "ALBUM=Later"}).status, 0);
+    ASSERT_EQ(RunTool({"set", mp3, "ALBUM=Later"}).status, 0);
     readback::ExpectSaved(mp3, audio);
     EXPECT_EQ(tdrc(), "1999-02-03 False\n");
-    ASSERT_EQ(RunTool(dir, {"set", mp3, "YEAR=2004"}).status, 0);
+    ASSERT_EQ(RunTool({"set", mp3, "YEAR=2004"}).status, 0);
     readback::ExpectSaved(mp3, audio);
     EXPECT_EQ(tdrc(), "2004 False\n");
-    EXPECT_NE(FFprobeTags(dir, mp3).find("TAG:date=2004\n"), std::string::npos);
+    EXPECT_NE(FFprobeTags(mp3).find("TAG:date=2004\n"), std::string::npos);
 }
 
 TEST(SetInterop, IndependentReadersSeeWhatSetWroteIntoAFlac) {
@@ -132,56 +133,55 @@ TEST(SetInterop, IndependentReadersSeeWhatSetWroteIntoAFlac) {
     const std::string audio = readback::AudioOf(flac);
     std::string png = WritePNG(dir);
 
-    RunResult set = RunTool(dir, SetArgs(flac));
+    Output set = RunTool(SetArgs(flac));
     ASSERT_EQ(set.status, 0) << set.err;
     readback::ExpectSaved(flac, audio);
-    RunResult pic = RunTool(dir, {"add-picture", flac, png, "--type", "4"});
+    Output pic = RunTool({"add-picture", flac, png, "--type", "4"});
     ASSERT_EQ(pic.status, 0) << pic.err;
     readback::ExpectSaved(flac, audio);
 
     // The number keeps its total as typed; the second save left it alone.
-    std::string tags = Must(dir, "metaflac --export-tags-to=- " + ShellQuote(flac)).out;
+    std::string tags = Must("metaflac --export-tags-to=- " + shellQuote(flac)).out;
     for (const std::string& field : kFields)
         EXPECT_NE(tags.find(field + "\n"), std::string::npos) << field << "\n" << tags;
     EXPECT_EQ(tags.find("TITLE=Old"), std::string::npos);
-    std::string picture = Must(dir, "metaflac --list --block-type=PICTURE " + ShellQuote(flac)).out;
+    std::string picture = Must("metaflac --list --block-type=PICTURE " + shellQuote(flac)).out;
     EXPECT_NE(picture.find("type: 4"), std::string::npos) << picture;
     EXPECT_NE(picture.find("MIME type: image/png"), std::string::npos) << picture;
-    Must(dir, "metaflac --export-picture-to=" + ShellQuote(dir.path + "/out.png") + " " + ShellQuote(flac));
-    EXPECT_EQ(ReadAll(dir.path + "/out.png"), ReadAll(png));
+    Must("metaflac --export-picture-to=" + shellQuote(dir.at("out.png")) + " " + shellQuote(flac));
+    EXPECT_EQ(readFile(dir.at("out.png")), readFile(png));
 
     std::string seen = Mutagen(
         dir, "f = mutagen.File(sys.argv[1])\nprint(f['artist'][0], f['tracknumber'][0], 'totaltracks' in f)", flac);
     EXPECT_EQ(seen, "Ann Artist 3/12 False\n");
-    std::string probed = FFprobeTags(dir, flac);
+    std::string probed = FFprobeTags(flac);
     EXPECT_NE(probed.find("TAG:ALBUM=First Album\n"), std::string::npos) << probed;
 
     // An empty value deletes the field.
-    ASSERT_EQ(RunTool(dir, {"set", flac, "ALBUM="}).status, 0);
+    ASSERT_EQ(RunTool({"set", flac, "ALBUM="}).status, 0);
     readback::ExpectSaved(flac, audio);
-    EXPECT_EQ(Must(dir, "metaflac --show-tag=ALBUM " + ShellQuote(flac)).out, "");
+    EXPECT_EQ(Must("metaflac --show-tag=ALBUM " + shellQuote(flac)).out, "");
 }
 
 // A WavPack file tagged by its encoder: the APEv2 track item holds number and
 // total; one typed with its total is written as it is, never joined again.
 TEST(SetInterop, ATrackNumberWithItsTotalIsWrittenAsItIsIntoAPEv2) {
     TempDir dir;
-    std::string wv = dir.path + "/a.wv";
-    Must(dir,
-         "ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=1 -c:a wavpack -metadata track=1/12 " +
-             ShellQuote(wv));
+    std::string wv = dir.at("a.wv");
+    Must("ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=1 -c:a wavpack -metadata track=1/12 " +
+         shellQuote(wv));
     const std::string audio = readback::AudioOf(wv);
     auto track = [&] { return Mutagen(dir, "print(mutagen.File(sys.argv[1])['Track'])", wv); };
     ASSERT_EQ(track(), "1/12\n");
     for (const char* value : {"3/12", "4", "5/15"}) {
-        ASSERT_EQ(RunTool(dir, {"set", wv, std::string("TRACKNUMBER=") + value}).status, 0);
+        ASSERT_EQ(RunTool({"set", wv, std::string("TRACKNUMBER=") + value}).status, 0);
         readback::ExpectSaved(wv, audio);
         // A number alone takes the total the file has.
         EXPECT_EQ(track(), std::string(value) == "4" ? "4/12\n" : std::string(value) + "\n");
     }
     // An empty value deletes the item.
-    ASSERT_EQ(RunTool(dir, {"set", wv, "ALBUM=Kept", "COMMENT=x"}).status, 0);
-    ASSERT_EQ(RunTool(dir, {"set", wv, "ALBUM="}).status, 0);
+    ASSERT_EQ(RunTool({"set", wv, "ALBUM=Kept", "COMMENT=x"}).status, 0);
+    ASSERT_EQ(RunTool({"set", wv, "ALBUM="}).status, 0);
     readback::ExpectSaved(wv, audio);
     EXPECT_EQ(Mutagen(dir, "print('Album' in mutagen.File(sys.argv[1]))", wv), "False\n");
 }
@@ -192,15 +192,15 @@ TEST(SetInterop, ASaveThatRunsOutOfRoomLeavesTheFileAsItWas) {
     std::string flac = Tone(dir, "a.flac", "-c:a flac");
     std::string comment = "COMMENT=" + std::string(20000, 'c');  // too large for any padding
     for (const std::string& file : {mp3, flac}) {
-        std::string before = ReadAll(file);
+        std::string before = readFile(file);
         ASSERT_GT(before.size(), 8 * 1024u);
         // Writes past 8 KiB fail as on a full disk (EFBIG instead of ENOSPC).
-        std::string tool = ShellQuote(ORVELIN_BINARY_DIR "/src/tags/cli/orvelin-tags");
-        RunResult r = RunCommand(dir, "bash -c " + ShellQuote("trap '' XFSZ; ulimit -f 8; exec " + tool + " set " +
-                                                              ShellQuote(file) + " " + ShellQuote(comment)));
+        std::string tool = shellQuote(ORVELIN_BINARY_DIR "/src/tags/cli/orvelin-tags");
+        Output r = run("bash -c " + shellQuote("trap '' XFSZ; ulimit -f 8; exec " + tool + " set " + shellQuote(file) +
+                                               " " + shellQuote(comment)));
         EXPECT_EQ(r.status, 1) << file << r.err;
         EXPECT_NE(r.err.find("Error"), std::string::npos) << r.err;
-        EXPECT_EQ(ReadAll(file), before) << file;
+        EXPECT_EQ(readFile(file), before) << file;
     }
     size_t files = 0;
     for (const auto& e : std::filesystem::directory_iterator(dir.path)) files += e.path().filename().string()[0] != '.';

@@ -1,10 +1,10 @@
 #include "tags/core/bufferedstream.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <random>
+
+#include "support/tempdir.h"
 
 using namespace tags;
 
@@ -39,16 +39,14 @@ public:
 }  // namespace
 
 TEST(BufferedStream, ByteByByteReadOfAFile) {
-    char tmpl[] = "/tmp/orvelin-buffered-XXXXXX";
-    int fd = ::mkstemp(tmpl);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
+    testenv::TempDir dir;
+    std::string path = dir.at("file");
     std::string data = Pattern(1500);
     {
-        auto f = TFileStream::Open(tmpl, TFileMode::fmCreate);
+        auto f = TFileStream::Open(path, TFileMode::fmCreate);
         ASSERT_TRUE(f && f->WriteBuffer(data.data(), 1500));
     }
-    auto f = TFileStream::Open(tmpl, TFileMode::fmOpenRead);
+    auto f = TFileStream::Open(path, TFileMode::fmOpenRead);
     ASSERT_TRUE(f);
     std::string got;
     {
@@ -60,7 +58,6 @@ TEST(BufferedStream, ByteByByteReadOfAFile) {
         EXPECT_EQ(b.Position(), 1500);
     }
     EXPECT_EQ(got, data);
-    std::filesystem::remove(tmpl);
 }
 
 TEST(BufferedStream, SeeksAreClampedAndServedFromTheBuffer) {

@@ -8,34 +8,24 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <filesystem>
-#include <set>
+#include <string>
+#include <vector>
 
 using namespace tags;
-
-namespace {
-
-std::set<std::string> Names(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder)) names.insert(e.path().filename().string());
-    return names;
-}
-
-}  // namespace
 
 TEST(ReplaceFile, TheNewFileIsInvisibleUntilItTakesThePlaceOfTheOld) {
     testenv::TempDir dir;
     const std::string song = dir.file("song.mp3", "old bytes");
     ::chmod(song.c_str(), 0640);
     dir.file(".orvelin-song.mp3.2147483647.0.tmp", "left by a save that was killed");
-    std::set<std::string> seen;
+    std::vector<std::string> seen;
     int result = ReplaceFileThroughTemp(song, [&](TFileStream& out) {
-        seen = Names(dir.path);
+        seen = dir.entries();
         return out.WriteBuffer("new bytes", 9) ? 0 : -1;
     });
     ASSERT_EQ(result, 0);
-    EXPECT_EQ(seen, std::set<std::string>{"song.mp3"});
-    EXPECT_EQ(Names(dir.path), std::set<std::string>{"song.mp3"});
+    EXPECT_EQ(seen, std::vector<std::string>{"song.mp3"});
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"song.mp3"});
     EXPECT_EQ(common::readFile(song).value(), "new bytes");
     struct stat st {};
     ASSERT_EQ(::stat(song.c_str(), &st), 0);
@@ -49,6 +39,6 @@ TEST(ReplaceFile, TheNewFileIsInvisibleUntilItTakesThePlaceOfTheOld) {
                                      }),
               3);
     EXPECT_EQ(common::readFile(song).value(), "new bytes");
-    EXPECT_EQ(Names(dir.path), std::set<std::string>{"song.mp3"});
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"song.mp3"});
     EXPECT_EQ(ReplaceFileThroughTemp(dir.path + "missing/song.mp3", [](TFileStream&) { return 0; }), -1);
 }

@@ -1,23 +1,16 @@
 #include "tags/core/stream.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
+#include "support/tempdir.h"
 
 using namespace tags;
 
 namespace {
+// A file in a folder of its own.
 struct TempFile {
-    std::string path;
-    TempFile() {
-        char tmpl[] = "/tmp/orvelin-stream-XXXXXX";
-        int fd = ::mkstemp(tmpl);
-        ::close(fd);
-        path = tmpl;
-    }
-    ~TempFile() { std::filesystem::remove(path); }
+    testenv::TempDir dir;
+    std::string path = dir.file("file");
 };
 }  // namespace
 

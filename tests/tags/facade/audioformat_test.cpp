@@ -1,12 +1,13 @@
 #include "tags/facade/tagslibrary.h"
 
 #include "tags/core/bytes.h"
-#include "tags/facade/testfiles.h"
 
 #include <gtest/gtest.h>
 
+#include "support/tempdir.h"
+
 using namespace tags;
-using namespace tags::testing;
+using testenv::TempDir;
 
 namespace {
 
@@ -91,8 +92,8 @@ TEST(AudioFormat, EveryContainerByItsHeader) {
 
 TEST(AudioFormat, FilesAreOpenedForReading) {
     TempDir dir;
-    std::string flac = dir.Write("song.mp3", "fLaC" + Zeros(60));
+    std::string flac = dir.file("song.mp3", "fLaC" + Zeros(60));
     EXPECT_EQ(GetAudioFormat(flac), afFlac);
-    EXPECT_EQ(GetAudioFormat(dir.path + "/missing.flac"), afUnknown);
+    EXPECT_EQ(GetAudioFormat(dir.at("missing.flac")), afUnknown);
     EXPECT_EQ(GetAudioFormat(dir.path), afUnknown);
 }

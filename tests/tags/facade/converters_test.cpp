@@ -5,7 +5,6 @@
 #include "common/text.h"
 #include "tags/apev2/apev2library.h"
 #include "tags/facade/entrylines.h"
-#include "tags/facade/testfiles.h"
 #include "tags/flac/flacbytes.h"
 #include "tags/flac/flactaglibrary.h"
 #include "tags/id3v1/id3v1library.h"
@@ -17,8 +16,13 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 
+#include "support/bytes.h"
+#include "support/files.h"
+#include "support/tempdir.h"
+
 using namespace tags;
 using tags::testing::Entries;
+using testenv::TempDir;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
@@ -52,10 +56,10 @@ std::string Middle(const std::string& bytes, size_t tail = 128) {
 }
 
 struct ConverterTest : ::testing::Test {
-    tags::testing::TempDir dir;
+    TempDir dir;
     TTags tags;
     std::string Load(const std::string& name, const std::string& bytes) {
-        std::string path = dir.Write(name, bytes);
+        std::string path = dir.file(name, bytes);
         EXPECT_EQ(tags.LoadFromFile(path), trSuccess);
         return path;
     }
@@ -112,7 +116,7 @@ TEST_F(ConverterTest, TrackAndDiscNumbersSplitOnLoadAndJoinOnSave) {
     EXPECT_EQ(ape.FrameExists("TRACKNUMBER"), -1);
 
     // FLAC keeps an untouched "5/9" and writes changed entries as they are.
-    std::string flac = dir.Write("b.flac", FlacFile({"TRACKNUMBER=5/9"}));
+    std::string flac = dir.file("b.flac", FlacFile({"TRACKNUMBER=5/9"}));
     TTags f;
     ASSERT_EQ(f.LoadFromFile(flac), trSuccess);
     EXPECT_THAT(Entries(f), ElementsAre("TRACKNUMBER=5", "TOTALTRACKS=9"));
@@ -157,14 +161,14 @@ TEST_F(ConverterTest, ANumberThatHoldsItsTotalIsNotJoinedAgain) {
 }
 
 TEST_F(ConverterTest, UserDefinedFramesCommentsAndCountersRoundTrip) {
-    std::string popm = "me@x" + std::string(1, '\0') + "\xC8" + id3v2test::BE32(5);
+    std::string popm = "me@x" + std::string(1, '\0') + "\xC8" + testenv::be(5, 4);
     std::string path = Load("a.mp3", ID3v2_3({{"TXXX", Latin("REPLAYGAIN_TRACK_GAIN") + '\0' + "-6.5 dB"},
                                               {"WXXX", Latin("shop") + '\0' + "http://shop.example/"},
                                               {"WXXX", Latin("") + '\0' + "http://nameless.example/"},
                                               {"COMM", Latin("eng") + '\0' + "plain"},
                                               {"COMM", Latin("deu") + "iTunNORM" + '\0' + "0000"},
                                               {"TCON", Latin("(17)(6)")},
-                                              {"PCNT", id3v2test::BE32(42)},
+                                              {"PCNT", testenv::be(42, 4)},
                                               {"POPM", popm},
                                               {"PRIV", "owner" + std::string(1, '\0') + "data"}}) +
                                          kAudio);
@@ -204,7 +208,7 @@ TEST_F(ConverterTest, ListFramesBecomeLinesAndGoBackAsPairs) {
     std::string path = Load("a.mp3", id3v2test::Tag(4, 0, body, 32) + kAudio);
     EXPECT_EQ(tags.GetText("TIPL"), "producer\r\nAnn\r\nmix\r\nBo=b\r\n");
 
-    std::string flac = dir.Write("b.flac", FlacFile({"TITLE=x"}));
+    std::string flac = dir.file("b.flac", FlacFile({"TITLE=x"}));
     ASSERT_EQ(tags.SaveToFile(flac, ttFlac), trSuccess);
     ASSERT_EQ(tags.SaveToFile(path, ttAPEv2), trSuccess);
     ASSERT_EQ(tags.SaveToFile(path, ttID3v2), trSuccess);
@@ -249,13 +253,13 @@ TEST_F(ConverterTest, DeletedValuesAreNotBroughtBackByASave) {
     ASSERT_EQ(again.LoadFromFile(path), trSuccess);
     // The total was not deleted; without a number it stays a TXXX frame.
     EXPECT_THAT(Entries(again), UnorderedElementsAre("ARTIST=ape", "TITLE=Title", "TOTALTRACKS=10"));
-    EXPECT_EQ(Middle(fixtures::ReadAll(path)).substr(0, kAudio.size()), kAudio);
+    EXPECT_EQ(Middle(testenv::readFile(path)).substr(0, kAudio.size()), kAudio);
 
     // Every ID3v2 frame gone: the tag itself goes.
     std::string solo = Load("b.mp3", ID3v2_3({{"TIT2", Latin("only")}}) + kAudio);
     tags.SetText("TITLE", "");
     ASSERT_EQ(tags.SaveToFile(solo, ttAutomatic), trSuccess);
-    EXPECT_EQ(fixtures::ReadAll(solo), kAudio);
+    EXPECT_EQ(testenv::readFile(solo), kAudio);
 }
 
 TEST_F(ConverterTest, ADeletedFieldIsGoneFromEveryFormat) {
@@ -365,7 +369,7 @@ TEST_F(ConverterTest, AnAutomaticSaveRewritesEveryFormatOfTheFile) {
     EXPECT_EQ(v1.Title, "new");
 
     // A WavPack file that was not loaded gets APEv2 by its content.
-    std::string wv = dir.Write("b.dat", "wvpk" + std::string(28, '\0') + kAudio);
+    std::string wv = dir.file("b.dat", "wvpk" + std::string(28, '\0') + kAudio);
     ASSERT_EQ(tags.SaveToFile(wv, ttAutomatic), trSuccess);
     ASSERT_EQ(ape.LoadFromFile(wv), 0);
     EXPECT_EQ(ape.GetText("TITLE"), "new");
@@ -477,7 +481,7 @@ TEST_F(ConverterTest, ASaveAfterAPartialLoadKeepsWhatWasNotLoaded) {
         bool parseCoverArts, onlyParseCoverArts;
     };
     for (const auto& [name, bytes] : {std::pair{"a.mp3", mp3}, std::pair{"b.flac", flac}, std::pair{"c.ape", ape}}) {
-        std::string expected = dir.Write(std::string("full-") + name, bytes);
+        std::string expected = dir.file(std::string("full-") + name, bytes);
         TTags full;
         ASSERT_EQ(full.LoadFromFile(expected), trSuccess);
         ASSERT_GT(full.CoverArtCount(), 0);
@@ -486,7 +490,7 @@ TEST_F(ConverterTest, ASaveAfterAPartialLoadKeepsWhatWasNotLoaded) {
         for (Flags f : {Flags{false, false}, Flags{true, true}, Flags{false, true}}) {
             SCOPED_TRACE(std::string(name) + (f.parseCoverArts ? "" : " without pictures") +
                          (f.onlyParseCoverArts ? " pictures only" : ""));
-            std::string path = dir.Write(name, bytes);
+            std::string path = dir.file(name, bytes);
             TTags partial;
             partial.ParseCoverArts = f.parseCoverArts;
             partial.OnlyParseCoverArts = f.onlyParseCoverArts;
@@ -512,23 +516,23 @@ TEST_F(ConverterTest, ASaveAfterAPartialLoadKeepsWhatWasNotLoaded) {
 TEST_F(ConverterTest, RemovingEachFormat) {
     std::string mp3 =
         ID3v2_3({{"TIT2", Latin("t")}}) + kAudio + fixtures::ApeTag({{"Title", "t"}}) + fixtures::ID3v1Block("t");
-    std::string path = dir.Write("a.mp3", mp3);
+    std::string path = dir.file("a.mp3", mp3);
     EXPECT_EQ(RemoveTag(path, ttAPEv2), trSuccess);
-    EXPECT_EQ(fixtures::ReadAll(path), ID3v2_3({{"TIT2", Latin("t")}}) + kAudio + fixtures::ID3v1Block("t"));
+    EXPECT_EQ(testenv::readFile(path), ID3v2_3({{"TIT2", Latin("t")}}) + kAudio + fixtures::ID3v1Block("t"));
     EXPECT_EQ(RemoveTag(path, ttID3v1), trSuccess);
     EXPECT_EQ(RemoveTag(path, ttID3v2), trSuccess);
-    EXPECT_EQ(fixtures::ReadAll(path), kAudio);
+    EXPECT_EQ(testenv::readFile(path), kAudio);
     EXPECT_EQ(RemoveTag(path, ttMP4), trUnknownError) << "no MP4 unit";
 
-    fixtures::WriteAll(path, mp3);
+    testenv::writeFile(path, mp3);
     EXPECT_EQ(RemoveTag(path, ttAutomatic), trSuccess);
-    EXPECT_EQ(fixtures::ReadAll(path), kAudio);
-    EXPECT_EQ(RemoveTag(dir.path + "/missing.mp3", ttAutomatic), trFileNotFound);
+    EXPECT_EQ(testenv::readFile(path), kAudio);
+    EXPECT_EQ(RemoveTag(dir.at("missing.mp3"), ttAutomatic), trFileNotFound);
 
-    std::string flac = dir.Write("b.flac", FlacFile({"TITLE=t"}, flactest::Picture(3, "image/png", "", kPNG)));
+    std::string flac = dir.file("b.flac", FlacFile({"TITLE=t"}, flactest::Picture(3, "image/png", "", kPNG)));
     EXPECT_EQ(RemoveTag(flac, ttFlac), trSuccess);
     // What is left: STREAMINFO, an empty comment and a padding block of 0 bytes.
-    std::string left = fixtures::ReadAll(flac);
+    std::string left = testenv::readFile(flac);
     std::string comment = flactest::Comment("reference libFLAC 1.1.0 20030126", {});
     EXPECT_EQ(left.size(), 4 + 38 + 4 + comment.size() + 4 + flactest::FakeAudio(4000).size());
     EXPECT_EQ(left.substr(4 + 38 + 4 + comment.size(), 4), flactest::Block(1, true, ""));

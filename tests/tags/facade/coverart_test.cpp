@@ -1,11 +1,11 @@
 #include "tags/facade/tagslibrary.h"
 
-#include "tags/facade/testfiles.h"
-
 #include <gtest/gtest.h>
 
+#include "support/tempdir.h"
+
 using namespace tags;
-using namespace tags::testing;
+using testenv::TempDir;
 
 TEST(Pictures, ClassifiedByTheirFirstBytes) {
     // A memory block needs more than 2 bytes; a stream is read as far as it goes.
@@ -68,14 +68,14 @@ TEST(Pictures, AddedFromStreamsAndFiles) {
     EXPECT_EQ(c->PictureFormat, tpfPNG);
 
     TempDir dir;
-    std::string file = dir.Write("front.jpg", "\xFF\xD8\xFF\xE0 jpeg body");
+    std::string file = dir.file("front.jpg", "\xFF\xD8\xFF\xE0 jpeg body");
     TCoverArt* f = tags.AddCoverArt("third", file);
     ASSERT_TRUE(f);
     EXPECT_EQ(f->MIMEType, "image/jpeg");
     EXPECT_EQ(f->PictureFormat, tpfJPEG);
     EXPECT_EQ(f->Description, "front.jpg");
     EXPECT_EQ(f->Stream.Size(), 14);
-    EXPECT_EQ(tags.AddCoverArt("none", dir.path + "/missing.png"), nullptr);
+    EXPECT_EQ(tags.AddCoverArt("none", dir.at("missing.png")), nullptr);
     EXPECT_EQ(tags.CoverArtCount(), 3);
 
     EXPECT_EQ(tags.CoverArt("SECOND"), c);

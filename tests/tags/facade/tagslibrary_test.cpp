@@ -2,13 +2,15 @@
 
 #include "tags/facade/entrylines.h"
 #include "tags/facade/fakeformattag.h"
-#include "tags/facade/testfiles.h"
 #include "tags/id3v2/id3v2library.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "support/tempdir.h"
+
 using namespace tags;
+using testenv::TempDir;
 using namespace tags::testing;
 using ::testing::ElementsAre;
 
@@ -154,8 +156,8 @@ TEST_F(FacadeTest, MemoryLoadsReadAReadOnlyViewBuffered) {
 
 TEST_F(FacadeTest, FileLoadsHandOverTheOptionsAndTryWMALast) {
     TempDir dir;
-    std::string unknown = dir.Write("a.xyz", std::string(64, '\0'));
-    std::string wave = dir.Write("b.wav", "RIFF\x24\0\0\0WAVEfmt ");
+    std::string unknown = dir.file("a.xyz", std::string(64, '\0'));
+    std::string wave = dir.file("b.wav", "RIFF\x24\0\0\0WAVEfmt ");
     tags.ParseAudioAttributes = false;
 
     ASSERT_EQ(tags.LoadFromFile(unknown), trSuccess);
@@ -179,7 +181,7 @@ TEST_F(FacadeTest, FileLoadsHandOverTheOptionsAndTryWMALast) {
     EXPECT_TRUE(fakes[ttWMA].loadedFiles.empty());
     EXPECT_EQ(tags.GetText("TITLE"), "t");
 
-    EXPECT_EQ(tags.LoadFromFile(dir.path + "/missing.mp3"), trErrorOpeningFile);
+    EXPECT_EQ(tags.LoadFromFile(dir.at("missing.mp3")), trErrorOpeningFile);
     EXPECT_TRUE(tags.FileName.empty());
     EXPECT_EQ(tags.Count(), 0);
     EXPECT_EQ(tags.LoadFromFile(dir.path), trErrorOpeningFile);  // a folder
@@ -193,9 +195,9 @@ TEST_F(FacadeTest, FileLoadsHandOverTheOptionsAndTryWMALast) {
 
 TEST(Facade, FormatsWithoutAUnitNeverLoad) {
     TempDir dir;
-    std::string f = dir.Write("x.m4a", std::string("\0\0\0\x18"
-                                                   "ftypM4A \0\0\0\0M4A mp42",
-                                                   24));
+    std::string f = dir.file("x.m4a", std::string("\0\0\0\x18"
+                                                  "ftypM4A \0\0\0\0M4A mp42",
+                                                  24));
     TTags tags;
     EXPECT_EQ(tags.LoadFromFile(f), trSuccess);
     EXPECT_FALSE(tags.Loaded);
@@ -374,8 +376,8 @@ TEST_F(FacadeTest, StreamPropertiesComeFromTheFirstSourceThatKnows) {
 
 TEST_F(FacadeTest, PropertyReadersRunWhenAskedAndAreKeptWhenValid) {
     TempDir dir;
-    std::string wv = dir.Write("a.WV", "wvpk");
-    std::string mpc = dir.Write("b.mpc", "MPCK");
+    std::string wv = dir.file("a.WV", "wvpk");
+    std::string mpc = dir.file("b.mpc", "MPCK");
     FakePropertiesReader valid;
     valid.valid = true;
     valid.audio = {6, 96000, 24, 12.5, 1200000, 900};

@@ -4,16 +4,18 @@
 
 #include "tags/facade/entrylines.h"
 #include "tags/facade/fakeformattag.h"
-#include "tags/facade/testfiles.h"
 
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "support/files.h"
 #include "support/logcapture.h"
+#include "support/tempdir.h"
 
 using namespace tags;
+using testenv::TempDir;
 using namespace tags::testing;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -44,7 +46,7 @@ struct SaveTest : ::testing::Test {
 }  // namespace
 
 TEST_F(SaveTest, AutomaticRewritesTheFormatsTheFileWasLoadedWith) {
-    std::string mp3 = dir.Write("a.mp3", MPEGFrames());
+    std::string mp3 = dir.file("a.mp3", MPEGFrames());
     fakes[ttID3v2].fileItems = {{"TITLE", "t"}};
     fakes[ttAPEv2].fileItems = {{"ALBUM", "a"}};
     fakes[ttID3v1].fileItems = {{"ARTIST", "x"}};
@@ -55,7 +57,7 @@ TEST_F(SaveTest, AutomaticRewritesTheFormatsTheFileWasLoadedWith) {
 
     // The name is compared ignoring case.
     ForgetSaves();
-    std::string upper = dir.path + "/A.MP3";
+    std::string upper = dir.at("A.MP3");
     EXPECT_EQ(tags.SaveToFile(upper, ttAutomatic), trSuccess);
     EXPECT_THAT(Saves(), ElementsAre("APEv2:file:A.MP3", "ID3v1:file:A.MP3", "ID3v2:file:A.MP3"));
 
@@ -88,7 +90,7 @@ TEST_F(SaveTest, AutomaticOnAnotherFileGoesByContentThenByExtension) {
         {"song.xyz", Zeros(64), {"APEv2:file:song.xyz"}},
     };
     for (const Case& c : cases) {
-        std::string path = dir.Write(c.name, c.bytes);
+        std::string path = dir.file(c.name, c.bytes);
         ForgetSaves();
         EXPECT_EQ(tags.SaveToFile(path, ttAutomatic), trSuccess) << c.name;
         EXPECT_EQ(Saves(), c.saves) << c.name;
@@ -96,14 +98,14 @@ TEST_F(SaveTest, AutomaticOnAnotherFileGoesByContentThenByExtension) {
 
     // When the content's format fails, the extension gets its turn.
     fakes[ttID3v2].saveResult = 9;
-    std::string mp3 = dir.Write("x.ape", MPEGFrames());
+    std::string mp3 = dir.file("x.ape", MPEGFrames());
     ForgetSaves();
     EXPECT_EQ(tags.SaveToFile(mp3, ttAutomatic), trSuccess);
     EXPECT_THAT(Saves(), ElementsAre("APEv2:file:x.ape", "ID3v2:file:x.ape"));
 }
 
 TEST_F(SaveTest, ExplicitTypesSaveOneFormatAndTranslateItsCode) {
-    std::string f = dir.Write("a.bin", Zeros(16));
+    std::string f = dir.file("a.bin", Zeros(16));
     EXPECT_EQ(tags.SaveToFile(f, ttLyrics2), trSuccess);
     EXPECT_THAT(Saves(), ElementsAre("ID3v1:file:a.bin"));
     for (TTagType none : {ttNone, ttMP4Xtra, ttMKV, static_cast<TTagType>(42)}) {
@@ -143,9 +145,8 @@ TEST_F(SaveTest, StreamSavesClassifyTheContent) {
 }
 
 TEST_F(SaveTest, PreserveFileDateTimeKeepsTheModificationTime) {
-    std::string f = dir.Write("a.mp3", MPEGFrames());
-    struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, f.c_str(), old, 0), 0);
+    std::string f = dir.file("a.mp3", MPEGFrames());
+    ASSERT_TRUE(testenv::setModificationTime(f, 1000000000));
     // The fake does not write; touch the file as a real save would.
     struct Toucher : FakeFormatTag {
         using FakeFormatTag::FakeFormatTag;
@@ -159,16 +160,13 @@ TEST_F(SaveTest, PreserveFileDateTimeKeepsTheModificationTime) {
         return std::make_unique<Toucher>(CreateFormatTag(type)->FormatName());
     };
     TTags touching(factory);
-    struct stat st {};
     touching.SaveToFile(f, ttID3v2);
-    ::stat(f.c_str(), &st);
-    EXPECT_NE(st.st_mtim.tv_sec, 1000000000);
+    EXPECT_NE(testenv::modificationTime(f), 1000000000);
 
-    ::utimensat(AT_FDCWD, f.c_str(), old, 0);
+    testenv::setModificationTime(f, 1000000000);
     touching.PreserveFileDateTime = true;
     touching.SaveToFile(f, ttID3v2);
-    ::stat(f.c_str(), &st);
-    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
+    EXPECT_EQ(testenv::modificationTime(f), 1000000000);
 }
 
 // --- Copying and merging -----------------------------------------------------------

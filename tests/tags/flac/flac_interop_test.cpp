@@ -7,56 +7,40 @@
 #include <cstdio>
 
 #include "common/files.h"
+#include "support/files.h"
+#include "support/process.h"
+#include "support/tempdir.h"
+#include "support/wav.h"
 #include "tags/flac/flacbytes.h"
 #include "tags/flac/flactaglibrary.h"
 #include "tags/readback.h"
 
 using namespace tags;
 using namespace flactest;
+using namespace testenv;
 
 namespace {
 
-struct Output {
-    int status;
-    std::string text;
-};
+// Runs a tool with its error output joined to its standard output: the
+// checks below look for warnings in both.
+Output Shell(const std::string& command) { return run(command + " 2>&1"); }
 
-Output Shell(const std::string& command) {
-    Output out{-1, {}};
-    FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-    if (!p) return out;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.text.append(buf, n);
-    out.status = ::pclose(p);
-    return out;
-}
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
-// mutagen is a Debian package of the system Python. The script goes through
-// a file, away from shell quoting.
+// The script goes through a file, away from shell quoting.
 std::string Mutagen(const std::string& script, const std::string& path) {
     std::string file = path + ".py";
-    WriteAll(file, "import sys, mutagen\n" + script + "\n");
-    std::string out = Shell("PYTHONIOENCODING=utf-8 /usr/bin/python3 " + Quote(file) + " " + Quote(path)).text;
+    writeFile(file, "import sys, mutagen\n" + script + "\n");
+    std::string out =
+        Shell("PYTHONIOENCODING=utf-8 " + mutagenPython() + " " + shellQuote(file) + " " + shellQuote(path)).out;
     std::remove(file.c_str());
     return out;
 }
 
-// Half a second of a stereo sine as 16-bit PCM.
+// Half a second of a stereo sine.
 std::string SineWav() {
-    const int rate = 44100, frames = rate / 2;
-    std::string pcm;
-    for (int i = 0; i < frames; ++i)
-        for (double f : {440.0, 660.0}) {
-            auto v = static_cast<int16_t>(8000 * std::sin(2 * M_PI * f * i / rate));
-            pcm += static_cast<char>(v & 0xFF);
-            pcm += static_cast<char>((v >> 8) & 0xFF);
-        }
-    auto le16 = [](int v) { return std::string{static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; };
-    return "RIFF" + LE32(static_cast<uint32_t>(36 + pcm.size())) + "WAVEfmt " + LE32(16) + le16(1) + le16(2) +
-           LE32(rate) + LE32(rate * 4) + le16(4) + le16(16) + "data" + LE32(static_cast<uint32_t>(pcm.size())) + pcm;
+    WavFormat format{44100, 2, 16};
+    return wavBytes(format, pcm(format, format.rate / 2, [](int64_t i, int channel) {
+                        return 0.25 * std::sin(2 * M_PI * (channel ? 660.0 : 440.0) * double(i) / 44100);
+                    }));
 }
 
 void AddJpeg(TFlacTag& tag, size_t size, const std::string& description) {
@@ -72,29 +56,29 @@ void AddJpeg(TFlacTag& tag, size_t size, const std::string& description) {
 class FlacInterop : public ::testing::Test {
 protected:
     void SetUp() override {
-        WriteAll(dir.File("sine.wav"), SineWav());
-        ASSERT_EQ(Shell("flac -s -f -o " + Quote(native) + " " + Quote(dir.File("sine.wav"))).status, 0);
-        ASSERT_EQ(Shell("flac -s -f --ogg -o " + Quote(ogg) + " " + Quote(dir.File("sine.wav"))).status, 0);
-        WriteAll(png, std::string("\x89PNG\r\n\x1a\n", 8) + std::string(200, 'p'));
+        writeFile(dir.at("sine.wav"), SineWav());
+        ASSERT_EQ(Shell("flac -s -f -o " + shellQuote(native) + " " + shellQuote(dir.at("sine.wav"))).status, 0);
+        ASSERT_EQ(Shell("flac -s -f --ogg -o " + shellQuote(ogg) + " " + shellQuote(dir.at("sine.wav"))).status, 0);
+        writeFile(png, std::string("\x89PNG\r\n\x1a\n", 8) + std::string(200, 'p'));
     }
 
     static void ExpectVerifies(const std::string& path) {
-        Output t = Shell("flac -t -s " + Quote(path));
-        EXPECT_EQ(t.status, 0) << t.text;
+        Output t = Shell("flac -t -s " + shellQuote(path));
+        EXPECT_EQ(t.status, 0) << t.out;
     }
 
     static void ExpectOggAccepted(const std::string& path) {
-        Output info = Shell("ogginfo " + Quote(path));
-        EXPECT_EQ(info.status, 0) << info.text;
-        EXPECT_EQ(info.text.find("WARNING"), std::string::npos) << info.text;
-        std::string bytes = ReadAll(path);
+        Output info = Shell("ogginfo " + shellQuote(path));
+        EXPECT_EQ(info.status, 0) << info.out;
+        EXPECT_EQ(info.out.find("WARNING"), std::string::npos) << info.out;
+        std::string bytes = readFile(path);
         for (const OggPage& p : Pages(bytes)) EXPECT_TRUE(p.checksumOk) << "page " << p.header.PageNumber;
     }
 
     static std::string NativeAudio(const std::string& path) {
         TFlacTag tag;
         EXPECT_EQ(tag.LoadFromFile(path), flacSuccess);
-        std::string bytes = ReadAll(path);
+        std::string bytes = readFile(path);
         // Audio starts with a frame sync code.
         EXPECT_EQ(static_cast<uint8_t>(bytes[tag.FAudioOffset]), 0xFF);
         EXPECT_EQ(static_cast<uint8_t>(bytes[tag.FAudioOffset + 1]) & 0xFC, 0xF8);
@@ -102,16 +86,16 @@ protected:
     }
 
     TempDir dir;
-    std::string native = dir.File("sine.flac");
-    std::string ogg = dir.File("sine.oga");
-    std::string png = dir.File("cover.png");
+    std::string native = dir.at("sine.flac");
+    std::string ogg = dir.at("sine.oga");
+    std::string png = dir.at("cover.png");
 };
 
 TEST_F(FlacInterop, ReadsWhatMetaflacWrote) {
     ASSERT_EQ(Shell("metaflac --no-utf8-convert --set-tag=ARTIST=Мастер --set-tag=title=Песня --set-tag=GENRE=One "
                     "--set-tag=GENRE=Two "
                     "--import-picture-from=" +
-                    Quote("3|image/png|Обложка|16x16x24|" + png) + " " + Quote(native))
+                    shellQuote("3|image/png|Обложка|16x16x24|" + png) + " " + shellQuote(native))
                   .status,
               0);
     TFlacTag tag;
@@ -122,19 +106,19 @@ TEST_F(FlacInterop, ReadsWhatMetaflacWrote) {
     EXPECT_TRUE(tag.GetMultipleValues("GENRE", genres));
     EXPECT_EQ(genres, (std::vector<std::string>{"One", "Two"}));
     EXPECT_EQ(tag.VendorString,
-              Shell("metaflac --show-vendor-tag " + Quote(native)).text.substr(0, tag.VendorString.size()));
+              Shell("metaflac --show-vendor-tag " + shellQuote(native)).out.substr(0, tag.VendorString.size()));
 
     ASSERT_EQ(tag.CoverArtCount(), 1);
     TMemoryStream pic;
     TFlacTagCoverArtInfo info;
     ASSERT_TRUE(tag.GetCoverArt(0, pic, info));
-    EXPECT_EQ(pic.Bytes(), ReadAll(png));
+    EXPECT_EQ(pic.Bytes(), readFile(png));
     EXPECT_EQ(info.MIMEType, "image/png");
     EXPECT_EQ(info.Description, "Обложка");
     EXPECT_EQ(info.Width, 16u);
 
     auto show = [&](const char* what) {
-        return std::stoll(Shell(std::string("metaflac --show-") + what + " " + Quote(native)).text);
+        return std::stoll(Shell(std::string("metaflac --show-") + what + " " + shellQuote(native)).out);
     };
     EXPECT_EQ(tag.FSampleRate, show("sample-rate"));
     EXPECT_EQ(tag.FChannels, show("channels"));
@@ -162,7 +146,7 @@ TEST_F(FlacInterop, NativeInPlaceAndRewriteKeepTheAudio) {
     EXPECT_EQ(after.st_ino, before.st_ino) << "patched, not replaced";
     ExpectVerifies(native);
     EXPECT_EQ(NativeAudio(native), audio);
-    EXPECT_EQ(Shell("metaflac --no-utf8-convert --export-tags-to=- " + Quote(native)).text,
+    EXPECT_EQ(Shell("metaflac --no-utf8-convert --export-tags-to=- " + shellQuote(native)).out,
               "ARTIST=Мастер\nGENRE=Rock\nGENRE=Jazz\nCOMMENT=line one\r\nline two\n");
 
     AddJpeg(tag, 20000, "front");
@@ -171,12 +155,12 @@ TEST_F(FlacInterop, NativeInPlaceAndRewriteKeepTheAudio) {
     readback::ExpectSaved(native, audio);
     ::stat(native.c_str(), &after);
     EXPECT_NE(after.st_ino, before.st_ino) << "rewritten through a temporary file";
-    EXPECT_EQ(dir.Count(), 4u) << "no temporary file left";
+    EXPECT_EQ(dir.entries().size(), 4u) << "no temporary file left";
     ExpectVerifies(native);
     EXPECT_EQ(NativeAudio(native), audio);
-    Output list = Shell("metaflac --list --block-type=PADDING,PICTURE " + Quote(native));
-    EXPECT_NE(list.text.find("length: 4096"), std::string::npos) << list.text;
-    EXPECT_NE(list.text.find("description: front"), std::string::npos) << list.text;
+    Output list = Shell("metaflac --list --block-type=PADDING,PICTURE " + shellQuote(native));
+    EXPECT_NE(list.out.find("length: 4096"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("description: front"), std::string::npos) << list.out;
 
     std::string py = Mutagen(
         "f = mutagen.File(sys.argv[1])\n"
@@ -206,7 +190,7 @@ TEST_F(FlacInterop, ReadsWhatMutagenWrote) {
 }
 
 TEST_F(FlacInterop, OggInPlaceAndRewriteStayValid) {
-    const std::string audio = OggAudio(ReadAll(ogg));
+    const std::string audio = OggAudio(readFile(ogg));
     const int64_t size = common::fileSize(ogg);
     TFlacTag tag;
     ASSERT_EQ(tag.LoadFromFile(ogg), flacSuccess);
@@ -220,7 +204,7 @@ TEST_F(FlacInterop, OggInPlaceAndRewriteStayValid) {
     EXPECT_EQ(common::fileSize(ogg), size);
     ExpectOggAccepted(ogg);
     ExpectVerifies(ogg);
-    EXPECT_EQ(OggAudio(ReadAll(ogg)), audio);
+    EXPECT_EQ(OggAudio(readFile(ogg)), audio);
 
     AddJpeg(tag, 12000, "");  // spans several pages
     tag.PaddingSizeToWrite = 4096;
@@ -229,11 +213,11 @@ TEST_F(FlacInterop, OggInPlaceAndRewriteStayValid) {
     EXPECT_NE(common::fileSize(ogg), size);
     ExpectOggAccepted(ogg);
     ExpectVerifies(ogg);
-    EXPECT_EQ(OggAudio(ReadAll(ogg)), audio);
+    EXPECT_EQ(OggAudio(readFile(ogg)), audio);
 
-    Output probe = Shell("ffprobe -v error -show_entries stream_tags=ARTIST,TITLE -of default=nw=1 " + Quote(ogg));
-    EXPECT_NE(probe.text.find("ARTIST=Мастер"), std::string::npos) << probe.text;
-    EXPECT_NE(probe.text.find("TITLE=Ogg"), std::string::npos) << probe.text;
+    Output probe = Shell("ffprobe -v error -show_entries stream_tags=ARTIST,TITLE -of default=nw=1 " + shellQuote(ogg));
+    EXPECT_NE(probe.out.find("ARTIST=Мастер"), std::string::npos) << probe.out;
+    EXPECT_NE(probe.out.find("TITLE=Ogg"), std::string::npos) << probe.out;
     std::string py = Mutagen(
         "f = mutagen.File(sys.argv[1])\n"
         "print(type(f).__name__, f['artist'][0], f['title'][0])",
@@ -243,7 +227,7 @@ TEST_F(FlacInterop, OggInPlaceAndRewriteStayValid) {
 
 TEST_F(FlacInterop, RemoveLeavesPlayableFiles) {
     ASSERT_EQ(Shell("metaflac --no-utf8-convert --set-tag=ARTIST=x --import-picture-from=" +
-                    Quote("3|image/png||16x16x24|" + png) + " " + Quote(native))
+                    shellQuote("3|image/png||16x16x24|" + png) + " " + shellQuote(native))
                   .status,
               0);
     for (const std::string& path : {native, ogg}) {
@@ -256,7 +240,7 @@ TEST_F(FlacInterop, RemoveLeavesPlayableFiles) {
         EXPECT_EQ(tag.Count(), 0) << path;
         EXPECT_EQ(tag.CoverArtCount(), 0) << path;
     }
-    EXPECT_EQ(Shell("metaflac --no-utf8-convert --export-tags-to=- " + Quote(native)).text, "");
+    EXPECT_EQ(Shell("metaflac --no-utf8-convert --export-tags-to=- " + shellQuote(native)).out, "");
     ExpectOggAccepted(ogg);
 }
 

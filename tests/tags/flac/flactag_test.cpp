@@ -1,14 +1,16 @@
 #include "tags/flac/flactaglibrary.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <filesystem>
 #include <functional>
 
+#include "support/disk.h"
+#include "support/files.h"
+#include "support/tempdir.h"
 #include "tags/core/bytes.h"
 #include "tags/flac/flacbytes.h"
 #include "tags/flac/flacpicture.h"
@@ -16,6 +18,7 @@
 
 using namespace tags;
 using namespace flactest;
+using namespace testenv;
 
 namespace {
 
@@ -221,8 +224,8 @@ TEST(FlacTag, UnknownLengthStreamStillLoads) {
 }
 
 TEST(FlacTag, DamagedCommentKeepsTheFieldsBeforeTheDamage) {
-    std::string comment = Comment("v", {"A=1", "B=2"}) + LE32(1000) + "C=3";
-    std::string data = comment.substr(0, 4 + 1) + LE32(3) + comment.substr(9);  // count says 3
+    std::string comment = Comment("v", {"A=1", "B=2"}) + le(1000, 4) + "C=3";
+    std::string data = comment.substr(0, 4 + 1) + le(3, 4) + comment.substr(9);  // count says 3
     TFlacTag tag;
     ASSERT_EQ(Load(tag, Native(Block(4, true, data))), flacSuccess);
     EXPECT_EQ(tag.Count(), 2);
@@ -511,8 +514,8 @@ TEST(OggStream, PagesByNumberAndRenumbering) {
 namespace {
 struct FlacFile {
     TempDir dir;
-    std::string path = dir.File("song.flac");
-    explicit FlacFile(const std::string& bytes) { WriteAll(path, bytes); }
+    std::string path;
+    explicit FlacFile(const std::string& bytes) : path(dir.file("song.flac", bytes)) {}
 };
 }  // namespace
 
@@ -526,27 +529,28 @@ TEST(FlacFile, LoadAndSaveThroughFiles) {
     EXPECT_TRUE(tag.FExists);
     tag.SetText("LYRICS", std::string(6000, 'x'));  // forces a rewrite
     EXPECT_EQ(tag.SaveToFile(f.path), flacSuccess);
-    EXPECT_EQ(f.dir.Count(), 1u) << "no temporary file left behind";
+    EXPECT_EQ(f.dir.entries().size(), 1u) << "no temporary file left behind";
     TFlacTag back;
     ASSERT_EQ(back.LoadFromFile(f.path), flacSuccess);
     EXPECT_EQ(back.GetText("TITLE"), "New");
     EXPECT_EQ(back.GetText("LYRICS").size(), 6000u);
-    EXPECT_TRUE(EndsWith(ReadAll(f.path), kAudio));
+    EXPECT_TRUE(EndsWith(readFile(f.path), kAudio));
 
-    EXPECT_EQ(back.LoadFromFile(f.dir.File("missing.flac")), flacCannotOpen);
-    EXPECT_EQ(back.SaveToFile(f.dir.File("missing.flac")), flacCannotOpen);
+    EXPECT_EQ(back.LoadFromFile(f.dir.at("missing.flac")), flacCannotOpen);
+    EXPECT_EQ(back.SaveToFile(f.dir.at("missing.flac")), flacCannotOpen);
 }
 
 TEST(FlacFile, RefusedSavesLeaveTheFileAlone) {
     FlacFile f(Padded({"A=1"}));
-    const std::string before = ReadAll(f.path);
+    const std::string before = readFile(f.path);
     TFlacTag tag;
     ASSERT_EQ(tag.LoadFromFile(f.path), flacSuccess);
     tag.SetText("BIG", std::string(8000, 'b'));
 
-    ::chmod(f.path.c_str(), 0444);
-    EXPECT_EQ(tag.SaveToFile(f.path), flacReadOnly);
-    ::chmod(f.path.c_str(), 0644);
+    {
+        ReadOnly readOnly(f.path);
+        EXPECT_EQ(tag.SaveToFile(f.path), flacReadOnly);
+    }
     {
         auto reader = TFileStream::Open(f.path, TFileMode::fmOpenRead);  // another reader holds the file
         EXPECT_EQ(tag.SaveToFile(f.path), flacCannotLock);
@@ -558,29 +562,22 @@ TEST(FlacFile, RefusedSavesLeaveTheFileAlone) {
     EXPECT_FALSE(tag.FExists);
     FlacFile alone(Native(""));
     EXPECT_EQ(tag.SaveToFile(alone.path), flacNoMetaData);
-    EXPECT_EQ(ReadAll(alone.path), Native(""));
+    EXPECT_EQ(readFile(alone.path), Native(""));
 
     // A disk that fills up while the temporary file is written.
-    struct rlimit old {};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = before.size();
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    int result = tag.SaveToFile(f.path);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    ::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(result, flacTempFile);
+    {
+        FullDisk full(before.size());
+        EXPECT_EQ(tag.SaveToFile(f.path), flacTempFile);
+    }
 
-    EXPECT_EQ(ReadAll(f.path), before);
-    EXPECT_EQ(f.dir.Count(), 1u);
+    EXPECT_EQ(readFile(f.path), before);
+    EXPECT_EQ(f.dir.entries().size(), 1u);
 }
 
 TEST(FlacFile, RewriteKeepsDatePermissionsAndLinks) {
     FlacFile f(Padded({"A=1"}));
     ::chmod(f.path.c_str(), 0640);
-    struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
-    ::utimensat(AT_FDCWD, f.path.c_str(), old, 0);
+    ASSERT_TRUE(setModificationTime(f.path, 1000000000));
     TFlacTag tag;
     ASSERT_EQ(tag.LoadFromFile(f.path), flacSuccess);
     tag.PreserveFileDateTime = true;
@@ -592,7 +589,7 @@ TEST(FlacFile, RewriteKeepsDatePermissionsAndLinks) {
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 
     // Saving through a link rewrites the file it points to.
-    std::string link = f.dir.File("link.flac");
+    std::string link = f.dir.at("link.flac");
     ASSERT_EQ(::symlink(f.path.c_str(), link.c_str()), 0);
     tag.SetText("BIG", std::string(9000, 'c'));
     ASSERT_EQ(tag.SaveToFile(link), flacSuccess);
@@ -615,7 +612,7 @@ TEST(FlacFile, RemoveKeepsOtherBlocksAndAudio) {
     ASSERT_EQ(back.aMetaBlockOther.size(), 1u);
     EXPECT_EQ(back.aMetaBlockOther[0].Data.Bytes(), app);
     EXPECT_EQ(back.FPadding, 0u);
-    EXPECT_TRUE(EndsWith(ReadAll(f.path), kAudio));
+    EXPECT_TRUE(EndsWith(readFile(f.path), kAudio));
 }
 
 // --- Ogg FLAC ----------------------------------------------------------------
@@ -627,7 +624,7 @@ std::string OggFlac(const std::vector<std::string>& blocks, uint32_t firstAudioP
                              "\x7F"
                              "FLAC\x01\x00",
                              7) +
-                         BE(static_cast<uint32_t>(blocks.size()), 2) + "fLaC" + Block(0, blocks.empty(), kInfo);
+                         be(static_cast<uint32_t>(blocks.size()), 2) + "fLaC" + Block(0, blocks.empty(), kInfo);
     TOggHeader h;
     h.TypeFlag = 2;
     h.Serial = 0xABCD;

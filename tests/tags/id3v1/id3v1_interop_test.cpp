@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/bytes.h"
+#include "support/files.h"
+
 using namespace tags;
 using namespace fixtures;
+using namespace testenv;
 
 namespace {
 
@@ -31,7 +35,7 @@ TEST(ID3v1Interop, MutagenReadsWhatWeWriteOnMp3AndWavPack) {
         SCOPED_TRACE(variant);
         TempDir dir;
         std::string path = wavPack ? MakeWavPack(dir, "song.wv") : MakeMp3(dir, "song.mp3");
-        const std::string audio = ReadAll(path);
+        const std::string audio = readFile(path);
         TID3v1Tag tag;
         tag.Title = "Café del Mar";
         tag.Artist = "Señor Coconut";
@@ -44,27 +48,28 @@ TEST(ID3v1Interop, MutagenReadsWhatWeWriteOnMp3AndWavPack) {
         ASSERT_EQ(tag.SaveToFile(path, withLyrics), ID3V1_SUCCESS);
         readback::ExpectSaved(path, audio);
 
-        auto fields = ParseLines(RunPython(dir, kDumpID3v1, Quote(path)));
-        EXPECT_EQ(fields["TIT2"], Hex("Café del Mar"));
-        EXPECT_EQ(fields["TPE1"], Hex("Señor Coconut"));
-        EXPECT_EQ(fields["TALB"], Hex("Élan"));
-        EXPECT_EQ(fields["TDRC"], Hex("1999"));
-        EXPECT_EQ(fields["TRCK"], Hex("12"));
-        EXPECT_EQ(fields["TCON"], Hex("Jazz"));
-        EXPECT_EQ(fields["COMM"], Hex("naïve"));
+        auto fields = ParseLines(RunPython(dir, kDumpID3v1, shellQuote(path)));
+        EXPECT_EQ(fields["TIT2"], hex("Café del Mar"));
+        EXPECT_EQ(fields["TPE1"], hex("Señor Coconut"));
+        EXPECT_EQ(fields["TALB"], hex("Élan"));
+        EXPECT_EQ(fields["TDRC"], hex("1999"));
+        EXPECT_EQ(fields["TRCK"], hex("12"));
+        EXPECT_EQ(fields["TCON"], hex("Jazz"));
+        EXPECT_EQ(fields["COMM"], hex("naïve"));
 
         ASSERT_EQ(RemoveID3v1TagFromFile(path, false), ID3V1_SUCCESS);
         readback::ExpectSaved(path, audio);
-        EXPECT_EQ(ReadAll(path), audio);
+        EXPECT_EQ(readFile(path), audio);
     }
 }
 
 TEST(ID3v1Interop, WeReadWhatId3v2ToolAndMutagenWrite) {
     TempDir dir;
     std::string path = MakeMp3(dir, "tool.mp3");
-    const std::string audio = ReadAll(path);
-    ASSERT_EQ(RunCommand("id3v2 -1 -a " + Quote("Artíst") + " -t Title -A Album -y 1987 -c Comment -T 7 -g 17 " +
-                         Quote(path)),
+    const std::string audio = readFile(path);
+    ASSERT_EQ(run("id3v2 -1 -a " + shellQuote("Artíst") + " -t Title -A Album -y 1987 -c Comment -T 7 -g 17 " +
+                  shellQuote(path))
+                  .status,
               0);
     TID3v1Tag tag;
     ASSERT_EQ(tag.LoadFromFile(path), ID3V1_SUCCESS);
@@ -76,7 +81,7 @@ TEST(ID3v1Interop, WeReadWhatId3v2ToolAndMutagenWrite) {
     EXPECT_TRUE(tag.Revision1);
     EXPECT_EQ(tag.Track, 7);
     EXPECT_EQ(tag.Genre, "Rock");
-    EXPECT_EQ(ReadAll(path).substr(0, audio.size()), audio);
+    EXPECT_EQ(readFile(path).substr(0, audio.size()), audio);
 
     // mutagen writes ID3v1 beside the ID3v2 tag it puts in front.
     const char* write = R"(import sys
@@ -90,7 +95,7 @@ t.add(TDRC(text='1977'))
 t.save(sys.argv[1], v1=2)
 )";
     std::string other = MakeMp3(dir, "mutagen.mp3");
-    RunPython(dir, write, Quote(other));
+    RunPython(dir, write, shellQuote(other));
     ASSERT_EQ(tag.LoadFromFile(other), ID3V1_SUCCESS);
     EXPECT_EQ(tag.Title, "Ça plane");
     EXPECT_EQ(tag.Artist, "Plastic Bertrand");

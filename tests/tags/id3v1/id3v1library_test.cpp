@@ -4,10 +4,16 @@
 #include "tags/id3v1/tailfixtures.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "support/disk.h"
+#include "support/files.h"
+#include "support/tempdir.h"
 
 using namespace tags;
 using namespace fixtures;
+using namespace testenv;
 
 namespace {
 
@@ -155,9 +161,9 @@ TEST(ID3v1Save, FieldWidthsAndTrackByte) {
 TEST(ID3v1SaveToFile, OverwritesAppendsOrCreates) {
     TempDir dir;
     const std::string audio = Audio(4000);
-    std::string tagged = dir.Write("tagged.mp3", audio + ID3v1Block("Old", "", "", "", "", 1, 0));
-    std::string bare = dir.Write("bare.mp3", audio);
-    std::string fresh = dir.File("new.mp3");
+    std::string tagged = dir.file("tagged.mp3", audio + ID3v1Block("Old", "", "", "", "", 1, 0));
+    std::string bare = dir.file("bare.mp3", audio);
+    std::string fresh = dir.at("new.mp3");
 
     TID3v1Tag tag;
     tag.Title = "New";
@@ -168,7 +174,7 @@ TEST(ID3v1SaveToFile, OverwritesAppendsOrCreates) {
         SCOPED_TRACE(path);
         ASSERT_EQ(tag.SaveToFile(path, false), ID3V1_SUCCESS);
         EXPECT_EQ(tag.SourceFileName, path);
-        EXPECT_EQ(ReadAll(path), (path == fresh ? "" : audio) + expected);
+        EXPECT_EQ(readFile(path), (path == fresh ? "" : audio) + expected);
     }
 }
 
@@ -255,12 +261,12 @@ TEST(Lyrics3, DamagedBlockLeavesID3v1Readable) {
 TEST(Lyrics3, OversizedFieldIsRefusedBeforeTouchingTheFile) {
     TempDir dir;
     const std::string original = Audio(100) + ID3v1Block("Old");
-    std::string path = dir.Write("a.mp3", original);
+    std::string path = dir.file("a.mp3", original);
     TID3v1Tag tag;
     tag.Title = "New";
     tag.SetLyrics(std::string(100000, 'l'));
     EXPECT_EQ(tag.SaveToFile(path, true), ID3V1_ERROR_WRITING_FILE);
-    EXPECT_EQ(ReadAll(path), original);
+    EXPECT_EQ(readFile(path), original);
     TMemoryStream s(original);
     EXPECT_EQ(tag.LyricsTagSaveToStream(s), ID3V1_ERROR);
     EXPECT_EQ(s.Bytes(), original);
@@ -295,12 +301,12 @@ TEST(ID3v1Remove, CutsTagAndLyricsTogether) {
         TMemoryStream s(c.before);
         EXPECT_EQ(RemoveID3v1TagFromStream(s), c.result);
         EXPECT_EQ(s.Bytes(), c.after);
-        std::string path = dir.Write("f.mp3", c.before);
+        std::string path = dir.file("f.mp3", c.before);
         EXPECT_EQ(RemoveID3v1TagFromFile(path, false), c.result);
-        EXPECT_EQ(ReadAll(path), c.after);
+        EXPECT_EQ(readFile(path), c.after);
     }
-    EXPECT_EQ(RemoveID3v1TagFromFile(dir.File("missing.mp3"), false), ID3V1_ERROR);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("missing.mp3")));
+    EXPECT_EQ(RemoveID3v1TagFromFile(dir.at("missing.mp3"), false), ID3V1_ERROR);
+    EXPECT_FALSE(std::filesystem::exists(dir.at("missing.mp3")));
 }
 
 TEST(ID3v1File, FailuresLeaveTheFileAsItWas) {
@@ -309,23 +315,23 @@ TEST(ID3v1File, FailuresLeaveTheFileAsItWas) {
     TID3v1Tag tag;
     tag.Title = "New";
     tag.SetLyrics("words");
-    EXPECT_EQ(tag.LoadFromFile(dir.File("missing.mp3")), ID3V1_ERROR_OPENING_FILE);
+    EXPECT_EQ(tag.LoadFromFile(dir.at("missing.mp3")), ID3V1_ERROR_OPENING_FILE);
 
-    std::string readOnly = dir.Write("ro.mp3", original);
-    ::chmod(readOnly.c_str(), 0444);
+    std::string readOnly = dir.file("ro.mp3", original);
+    ReadOnly noWrites(readOnly);
     EXPECT_EQ(tag.SaveToFile(readOnly, true), ID3V1_ERROR_FILE_READONLY);
     EXPECT_EQ(RemoveID3v1TagFromFile(readOnly, false), ID3V1_ERROR_FILE_READONLY);
-    EXPECT_EQ(ReadAll(readOnly), original);
+    EXPECT_EQ(readFile(readOnly), original);
 
     // Growing the file goes through a temporary copy; a full disk stops it
     // before the original is replaced.
-    std::string path = dir.Write("a.mp3", original);
+    std::string path = dir.file("a.mp3", original);
     {
-        FileSizeLimit limit(original.size() + 10);
+        FullDisk limit(original.size() + 10);
         EXPECT_EQ(tag.SaveToFile(path, true), ID3V1_ERROR_WRITING_FILE);
     }
-    EXPECT_EQ(ReadAll(path), original);
-    EXPECT_EQ(dir.Entries().size(), 2u);  // no temporary file left behind
+    EXPECT_EQ(readFile(path), original);
+    EXPECT_EQ(dir.entries().size(), 2u);  // no temporary file left behind
     EXPECT_TRUE(tag.SourceFileName.empty());
 }
 
@@ -333,13 +339,13 @@ TEST(ID3v1File, PreservesModificationTimeWhenAsked) {
     TempDir dir;
     for (bool growing : {false, true}) {
         SCOPED_TRACE(growing);
-        std::string path = dir.Write("a.mp3", Audio(100) + ID3v1Block("Old"));
-        SetModificationTime(path, 1000000000);
+        std::string path = dir.file("a.mp3", Audio(100) + ID3v1Block("Old"));
+        setModificationTime(path, 1000000000);
         TID3v1Tag tag;
         tag.PreserveFileDateTime = true;
         tag.Title = "New";
         ASSERT_EQ(tag.SaveToFile(path, growing), ID3V1_SUCCESS);
-        EXPECT_EQ(ModificationTime(path), 1000000000);
+        EXPECT_EQ(modificationTime(path), 1000000000);
     }
 }
 

@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <sstream>
+
+#include "support/bytes.h"
+#include "support/files.h"
+#include "support/process.h"
+#include "support/tempdir.h"
 
 #include "tags/id3v2/id3v2_fixtures.h"
 #include "tags/id3v2/id3v2library.h"
@@ -14,6 +18,7 @@
 
 using namespace tags;
 using namespace id3v2test;
+using namespace testenv;
 
 namespace {
 
@@ -73,16 +78,6 @@ std::string JsonList(const std::vector<std::string>& items) {
     return out + "]";
 }
 
-std::string Hex(const std::string& bytes) {
-    std::string out;
-    char buf[3];
-    for (unsigned char c : bytes) {
-        std::snprintf(buf, sizeof buf, "%02x", c);
-        out += buf;
-    }
-    return out;
-}
-
 // The same view of a tag through our accessors.
 Dump OurDump(const std::string& path) {
     TID3v2Tag tag;
@@ -122,7 +117,7 @@ Dump OurDump(const std::string& path) {
             uint8_t type = 0;
             std::string bytes;
             tag.GetCoverPictureInfo(i, a, b, type, &bytes);
-            d["APIC:" + b] = JsonList({Json(a), std::to_string(type), Json(b), Json(Hex(bytes))});
+            d["APIC:" + b] = JsonList({Json(a), std::to_string(type), Json(b), Json(hex(bytes))});
         } else if (id == "POPM") {
             uint8_t rating = 0;
             uint32_t count = 0;
@@ -132,7 +127,7 @@ Dump OurDump(const std::string& path) {
             d["PCNT"] = JsonList({std::to_string(tag.GetPlayCount(i))});
         } else if (id == "UFID") {
             std::string bytes = tag.GetUFIDBytes(i, a);
-            d["UFID:" + a] = JsonList({Json(a), Json(Hex(bytes))});
+            d["UFID:" + a] = JsonList({Json(a), Json(hex(bytes))});
         }
     }
     return d;
@@ -144,37 +139,25 @@ protected:
     std::string python;
 
     void SetUp() override {
-        for (const char* candidate : {"/usr/bin/python3", "python3"}) {
-            if (Run(std::string(candidate) + " -c 'import mutagen'") == 0) {
-                python = candidate;
-                break;
-            }
-        }
+        python = mutagenPython();
         if (python.empty()) GTEST_SKIP() << "mutagen is not installed";
         if (!HasTool("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
-        WriteFile(dir.File("dump.py"), kDumpScript);
+        writeFile(dir.at("dump.py"), kDumpScript);
         // Half a second of MP3 without any tag, and a small PNG.
-        ASSERT_EQ(Run("ffmpeg -v error -f lavfi -i sine=frequency=440:duration=0.5 -c:a libmp3lame -b:a 64k "
-                      "-id3v2_version 0 -write_xing 0 -map_metadata -1 " +
-                      dir.File("plain.mp3")),
-                  0);
-        ASSERT_EQ(Run("ffmpeg -v error -f lavfi -i color=c=red:s=2x2 -frames:v 1 " + dir.File("cover.png")), 0);
-        plain = ReadFile(dir.File("plain.mp3"));
+        ASSERT_TRUE(
+            ffmpeg("-f lavfi -i sine=frequency=440:duration=0.5 -c:a libmp3lame -b:a 64k "
+                   "-id3v2_version 0 -write_xing 0 -map_metadata -1 " +
+                   dir.at("plain.mp3")));
+        ASSERT_TRUE(ffmpeg("-f lavfi -i color=c=red:s=2x2 -frames:v 1 " + dir.at("cover.png")));
+        plain = readFile(dir.at("plain.mp3"));
         ASSERT_GT(plain.size(), 1000u);
     }
 
-    static int Run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
-    static bool HasTool(const std::string& tool) { return Run("command -v " + tool) == 0; }
-
-    std::string Capture(const std::string& command) {
-        std::string outPath = dir.File("out.txt");
-        std::system((command + " >" + outPath + " 2>/dev/null").c_str());
-        return ReadFile(outPath);
-    }
+    static bool HasTool(const std::string& tool) { return run("command -v " + tool).status == 0; }
 
     Dump MutagenDump(const std::string& path) {
         Dump d;
-        std::istringstream lines(Capture(python + " " + dir.File("dump.py") + " " + path));
+        std::istringstream lines(run(python + " " + dir.at("dump.py") + " " + path).out);
         for (std::string line; std::getline(lines, line);) {
             size_t tab = line.find('\t');
             if (tab != std::string::npos) d[line.substr(0, tab)] = line.substr(tab + 1);
@@ -183,8 +166,8 @@ protected:
     }
 
     std::string Copy(const std::string& name) {
-        WriteFile(dir.File(name), plain);
-        return dir.File(name);
+        writeFile(dir.at(name), plain);
+        return dir.at(name);
     }
 
     std::string plain;
@@ -207,7 +190,7 @@ void ExpectSameDump(const Dump& theirs, const Dump& ours) {
 }  // namespace
 
 TEST_F(ID3v2Interop, OurTagsReadTheSameInMutagenAndFfprobe) {
-    const std::string picture = ReadFile(dir.File("cover.png"));
+    const std::string picture = readFile(dir.at("cover.png"));
     for (int major : {3, 4}) {
         SCOPED_TRACE(major);
         const std::string path = Copy("ours" + std::to_string(major) + ".mp3");
@@ -233,7 +216,7 @@ TEST_F(ID3v2Interop, OurTagsReadTheSameInMutagenAndFfprobe) {
         readback::ExpectSaved(path, plain);
 
         // The audio after the tag is the untouched original.
-        const std::string saved = ReadFile(path);
+        const std::string saved = readFile(path);
         EXPECT_EQ(saved.substr(tag.CalculateTagSize(tag.PaddingSize)), plain);
 
         Dump theirs = MutagenDump(path);
@@ -241,12 +224,12 @@ TEST_F(ID3v2Interop, OurTagsReadTheSameInMutagenAndFfprobe) {
         EXPECT_EQ(theirs["TIT2"], "[\"Привет, мир \xF0\x9F\x8E\xB5\"]");
         EXPECT_EQ(theirs["TPE1"], "[\"Один\", \"Two \xF0\x9F\x8E\xB8\"]");
         EXPECT_EQ(theirs["COMM:Описание:rus"], "[\"rus\", \"Описание\", \"Комментарий\\r\\nвторая строка\"]");
-        EXPECT_EQ(theirs["APIC:Обложка"], "[\"image/png\", 3, \"Обложка\", \"" + Hex(picture) + "\"]");
+        EXPECT_EQ(theirs["APIC:Обложка"], "[\"image/png\", 3, \"Обложка\", \"" + hex(picture) + "\"]");
         ExpectSameDump(theirs, OurDump(path));
 
         if (HasTool("ffprobe")) {
             std::string probe =
-                Capture("ffprobe -v error -show_entries format_tags=title,album -of default=nw=1 " + path);
+                run("ffprobe -v error -show_entries format_tags=title,album -of default=nw=1 " + path).out;
             EXPECT_NE(probe.find("TAG:title=Привет, мир \xF0\x9F\x8E\xB5"), std::string::npos) << probe;
             EXPECT_NE(probe.find("TAG:album=Альбом"), std::string::npos) << probe;
         }
@@ -254,7 +237,7 @@ TEST_F(ID3v2Interop, OurTagsReadTheSameInMutagenAndFfprobe) {
         // Removing our tag gives back the original file.
         ASSERT_EQ(StripID3v2TagFromFile(path), 0);
         readback::ExpectSaved(path, plain);
-        EXPECT_EQ(ReadFile(path), plain);
+        EXPECT_EQ(readFile(path), plain);
     }
 }
 
@@ -268,7 +251,7 @@ TEST_F(ID3v2Interop, UnsynchronisedVersion23TagReadsTheSameInMutagen) {
     tag.AddFrameEx("TPE1")->Data() = std::string("\0\xFF", 2);
     ASSERT_EQ(tag.SaveToFile(path), 0);
     readback::ExpectSaved(path, plain);
-    const std::string saved = ReadFile(path);
+    const std::string saved = readFile(path);
     ASSERT_EQ(uint8_t(saved[5]), 0x80);
     Dump theirs = MutagenDump(path);
     EXPECT_EQ(theirs["TIT2"], "[\"" + std::string(252, 'a') + "\xC3\xBF\xC3\xA0\"]");
@@ -279,21 +262,21 @@ TEST_F(ID3v2Interop, UnsynchronisedVersion23TagReadsTheSameInMutagen) {
 TEST_F(ID3v2Interop, GrowingAndShrinkingKeepsTheAudioDecodingTheSame) {
     if (!HasTool("ffmpeg")) GTEST_SKIP();
     const std::string path = Copy("grow.mp3");
-    const std::string before = Capture("ffmpeg -v error -i " + path + " -map 0:a -f md5 -");
+    const std::string before = run("ffmpeg -v error -i " + path + " -map 0:a -f md5 -").out;
     ASSERT_NE(before.find("MD5="), std::string::npos);
     TID3v2Tag tag;
     for (size_t length : {10u, 3000u, 9000u, 20u}) {
         tag.SetText("TIT2", std::string(length, 'x'), teUTF8);
         ASSERT_EQ(tag.SaveToFile(path), 0);
         readback::ExpectSaved(path, plain);
-        EXPECT_EQ(Capture("ffmpeg -v error -i " + path + " -map 0:a -f md5 -"), before) << length;
+        EXPECT_EQ(run("ffmpeg -v error -i " + path + " -map 0:a -f md5 -").out, before) << length;
         EXPECT_EQ(MutagenDump(path)["TIT2"], "[\"" + std::string(length, 'x') + "\"]");
     }
 }
 
 TEST_F(ID3v2Interop, MutagenTagsReadTheSameInOurs) {
-    const std::string picture = ReadFile(dir.File("cover.png"));
-    WriteFile(dir.File("write.py"), R"PY(
+    const std::string picture = readFile(dir.at("cover.png"));
+    writeFile(dir.at("write.py"), R"PY(
 import sys
 from mutagen.id3 import (ID3, TIT2, TPE1, TALB, TCON, COMM, USLT, TXXX, WOAR, WXXX, APIC, POPM, PCNT,
                          UFID, TIPL, TRCK)
@@ -320,12 +303,13 @@ t.save(path, v2_version=version)
     for (int major : {3, 4}) {
         SCOPED_TRACE(major);
         const std::string path = Copy("mutagen" + std::to_string(major) + ".mp3");
-        ASSERT_EQ(Run(python + " " + dir.File("write.py") + " " + path + " " + std::to_string(major) + " " +
-                      dir.File("cover.png")),
+        ASSERT_EQ(run(python + " " + dir.at("write.py") + " " + path + " " + std::to_string(major) + " " +
+                      dir.at("cover.png"))
+                      .status,
                   0);
         Dump ours = OurDump(path);
         EXPECT_EQ(ours["TIT2"], "[\"Заголовок \xF0\x9F\x8E\xB5\"]");
-        EXPECT_EQ(ours["APIC:Обложка"], "[\"image/png\", 3, \"Обложка\", \"" + Hex(picture) + "\"]");
+        EXPECT_EQ(ours["APIC:Обложка"], "[\"image/png\", 3, \"Обложка\", \"" + hex(picture) + "\"]");
         ExpectSameDump(MutagenDump(path), ours);
 
         // Rewriting the tag with ours keeps every frame mutagen sees.
@@ -338,7 +322,7 @@ t.save(path, v2_version=version)
         Dump theirsAfter = MutagenDump(path);
         theirsBefore["TALB"] = "[\"Другой альбом\"]";
         EXPECT_EQ(theirsAfter, theirsBefore);
-        EXPECT_EQ(ReadFile(path).substr(tag.CalculateTagSize(tag.PaddingSize)), plain);
+        EXPECT_EQ(readFile(path).substr(tag.CalculateTagSize(tag.PaddingSize)), plain);
     }
 }
 
@@ -348,8 +332,8 @@ TEST_F(ID3v2Interop, Id3v2ToolAndEyeD3AndFfmpegTagsReadTheSame) {
         std::string name;
         std::string command;  // FILE is replaced by the path
     };
-    const std::string cover = dir.File("cover.png");
-    WriteFile(dir.File("lyrics.txt"), "Слова песни");
+    const std::string cover = dir.at("cover.png");
+    writeFile(dir.at("lyrics.txt"), "Слова песни");
     const Writer writers[] = {
         {"id3v2", "id3v2",
          "id3v2 -2 -a 'Артист' -t 'Title' -A 'Album' -c 'desc:Comment text:eng' -y 2001 -T 3/9 --TXXX 'key:value' "
@@ -359,7 +343,7 @@ TEST_F(ID3v2Interop, Id3v2ToolAndEyeD3AndFfmpegTagsReadTheSame) {
          "--user-text-frame 'Ключ:значение' --add-image " +
              cover + ":FRONT_COVER:Обложка --play-count 9 FILE"},
         {"eyeD3", "eyeD3 v2.4",
-         "eyeD3 --to-v2.4 -a 'Артист' -t '\xF0\x9F\x8E\xB5 Title' --add-lyrics " + dir.File("lyrics.txt") +
+         "eyeD3 --to-v2.4 -a 'Артист' -t '\xF0\x9F\x8E\xB5 Title' --add-lyrics " + dir.at("lyrics.txt") +
              " --user-url-frame "
              "'shop:http://example.org/s' --add-popularity 'me@example.org:200:3' --unique-file-id 'owner:ident' "
              "--add-image " +
@@ -378,16 +362,17 @@ TEST_F(ID3v2Interop, Id3v2ToolAndEyeD3AndFfmpegTagsReadTheSame) {
             ADD_FAILURE() << w.tool << " is missing; scripts/bootstrap.sh installs it";
             continue;
         }
-        const std::string path = dir.File("tool.mp3");
+        const std::string path = dir.at("tool.mp3");
         std::string command = w.command;
         if (command.find("INPUT") != std::string::npos) {
-            command.replace(command.find("INPUT"), 5, dir.File("plain.mp3"));
+            command.replace(command.find("INPUT"), 5, dir.at("plain.mp3"));
             std::remove(path.c_str());
         } else {
             Copy("tool.mp3");
         }
         command.replace(command.find("FILE"), 4, path);
-        ASSERT_EQ(Run(command), 0) << command;
+        Output r = run(command);
+        ASSERT_EQ(r.status, 0) << command << "\n" << r.err;
         Dump theirs = MutagenDump(path);
         ASSERT_TRUE(theirs.count("TIT2")) << "no title written by " << w.name;
         ExpectSameDump(theirs, OurDump(path));

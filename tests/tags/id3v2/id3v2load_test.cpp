@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include "support/bytes.h"
 #include "tags/id3v2/id3v2_fixtures.h"
 #include "tags/id3v2/id3v2library.h"
 
 using namespace tags;
 using namespace id3v2test;
+using testenv::be;
 
 namespace {
 
@@ -113,7 +115,7 @@ TEST(ID3v2Load, PictureFormatsOfVersion22MapToMimeTypes) {
 
 TEST(ID3v2Load, FrameFlagsAndExtraHeaderBytes) {
     // ID3v2.3: compression adds a 4-byte size, encryption and grouping a byte each.
-    std::string v3data = BE32(999) +
+    std::string v3data = be(999, 4) +
                          "\x07\x09"
                          "payload";
     TID3v2Tag v3;
@@ -157,7 +159,7 @@ TEST(ID3v2Load, Version24StatusBitsDecodeOneEach) {
 
 TEST(ID3v2Load, ExtendedHeaders) {
     // ID3v2.3, 6 bytes of flags and padding size after the size field.
-    std::string ext3 = BE32(6) + std::string("\0\0\0\0\0\0", 6);
+    std::string ext3 = be(6, 4) + std::string("\0\0\0\0\0\0", 6);
     TID3v2Tag v3;
     ASSERT_EQ(Load(v3, Tag(3, 0x40, ext3 + Frame3("TIT2", kTitle))), 0);
     EXPECT_TRUE(v3.ExtendedHeader);
@@ -166,7 +168,7 @@ TEST(ID3v2Load, ExtendedHeaders) {
     EXPECT_EQ(v3.GetText("TIT2"), "Title");
 
     // ID3v2.3 with CRC: 10 bytes.
-    std::string ext3crc = BE32(10) + std::string("\x80\0\0\0\0\0", 6) + BE32(0x12345678);
+    std::string ext3crc = be(10, 4) + std::string("\x80\0\0\0\0\0", 6) + be(0x12345678, 4);
     ASSERT_EQ(Load(v3, Tag(3, 0x40, ext3crc + Frame3("TIT2", kTitle))), 0);
     EXPECT_TRUE(v3.ExtendedHeader3->CRCPresent);
     EXPECT_EQ(v3.GetText("TIT2"), "Title");
@@ -283,7 +285,7 @@ TEST(ID3v2Load, CompressedFramesInflateAndDeflate) {
     packed.resize(len);
 
     TID3v2Tag tag;
-    ASSERT_EQ(Load(tag, Tag(3, 0, Frame3("TIT2", BE32(uint32_t(text.size())) + packed, 0x0080))), 0);
+    ASSERT_EQ(Load(tag, Tag(3, 0, Frame3("TIT2", be(text.size(), 4) + packed, 0x0080))), 0);
     EXPECT_TRUE(tag.Frames[0]->Compressed);
     EXPECT_EQ(tag.Frames[0]->Data(), packed);
     ASSERT_TRUE(tag.DeCompressAllFrames());
@@ -327,7 +329,7 @@ TEST(ID3v2Load, LyingFrameSizesKeepEarlierFramesAndFlagTheError) {
     const std::string first = Frame3("TIT2", kTitle);
     // Larger than the whole tag, and larger than what is left of the tag.
     for (uint32_t claimed : {100000u, 40u}) {
-        std::string liar = std::string("TPE1") + BE32(claimed) + std::string("\0\0\0Artist", 9);
+        std::string liar = std::string("TPE1") + be(claimed, 4) + std::string("\0\0\0Artist", 9);
         TID3v2Tag tag;
         ASSERT_EQ(Load(tag, Tag(3, 0, first + liar) + Audio()), ID3V2LIBRARY_SUCCESS);
         EXPECT_TRUE(tag.Loaded);

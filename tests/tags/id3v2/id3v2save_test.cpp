@@ -1,19 +1,18 @@
 // Saving into files and streams (in place or rewritten), removal, and the
 // failures that must leave the original untouched.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 
+#include "support/disk.h"
+#include "support/files.h"
+#include "support/tempdir.h"
 #include "tags/id3v2/id3v2_fixtures.h"
 #include "tags/id3v2/id3v2library.h"
 
 using namespace tags;
 using namespace id3v2test;
+using namespace testenv;
 
 namespace {
 
@@ -29,12 +28,12 @@ std::string AfterTag(const std::string& bytes) { return bytes.substr(TagSizeFiel
 class ID3v2Save : public ::testing::Test {
 protected:
     TempDir dir;
-    std::string path = dir.File("song.mp3");
+    std::string path = dir.at("song.mp3");
     std::string audio = Audio();
 
     // A file whose tag holds one title frame and the given padding.
     void MakeFile(size_t padding, int major = 3) {
-        WriteFile(path, Tag(major, 0, major == 4 ? Frame4("TIT2", kTitle) : Frame3("TIT2", kTitle), padding) + audio);
+        writeFile(path, Tag(major, 0, major == 4 ? Frame4("TIT2", kTitle) : Frame3("TIT2", kTitle), padding) + audio);
     }
 };
 
@@ -61,11 +60,11 @@ TEST_F(ID3v2Save, GrowingIntoThePaddingSavesInPlace) {
     ASSERT_EQ(tag.LoadFromFile(path), 0);
     tag.SetText("TPE1", std::string(90, 'a'), teUTF8);
     ASSERT_EQ(tag.SaveToFile(path), 0);
-    std::string out = ReadFile(path);
+    std::string out = readFile(path);
     EXPECT_EQ(std::filesystem::file_size(path), before);
     EXPECT_EQ(AfterTag(out), audio);
     EXPECT_EQ(tag.PaddingSize, 4096u - (10 + 1 + 90 + 1));
-    EXPECT_EQ(dir.EntryCount(), 1u);
+    EXPECT_EQ(dir.entries().size(), 1u);
     TID3v2Tag back;
     ASSERT_EQ(back.LoadFromFile(path), 0);
     EXPECT_EQ(back.GetText("TPE1"), std::string(90, 'a'));
@@ -84,38 +83,38 @@ TEST_F(ID3v2Save, OutgrowingOrLeavingTooMuchRoomRewrites) {
         ASSERT_EQ(tag.LoadFromFile(path), 0);
         tag.SetText("TPE1", c.artist, teUTF8);
         ASSERT_EQ(tag.SaveToFile(path), 0);
-        std::string out = ReadFile(path);
+        std::string out = readFile(path);
         EXPECT_EQ(AfterTag(out), audio);
         EXPECT_EQ(tag.PaddingSize, 4096u);
         EXPECT_EQ(TagSizeField(out), tag.CalculateTagSize(4096) - 10);
-        EXPECT_EQ(dir.EntryCount(), 1u) << "temporary file left behind";
+        EXPECT_EQ(dir.entries().size(), 1u) << "temporary file left behind";
     }
 }
 
 TEST_F(ID3v2Save, FileWithoutTagGetsOneAtTheStart) {
-    WriteFile(path, audio);
+    writeFile(path, audio);
     TID3v2Tag tag;
     EXPECT_EQ(tag.LoadFromFile(path), ID3V2LIBRARY_ERROR_NO_TAG_FOUND);
     tag.SetText("TIT2", "Neu", teUTF8);
     ASSERT_EQ(tag.SaveToFile(path), 0);
-    std::string out = ReadFile(path);
+    std::string out = readFile(path);
     EXPECT_EQ(out.substr(0, 4), std::string("ID3\x03", 4));
     EXPECT_EQ(AfterTag(out), audio);
     EXPECT_EQ(out.size(), audio.size() + 10 + 10 + 5 + 4096);
-    EXPECT_EQ(dir.EntryCount(), 1u);
+    EXPECT_EQ(dir.entries().size(), 1u);
 }
 
 TEST_F(ID3v2Save, EmptyTagsRemoveOrRefuse) {
     MakeFile(50);
-    const std::string original = ReadFile(path);
+    const std::string original = readFile(path);
     TID3v2Tag none;
     EXPECT_EQ(none.SaveToFile(path), ID3V2LIBRARY_ERROR_EMPTY_TAG);
-    EXPECT_EQ(ReadFile(path), original);
+    EXPECT_EQ(readFile(path), original);
 
     TID3v2Tag empty;
     empty.AddFrame("TIT2");
     ASSERT_EQ(empty.SaveToFile(path), 0);
-    EXPECT_EQ(ReadFile(path), audio);
+    EXPECT_EQ(readFile(path), audio);
 }
 
 TEST_F(ID3v2Save, VersionChoiceOnSave) {
@@ -126,7 +125,7 @@ TEST_F(ID3v2Save, VersionChoiceOnSave) {
     tag.SetText("TPE1", std::string(200, 'c'), teUTF8);  // synchsafe size 202 differs from plain
     ASSERT_EQ(tag.SaveToFile(path), 0);
     EXPECT_EQ(tag.MajorVersion, 4);
-    std::string out = ReadFile(path);
+    std::string out = readFile(path);
     EXPECT_EQ(out[3], 4);
     TID3v2Tag back;
     ASSERT_EQ(back.LoadFromFile(path), 0);
@@ -151,36 +150,36 @@ TEST_F(ID3v2Save, VersionChoiceOnSave) {
 TEST_F(ID3v2Save, FooterOfTheOldTagIsReplacedToo) {
     std::string body = Frame4("TIT2", kTitle);
     std::string footer = std::string("3DI\x04\0\x10", 6) + Synchsafe(uint32_t(body.size()));
-    WriteFile(path, Tag(4, 0x10, body) + footer + audio);
+    writeFile(path, Tag(4, 0x10, body) + footer + audio);
     TID3v2Tag tag;
     ASSERT_EQ(tag.LoadFromFile(path), 0);
     EXPECT_TRUE(tag.FooterPresent);
     tag.SetText("TPE1", "Artist", teUTF8);
     ASSERT_EQ(tag.SaveToFile(path), 0);
-    EXPECT_EQ(AfterTag(ReadFile(path)), audio);
+    EXPECT_EQ(AfterTag(readFile(path)), audio);
 }
 
 TEST_F(ID3v2Save, TagClaimingMoreThanTheFileIsLeftAlone) {
     std::string bytes = std::string("ID3\x03\0\0", 6) + Synchsafe(100000) + Frame3("TIT2", kTitle) + audio;
-    WriteFile(path, bytes);
+    writeFile(path, bytes);
     TID3v2Tag tag;
     ASSERT_EQ(tag.LoadFromFile(path), 0);
     tag.SetText("TIT2", "Other", teUTF8);
     EXPECT_EQ(tag.SaveToFile(path), ID3V2LIBRARY_ERROR_CORRUPT);
     EXPECT_EQ(StripID3v2TagFromFile(path), ID3V2LIBRARY_ERROR_CORRUPT);
-    EXPECT_EQ(ReadFile(path), bytes);
+    EXPECT_EQ(readFile(path), bytes);
 }
 
 TEST_F(ID3v2Save, ReadOnlyFileIsNotTouched) {
     MakeFile(10);
-    const std::string original = ReadFile(path);
-    ::chmod(path.c_str(), 0444);
+    const std::string original = readFile(path);
+    ReadOnly readOnly(path);
     TID3v2Tag tag;
     ASSERT_EQ(tag.LoadFromFile(path), 0);
     tag.SetText("TPE1", "x", teUTF8);
     EXPECT_EQ(tag.SaveToFile(path), ID3V2LIBRARY_ERROR_READ_ONLY);
     EXPECT_EQ(StripID3v2TagFromFile(path), ID3V2LIBRARY_ERROR_READ_ONLY);
-    EXPECT_EQ(ReadFile(path), original);
+    EXPECT_EQ(readFile(path), original);
 }
 
 TEST_F(ID3v2Save, FileInUseSavesInPlaceButCannotBeRewritten) {
@@ -192,41 +191,34 @@ TEST_F(ID3v2Save, FileInUseSavesInPlaceButCannotBeRewritten) {
     tag.SetText("TPE1", "fits", teUTF8);
     EXPECT_EQ(tag.SaveToFile(path), 0);
     tag.SetText("TPE1", std::string(5000, 'w'), teUTF8);
-    const std::string before = ReadFile(path);
+    const std::string before = readFile(path);
     EXPECT_EQ(tag.SaveToFile(path), ID3V2LIBRARY_ERROR_NEED_EXCLUSIVE_ACCESS);
-    EXPECT_EQ(ReadFile(path), before);
+    EXPECT_EQ(readFile(path), before);
     reader.reset();
     EXPECT_EQ(tag.SaveToFile(path), 0);
-    EXPECT_EQ(AfterTag(ReadFile(path)), audio);
+    EXPECT_EQ(AfterTag(readFile(path)), audio);
 }
 
 TEST_F(ID3v2Save, FailedRewriteLeavesTheOriginalWhole) {
     MakeFile(0);
-    const std::string original = ReadFile(path);
+    const std::string original = readFile(path);
     TID3v2Tag tag;
     ASSERT_EQ(tag.LoadFromFile(path), 0);
     tag.SetText("TPE1", std::string(500, 'f'), teUTF8);
 
     // Writes past 2000 bytes fail (as on a full disk); the temporary file
     // cannot be completed.
-    struct rlimit old {};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 2000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    int rc = tag.SaveToFile(path);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_EQ(rc, ID3V2LIBRARY_ERROR_WRITING_FILE);
-    EXPECT_EQ(ReadFile(path), original);
-    EXPECT_EQ(dir.EntryCount(), 1u);
+    {
+        FullDisk full(2000);
+        EXPECT_EQ(tag.SaveToFile(path), ID3V2LIBRARY_ERROR_WRITING_FILE);
+    }
+    EXPECT_EQ(readFile(path), original);
+    EXPECT_EQ(dir.entries().size(), 1u);
 }
 
 TEST_F(ID3v2Save, SavingThroughALinkReplacesTheTarget) {
     MakeFile(0);
-    std::string link = dir.File("link.mp3");
+    std::string link = dir.at("link.mp3");
     std::filesystem::create_symlink(path, link);
     TID3v2Tag tag;
     ASSERT_EQ(tag.LoadFromFile(link), 0);
@@ -240,53 +232,49 @@ TEST_F(ID3v2Save, SavingThroughALinkReplacesTheTarget) {
 
 TEST_F(ID3v2Save, ModificationTimeIsKeptWhenAsked) {
     MakeFile(0);
-    struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), old, 0), 0);
+    ASSERT_TRUE(setModificationTime(path, 1000000000));
     TID3v2Tag tag;
     ASSERT_EQ(tag.LoadFromFile(path), 0);
     tag.PreserveFileDateTime = true;
     tag.SetText("TPE1", std::string(300, 'm'), teUTF8);
     ASSERT_EQ(tag.SaveToFile(path), 0);
-    struct stat st {};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
+    EXPECT_EQ(modificationTime(path), 1000000000);
     ASSERT_EQ(StripID3v2TagFromFile(path, true), 0);
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
+    EXPECT_EQ(modificationTime(path), 1000000000);
 }
 
 TEST_F(ID3v2Save, TagLoadedWithoutPicturesRefusesToDropThem) {
     std::string apic = std::string("\0image/png\0\x03\0", 13) + "PNGDATA";
-    WriteFile(path, Tag(3, 0, Frame3("APIC", apic) + Frame3("TIT2", kTitle)) + audio);
-    const std::string original = ReadFile(path);
+    writeFile(path, Tag(3, 0, Frame3("APIC", apic) + Frame3("TIT2", kTitle)) + audio);
+    const std::string original = readFile(path);
     TID3v2Tag tag;
     tag.ParseCoverArts = false;
     ASSERT_EQ(tag.LoadFromFile(path), 0);
     tag.SetText("TPE1", "Artist", teUTF8);
     EXPECT_EQ(tag.SaveToFile(path), ID3V2LIBRARY_ERROR);
-    EXPECT_EQ(ReadFile(path), original);
+    EXPECT_EQ(readFile(path), original);
     tag.DeleteAllCoverArts();
     EXPECT_EQ(tag.SaveToFile(path), 0);
 }
 
 TEST_F(ID3v2Save, ContainerFilesAreNotGivenATagAtTheirStart) {
     std::string wav = std::string("RIFF\x24\0\0\0WAVEfmt ", 16) + audio;
-    WriteFile(path, wav);
+    writeFile(path, wav);
     TID3v2Tag tag;
     tag.SetText("TIT2", "x", teUTF8);
     EXPECT_EQ(tag.SaveToFile(path), ID3V2LIBRARY_ERROR_NOT_SUPPORTED_FORMAT);
-    EXPECT_EQ(ReadFile(path), wav);
+    EXPECT_EQ(readFile(path), wav);
 }
 
 TEST_F(ID3v2Save, RemovalFromFiles) {
     MakeFile(100);
     ASSERT_EQ(StripID3v2TagFromFile(path), 0);
-    EXPECT_EQ(ReadFile(path), audio);
-    EXPECT_EQ(dir.EntryCount(), 1u);
+    EXPECT_EQ(readFile(path), audio);
+    EXPECT_EQ(dir.entries().size(), 1u);
     EXPECT_EQ(StripID3v2TagFromFile(path), ID3V2LIBRARY_ERROR_EMPTY_TAG);
-    EXPECT_EQ(StripID3v2TagFromFile(dir.File("missing.mp3")), ID3V2LIBRARY_ERROR_OPENING_FILE);
+    EXPECT_EQ(StripID3v2TagFromFile(dir.at("missing.mp3")), ID3V2LIBRARY_ERROR_OPENING_FILE);
     TID3v2Tag tag;
-    EXPECT_EQ(tag.LoadFromFile(dir.File("missing.mp3")), ID3V2LIBRARY_ERROR_OPENING_FILE);
+    EXPECT_EQ(tag.LoadFromFile(dir.at("missing.mp3")), ID3V2LIBRARY_ERROR_OPENING_FILE);
 }
 
 TEST(ID3v2SaveStream, InPlaceRewriteAndRemoval) {
