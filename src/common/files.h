@@ -12,6 +12,8 @@ namespace common {
 
 bool fileExists(const std::string& path);  // a regular file (links followed)
 bool directoryExists(const std::string& path);
+// Anything at all at the path, a link that leads nowhere included.
+bool pathExists(const std::string& path);
 // Size in bytes, or -1 when the file cannot be found.
 int64_t fileSize(const std::string& path);
 

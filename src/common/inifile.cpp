@@ -24,7 +24,10 @@ IniFile::IniFile(std::string fileName) : fileName_(std::move(fileName)) {
     auto bytes = readFile(fileName_);
     if (!bytes) {
         // A missing file is a first start; one that is there but unreadable is not.
-        if (errno != ENOENT) log::warn("common.ini", "cannot read \"", fileName_, "\": ", log::systemError(errno));
+        if (errno != ENOENT) {
+            readFailed_ = true;
+            log::warn("common.ini", "cannot read \"", fileName_, "\": ", log::systemError(errno));
+        }
         return;
     }
     TDecodedText decoded = DecodeText(*bytes);
@@ -159,6 +162,11 @@ void IniFile::EraseSection(std::string_view section) {
 }
 
 bool IniFile::UpdateFile() {
+    if (readFailed_) {
+        // Writing would replace the user's settings with what little this store holds.
+        log::error("common.ini", "not saving \"", fileName_, "\": it could not be read, so it is left as it is");
+        return false;
+    }
     std::string text;
     for (const Line& l : lines_) {
         text += l.text;

@@ -15,8 +15,9 @@ namespace common {
 
 class IniFile {
 public:
-    // Reads the whole file; a missing or unreadable file gives an empty store
-    // that will be created in UTF-16LE with a byte-order mark.
+    // Reads the whole file; a missing file gives an empty store that will be
+    // created in UTF-16LE with a byte-order mark. A file that is there but
+    // cannot be read also gives an empty store, which is never written back.
     explicit IniFile(std::string fileName);
 
     // Section and key names compare without regard to case. When a key occurs
@@ -38,6 +39,8 @@ public:
     // Writes the store to its file in the encoding it was read in (through a
     // temporary file, so a failure leaves the old file whole). Text the legacy
     // code page cannot hold switches the file to UTF-16LE rather than lose it.
+    // False, with the file untouched, when the file could not be read: what
+    // the store holds then is not what the file holds.
     bool UpdateFile();
 
     const std::string& FileName() const { return fileName_; }
@@ -45,6 +48,9 @@ public:
     // True when the file was read and writing it back unchanged would give
     // the same characters: nothing in it failed to decode.
     bool ReadsBackWhole() const { return whole_; }
+    // True when the file exists but could not be read (permissions, a link
+    // loop, an I/O error).
+    bool ReadFailed() const { return readFailed_; }
 
 private:
     // Lines are kept as read, so comments, blank lines and later duplicates
@@ -69,6 +75,7 @@ private:
     std::string lineBreak_ = "\r\n";
     std::vector<Line> lines_;
     bool whole_ = false;
+    bool readFailed_ = false;
 };
 
 }  // namespace common

@@ -67,6 +67,11 @@ using TShiftState = unsigned;
 using TShortCut = uint16_t;
 constexpr TShortCut scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000;
 
+// Key codes of the media keys (the classic virtual-key values; the Pause key
+// and the media pause key share one).
+constexpr uint16_t vkPause = 0x13, vkMediaNextTrack = 0xB0, vkMediaPrevTrack = 0xB1, vkMediaStop = 0xB2,
+                   vkMediaPlayPause = 0xB3, vkPlay = 0xFA;
+
 struct TFont {
     std::string Name = "Tahoma";
     double Size = 8;

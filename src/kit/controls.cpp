@@ -150,6 +150,12 @@ std::string ShortCutToText(TShortCut shortcut) {
     case 0x28: return text + "Down";
     case 0x2D: return text + "Ins";
     case 0x2E: return text + "Del";
+    case vkPause: return text + "Pause";
+    case vkMediaNextTrack: return text + "Media Next";
+    case vkMediaPrevTrack: return text + "Media Previous";
+    case vkMediaStop: return text + "Media Stop";
+    case vkMediaPlayPause: return text + "Media Play/Pause";
+    case vkPlay: return text + "Media Play";
     default: return text + "#" + std::to_string(key);
     }
 }

@@ -266,6 +266,9 @@ public:
     Property<int> IconIndex{0};
     Property<std::string> BalloonTitle, BalloonHint;
     class TPopupMenu* PopupMenu = nullptr;
+    // Set by the front end: false when the desktop has no notification area,
+    // so that nothing hides itself behind an icon no one can see.
+    bool SystemTrayAvailable = true;
     Event<> OnClick;
     Event<> OnDblClick;
     void ShowBalloonHint() { OnBalloonRequest(); }

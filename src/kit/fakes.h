@@ -70,6 +70,7 @@ public:
     std::vector<std::string> modalForms;
     std::vector<std::string> broughtToFront;
     int quits = 0;
+    TRect workArea;
 
     int ShowModal(TForm& form) override {
         modalForms.push_back(form.Name());
@@ -77,6 +78,7 @@ public:
     }
     void BringToFront(TForm& form) override { broughtToFront.push_back(form.Name()); }
     void Quit() override { ++quits; }
+    TRect WorkArea() override { return workArea; }
 };
 
 // Everything a window model needs, wired with the doubles.

@@ -31,6 +31,12 @@ enum class TFormBorderStyle { bsSizeable, bsSingle };
 // Where a window appears when shown: where it was, or centred on the desktop.
 enum class TPosition { poDesigned, poDesktopCenter };
 
+// A rectangle of the desktop, in pixels.
+struct TRect {
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+    bool operator==(const TRect&) const = default;
+};
+
 // What only the front end can do with a window; tests script it.
 class FormHost {
 public:
@@ -40,6 +46,9 @@ public:
     virtual void BringToFront(TForm& form) = 0;
     // Ends the application's event loop (after the main window closed).
     virtual void Quit() = 0;
+    // The part of the desktop that windows may take (docks and panels left
+    // out); empty when the front end cannot tell.
+    virtual TRect WorkArea() { return {}; }
 };
 
 // The services every window uses, handed to each form at construction.
@@ -90,6 +99,7 @@ public:
     Property<std::string> Caption;
     Property<int> ClientWidth{0}, ClientHeight{0};
     Property<int> MinWidth{0}, MinHeight{0};
+    Property<int> MaxWidth{0};  // 0: no limit
     Property<TWindowState> WindowState{TWindowState::wsNormal};
     Property<bool> KeyPreview{false};
     Property<bool> AcceptFiles{false};

@@ -66,6 +66,8 @@ public:
     Property<int> DefaultColWidth{64};
     Property<int> DefaultRowHeight{24};
     Property<int> FixedRows{0}, FixedCols{0};
+    // The lines between the cells, in pixels; 0 draws none.
+    Property<int> GridLineWidth{0};
     // Per column; columns past the end are left-justified.
     Property<std::vector<TAlignment>> ColAlignments;
 

@@ -116,6 +116,22 @@ QIcon buttonIcon(int index) {
     return QIcon(pm);
 }
 
+QIcon trayIcon(int index) {
+    if (index != 0 && index != 1) return appIcon();
+    QPixmap pm(64, 64);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink = index == 0 ? QColor(0x20, 0x20, 0x20) : QColor(0xF0, 0xF0, 0xF0);
+    p.setPen(QPen(ink, 5));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(4, 4, 56, 56));
+    p.setPen(Qt::NoPen);
+    p.setBrush(ink);
+    p.drawPolygon(QPolygonF(QList<QPointF>{{24, 16}, {48, 32}, {24, 48}}));
+    return QIcon(pm);
+}
+
 QIcon appIcon() {
     QPixmap pm(64, 64);
     pm.fill(Qt::transparent);

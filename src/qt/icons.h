@@ -10,5 +10,8 @@ namespace orvelin::qt {
 QIcon buttonIcon(int index);
 // The application's own icon, also used in the tray.
 QIcon appIcon();
+// The tray's pictures: 0 dark on a light panel, 1 light on a dark panel,
+// 2 in the application's colours.
+QIcon trayIcon(int index);
 
 }  // namespace orvelin::qt

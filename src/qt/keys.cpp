@@ -25,6 +25,13 @@ uint16_t keyCodeFromQt(int key) {
     case Qt::Key_Down: return 0x28;
     case Qt::Key_Insert: return 0x2D;
     case Qt::Key_Delete: return 0x2E;
+    case Qt::Key_Pause:
+    case Qt::Key_MediaPause: return vkPause;
+    case Qt::Key_MediaNext: return vkMediaNextTrack;
+    case Qt::Key_MediaPrevious: return vkMediaPrevTrack;
+    case Qt::Key_MediaStop: return vkMediaStop;
+    case Qt::Key_MediaTogglePlayPause: return vkMediaPlayPause;
+    case Qt::Key_MediaPlay: return vkPlay;
     default: return 0;
     }
 }
@@ -42,9 +49,13 @@ namespace {
 int qtKeyFromCode(unsigned key) {
     if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return static_cast<int>(key);
     if (key >= 0x70 && key <= 0x87) return Qt::Key_F1 + static_cast<int>(key - 0x70);
-    for (int k : {Qt::Key_Backspace, Qt::Key_Tab, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Space, Qt::Key_PageUp,
-                  Qt::Key_PageDown, Qt::Key_End, Qt::Key_Home, Qt::Key_Left, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down,
-                  Qt::Key_Insert, Qt::Key_Delete})
+    // Enter reads "Enter", as the shortcuts are named, not "Return".
+    for (int k :
+         {Qt::Key_Backspace, Qt::Key_Tab,       Qt::Key_Enter,         Qt::Key_Escape,    Qt::Key_Space,
+          Qt::Key_PageUp,    Qt::Key_PageDown,  Qt::Key_End,           Qt::Key_Home,      Qt::Key_Left,
+          Qt::Key_Up,        Qt::Key_Right,     Qt::Key_Down,          Qt::Key_Insert,    Qt::Key_Delete,
+          Qt::Key_Pause,     Qt::Key_MediaNext, Qt::Key_MediaPrevious, Qt::Key_MediaStop, Qt::Key_MediaTogglePlayPause,
+          Qt::Key_MediaPlay})
         if (keyCodeFromQt(k) == key) return k;
     return 0;
 }

@@ -2,6 +2,7 @@
 #include <QFontDatabase>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -58,15 +59,18 @@ std::string windowNames(const ui::TProgram& program) {
 int main(int argc, char** argv) {
     // Developer aids: --window NAME opens that window over the player;
     // --grab FILE saves a picture of it (of the main window without --window) and quits;
+    // --page N shows the settings window on its page N (0 the first);
     // --language-keys prints every translatable text as the start of a language file.
     const char* grabTo = nullptr;
     const char* windowName = nullptr;
+    const char* pageNumber = nullptr;
     bool playAtStart = false;  // starts the selected row once the window shows
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         bool grab = std::strcmp(argv[i], "--grab") == 0, window = std::strcmp(argv[i], "--window") == 0;
-        if ((grab || window) && i + 1 < argc) {
-            (grab ? grabTo : windowName) = argv[++i];
+        bool page = std::strcmp(argv[i], "--page") == 0;
+        if ((grab || window || page) && i + 1 < argc) {
+            (grab ? grabTo : window ? windowName : pageNumber) = argv[++i];
             continue;  // neither the switch nor its value is a folder to open
         }
         args.emplace_back(argv[i]);
@@ -154,6 +158,7 @@ int main(int argc, char** argv) {
     }
     form1.Show();
     if (shown != &form1) shown->Show();
+    if (pageNumber && shown == program.Form2.get()) program.Form2->SelectPage(std::atoi(pageNumber));
     if (playAtStart) QTimer::singleShot(0, &qapp, [&form1] { form1.MenuPlaySG(); });
     int status = QApplication::exec();
     return grabFailed ? 1 : status;

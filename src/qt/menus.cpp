@@ -110,13 +110,15 @@ void WindowBuilder::bindPopups() {
             };
         } else if (comp->Kind() == TControlKind::TrayIcon) {
             auto& m = *static_cast<TTrayIcon*>(comp);
-            auto* tray = new QSystemTrayIcon(appIcon(), window_);
+            auto* tray = new QSystemTrayIcon(trayIcon(m.IconIndex()), window_);
+            m.SystemTrayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
             if (m.PopupMenu) {
                 auto* menu = new QMenu(window_);
                 fillMenu(menu, m.PopupMenu->Root());
                 tray->setContextMenu(menu);
             }
             watch(m.Hint, tray, [tray](const std::string& s) { tray->setToolTip(toQ(s)); });
+            watch(m.IconIndex, tray, [tray](const int& i) { tray->setIcon(trayIcon(i)); });
             watch(m.Visible, tray, [tray](const bool& on) {
                 if (QSystemTrayIcon::isSystemTrayAvailable()) tray->setVisible(on);
             });

@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QUrl>
 
+#include <QScreen>
 #include "common/log.h"
 
 #include "qt/qtext.h"
@@ -218,5 +219,12 @@ void QtFormHost::BringToFront(ui::TForm& form) {
 }
 
 void QtFormHost::Quit() { QCoreApplication::quit(); }
+
+ui::TRect QtFormHost::WorkArea() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return {};
+    QRect r = screen->availableGeometry();
+    return {r.x(), r.y(), r.width(), r.height()};
+}
 
 }  // namespace orvelin::qt

@@ -55,6 +55,7 @@ public:
     int ShowModal(ui::TForm& form) override;
     void BringToFront(ui::TForm& form) override;
     void Quit() override;
+    ui::TRect WorkArea() override;
 
 private:
     WindowBuilder* builderOf(ui::TForm& form);

@@ -75,6 +75,7 @@ void WindowBuilder::bindWindow(QWidget* w) {
     watch(form_.Caption, w, [w](const std::string& s) { w->setWindowTitle(toQ(s)); });
     watch(form_.MinWidth, w, [w, this](const int&) { w->setMinimumSize(form_.MinWidth(), form_.MinHeight()); });
     watch(form_.MinHeight, w, [w, this](const int&) { w->setMinimumSize(form_.MinWidth(), form_.MinHeight()); });
+    watch(form_.MaxWidth, w, [w](const int& v) { w->setMaximumWidth(v > 0 ? v : QWIDGETSIZE_MAX); });
     watch(form_.ClientWidth, w, [w](const int& v) {
         if (v > 0 && v != w->width()) w->resize(v, w->height());
     });

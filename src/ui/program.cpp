@@ -5,6 +5,7 @@
 #include "common/text.h"
 #include "image/imageloader.h"
 #include "platform/linux/freedesktoptrash.h"
+#include "platform/linux/xdgfoldermenu.h"
 
 namespace ui {
 
@@ -39,6 +40,7 @@ TProgram::TStartResult TProgram::Start() {
         ini.UpdateFile();
     };
     Form1->Hooks.RandomTrack = [this] { return Form2->RandomTrack.Checked(); };
+    Form1->Hooks.LanguageChanged = [this] { Form2->LanguageChanged(); };
     if (!Form2->FormCreate(AudioDevice)) return TStartResult::AudioFailed;
     if (OnFormsCreated) OnFormsCreated(*this);
 
@@ -60,6 +62,9 @@ void TProgram::CreateForms() {
     Form1 = std::make_unique<TForm1>(app_, system_, *Audio);
     Form1->ParamStr = args_;
     Form2 = std::make_unique<TForm2>(app_, *Audio, *Form1);
+    if (!FolderMenu)
+        FolderMenu = std::make_unique<platform::XdgFolderMenu>(system_.DataHomeDir(), system_.ExecutablePath());
+    Form2->FolderMenuService = FolderMenu.get();
     Form4 = std::make_unique<TForm4>(app_, image::ImageLoader());
     Form5 = std::make_unique<TForm5>(app_, *Form1);
     Form6 = std::make_unique<TForm6>(app_, *Form1);

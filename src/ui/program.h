@@ -11,6 +11,7 @@
 #include "audio/engine.h"
 #include "kit/form.h"
 #include "platform/desktop.h"
+#include "platform/foldermenu.h"
 #include "platform/system.h"
 #include "platform/trash.h"
 #include "ui/language.h"
@@ -57,6 +58,9 @@ public:
     // The output the settings window starts the engine on: the system's
     // default, or the silent device for tests.
     int AudioDevice = audio::DEVICE_DEFAULT;
+    // The file managers' folder menu: the one of the system's data folder
+    // unless one is handed in before Start.
+    std::unique_ptr<platform::FolderMenu> FolderMenu;
 
     // The desktop's file manager and clipboard, handed in before Start (none:
     // those commands do nothing). The trash is the freedesktop one of the

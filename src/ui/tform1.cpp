@@ -31,6 +31,7 @@ TForm1::TForm1(TApplication& app, platform::System& system, std::unique_ptr<audi
     OnTranslated = [this] { UpdateNextTrackHints(); };
     layOut();
     buildMenus();
+    bindTray();
     bindAdding();
     OnResize = [this] { FormResize(); };
     // The grid learns its new width only after the window has been laid out.

@@ -327,6 +327,8 @@ public:
     // decode runs on a worker after the sound has started; the cover appears
     // when the UI thread handles its result.
     void ListCoverArts();
+    // Empties the box; a decode still running shows nothing.
+    void clearCover();
     // Blocks until the cover being decoded is done, then lets the UI thread
     // show it (tests, benchmarks, pictures of the window).
     void WaitForCover();
@@ -485,6 +487,8 @@ private:
     TForm1(TApplication& app, platform::System& system, std::unique_ptr<audio::Engine> own, audio::Engine* engine);
     void layOut();
     void buildMenus();
+    // Minimising to the tray and coming back from it (tform1_tray.cpp).
+    void bindTray();
     // Reads a playlist file into the grid and drops its dead rows.
     void loadPlaylistFile(const std::string& path);
     // The chooser and the playlist panel, off while an operation runs.
@@ -497,7 +501,6 @@ private:
     void showTaskbarProgress();
     void showTitle();
     void setPlayingRowTitle(const std::string& title);
-    void clearCover();
     void listCover();
     void appendHistory(int row);
     void applyEqualizerSetting();
@@ -507,6 +510,8 @@ private:
     bool setting(TCheckBox TForm2::*box) const;
     void trackBarMouseDown(TTrackBar& bar, TMouseButton button, int x);
     void trackBarMouseWheel(TTrackBar& bar, int delta);
+    // The keyboard's media keys; false for any other key.
+    bool mediaKey(uint16_t key);
 
     std::unique_ptr<audio::Engine> ownEngine_;  // only when none was handed in
     audio::Engine& engine_;

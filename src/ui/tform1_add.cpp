@@ -69,24 +69,21 @@ void TForm1::bindAdding() {
     PopupMenuOther.Add(&MenuItemUpdateTags);
     StringGrid1.PopupMenu = &PopupMenuPlayList;
 
+    // Their keys are the settings window's shortcuts.
     struct Command {
         TMenuItem *menu1, *grid;
-        TShortCut shortcut;
         std::function<void()> run;
     };
     const Command commands[] = {
-        {&AddFileMenu1, &AddFileMenu, TShortCut(scShift | 'L'), [this] { AddFileMenuClick(); }},
-        {&AddFolderMenu1, &AddFolderMenu, TShortCut(scCtrl | 'L'), [this] { AddFolderMenuClick(); }},
-        {&AddURLMenu1, &AddURLMenu, TShortCut(scCtrl | 'U'),
+        {&AddFileMenu1, &AddFileMenu, [this] { AddFileMenuClick(); }},
+        {&AddFolderMenu1, &AddFolderMenu, [this] { AddFolderMenuClick(); }},
+        {&AddURLMenu1, &AddURLMenu,
          [this] {
              if (OnAddURL) OnAddURL();
          }},
     };
     for (const Command& c : commands)
-        for (TMenuItem* item : {c.menu1, c.grid}) {
-            item->ShortCut.set(c.shortcut);
-            item->OnClick = c.run;
-        }
+        for (TMenuItem* item : {c.menu1, c.grid}) item->OnClick = c.run;
     // The URL window is another window's; until it exists its items do nothing.
     auto urlItems = [this] {
         AddURLMenu1.Enabled.set(bool(OnAddURL));

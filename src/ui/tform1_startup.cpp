@@ -59,8 +59,9 @@ void TForm1::FontApply() {
 
 void TForm1::GlobLoadNastr() {
     std::string settings = Paths().PortablePath();
-    // A first start speaks the desktop's language.
-    if (!common::fileExists(settings))
+    // A first start speaks the desktop's language. A settings file that is
+    // there but cannot be read is no first start: it is left alone.
+    if (!common::pathExists(settings))
         app::WriteFirstRunTemplate(settings, app::FirstRunLanguage(system_.MessagesLocale()));
     LoadNastr();
     if (Hooks.LoadNastr2) Hooks.LoadNastr2();

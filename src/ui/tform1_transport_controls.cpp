@@ -202,20 +202,50 @@ void TForm1::trackBarMouseWheel(TTrackBar& bar, int delta) {
     bar.Position.set(player::TrackBarWheelPosition(bar.Position(), delta));
 }
 
-void TForm1::FormShortCut(uint16_t key, TShiftState /*shift*/, bool& handled) {
+bool TForm1::mediaKey(uint16_t key) {
+    switch (key) {
+    case vkMediaNextTrack: NextFileSG(); return true;
+    case vkMediaPrevTrack: PreviousFile(); return true;
+    case vkMediaStop: StopMusic(); return true;
+    case vkPause:
+        PauseMusic();
+        PlayState = 2;
+        return true;
+    case vkPlay:
+        MenuPlaySG();
+        PlayState = 1;
+        return true;
+    case vkMediaPlayPause:
+        if (ChannelActivity() == audio::ACTIVE_PLAYING) {
+            PauseMusic();
+            PlayState = 2;
+        } else {
+            MenuPlaySG();
+            PlayState = 1;
+        }
+        return true;
+    default: return false;
+    }
+}
+
+void TForm1::FormShortCut(uint16_t key, TShiftState shift, bool& handled) {
     if (!Form2 || (Hooks.TagEditorShowing && Hooks.TagEditorShowing())) return;
     // While the search box has the focus, what is typed is text: only the
-    // function keys stay shortcuts.
-    if (SearchBox1.Focused() && !(key >= kKeyF1 && key <= kKeyF24)) return;
+    // function keys and the media keys stay shortcuts.
+    const bool media = key == vkPause || (key >= vkMediaNextTrack && key <= vkMediaPlayPause) || key == vkPlay;
+    if (SearchBox1.Focused() && !(key >= kKeyF1 && key <= kKeyF24) && !media) return;
 
-    // Hot keys with a modifier are menu shortcuts; these compare the key alone.
-    if (key == Form2->HotKey_Next.HotKey()) {
+    // The key with its modifiers: Shift+F2 is not F2, so that a key given to
+    // one command does not also run another.
+    const TShortCut pressed = TShortCut((key & 0xFF) | (shift & ssShift ? scShift : 0) | (shift & ssCtrl ? scCtrl : 0) |
+                                        (shift & ssAlt ? scAlt : 0));
+    if (pressed == Form2->HotKey_Next.HotKey()) {
         NextFileSG();
         handled = true;
-    } else if (key == Form2->HotKey_Prev.HotKey()) {
+    } else if (pressed == Form2->HotKey_Prev.HotKey()) {
         PreviousFile();
         handled = true;
-    } else if (key == Form2->HotKey_Start.HotKey()) {
+    } else if (pressed == Form2->HotKey_Start.HotKey()) {
         // Its own toggle: the play and pause buttons do not move it.
         if (startKeyPauses_) {
             startKeyPauses_ = false;
@@ -227,8 +257,10 @@ void TForm1::FormShortCut(uint16_t key, TShiftState /*shift*/, bool& handled) {
             PlayState = 1;
         }
         handled = true;
-    } else if (key == Form2->HotKey_Play.HotKey()) {
+    } else if (pressed == Form2->HotKey_Play.HotKey()) {
         PlayMusicSG();
+        handled = true;
+    } else if (mediaKey(key)) {
         handled = true;
     } else if (key == kKeyRight || key == kKeyLeft) {
         handled = true;

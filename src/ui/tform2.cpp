@@ -1,3 +1,6 @@
+// The settings window: its layout, the engine's start, reading and writing
+// the options, the tree of pages and the buttons. The pages' behaviours are
+// in tform2_general.cpp, tform2_equalizer.cpp and tform2_hotkeys.cpp.
 #include "ui/tform2.h"
 
 #include <functional>
@@ -6,6 +9,7 @@
 #include "app/inifile.h"
 #include "common/files.h"
 #include "common/log.h"
+#include "common/text.h"
 #include "player/playbackmath.h"
 #include "ui/tform1.h"
 
@@ -13,23 +17,31 @@ namespace ui {
 
 namespace {
 constexpr const char* kOption = "Option";
-constexpr TShortCut kKeyF1 = 0x70, kKeyF2 = 0x71, kKeySpace = 0x20, kKeyEnter = 0x0D;
+constexpr uint16_t kKeyEnter = 0x0D, kKeyEscape = 0x1B;
 }  // namespace
 
 TForm2::TForm2(TApplication& app, audio::Engine& engine, TForm1& form1)
     : TForm(app, "Form2"), engine_(engine), form1_(form1) {
     Caption.set("Настройки");
+    KeyPreview.set(true);
+    // The header follows the tree, the labels of the shortcut fields their hints.
+    RuntimeTextComponents = {"LabelInfo"};
+    for (TComponent* c : Components())
+        if (c->Name().starts_with("LabelHotKey_")) RuntimeTextComponents.push_back(c->Name());
     layOut();
     chEqualizer.Hint.set("Включить/Выключить эквалайзер");
-    HotKey_Next.HotKey.set(kKeyF2);
-    HotKey_Next.Hint.set("Следующий файл");
-    HotKey_Prev.HotKey.set(kKeyF1);
-    HotKey_Prev.Hint.set("Предыдущий файл");
-    HotKey_Start.HotKey.set(kKeySpace);
-    HotKey_Start.Hint.set("Старт/Пауза");
-    HotKey_Play.HotKey.set(kKeyEnter);
-    HotKey_Play.Hint.set("Воспроизведение");
+    for (TMenuItem* message : {&LangHotKeyTaken, &LangHotKeyModifiers}) {
+        message->Visible.set(false);
+        PopupMenuMessages.Add(message);
+    }
 
+    ShowCoverArts.OnClick = [this] { ShowCoverArtsClick(); };
+    CheckBox_ShowPL.OnClick = [this] { CheckBox_ShowPLClick(); };
+    CheckBox_LinesPL.OnClick = [this] { CheckBox_LinesPLClick(); };
+    TrayIcon.OnClick = [this] { TrayIconClick(); };
+    CheckBoxColorTrayIcon.OnClick = [this] { CheckBoxColorTrayIconClick(); };
+    CheckBoxFolderMenu.OnClick = [this] { CheckBoxFolderMenuClick(); };
+    PlayerWindowCenter.OnClick = [this] { PlayerWindowCenterClick(); };
     RandomTrack.OnClick = [this] { RandomTrackClick(); };
     RepeatSong.OnClick = [this] { RepeatSongClick(); };
     chEqualizer.OnClick = [this] { chEqualizerClick(); };
@@ -59,23 +71,35 @@ TForm2::TForm2(TApplication& app, audio::Engine& engine, TForm1& form1)
     BassEF.OnClick = [this] { effectClick(BassEF, seBass); };
     RotateEF.OnClick = [this] { RotateEFClick(); };
 
+    for (THotKey* key : HotKeys()) key->OnChange = [this, key] { HotKeyChange(*key); };
+    Button_Reset2.OnClick = [this] { Button_Reset2Click(); };
+    // The main window's menus have the keys before any settings are read.
+    applyAllHotKeys();
+
     TreeViewMenu.OnChange = [this] { TreeViewMenuChange(); };
     ButtonOKSettings.OnClick = [this] { ButtonOKSettingsClick(); };
     ButtonCancelSettings.OnClick = [this] { ButtonCancelSettingsClick(); };
+    OnShortCut = [this](uint16_t key, TShiftState shift, bool& handled) { FormShortCut(key, shift, handled); };
+    // Whenever the window shows, the tree's entry decides the page.
+    OnShow = [this] { TreeViewMenuChange(); };
+    OnTranslated = [this] {
+        hotKeyLabels();
+        TreeViewMenuChange();
+    };
 }
 
 TForm2::~TForm2() = default;
 
 void TForm2::layOut() {
-    ClientWidth.set(640);
-    ClientHeight.set(460);
-    MinWidth.set(640);
-    MinHeight.set(460);
+    ClientWidth.set(720);
+    ClientHeight.set(470);
+    MinWidth.set(720);
+    MinHeight.set(470);
     PanelButtons.Align.set(TAlign::alBottom);
     PanelButtons.Height.set(44);
-    ButtonOKSettings.SetBounds(444, 8, 88, 28);
+    ButtonOKSettings.SetBounds(524, 8, 88, 28);
     ButtonOKSettings.Default.set(true);
-    ButtonCancelSettings.SetBounds(540, 8, 88, 28);
+    ButtonCancelSettings.SetBounds(620, 8, 88, 28);
     TreeViewMenu.Align.set(TAlign::alLeft);
     TreeViewMenu.Width.set(150);
     std::vector<TTreeNode> entries;
@@ -91,56 +115,69 @@ void TForm2::layOut() {
     LabelInfo.Font.set(TFont{"Tahoma", 12, true});
     PageControlOptions.Align.set(TAlign::alClient);
 
-    int y = 8;
-    for (TCheckBox* box : {&ShowCoverArts, &ProgressBox, &AutoNext, &RandomTrack, &RepeatSong, &BaloonWindow}) {
-        box->SetBounds(12, y, 440, 22);
-        y += 26;
-    }
+    layOutGeneral();
     layOutEqualizer();
-    y = 8;
-    for (THotKey* key : {&HotKey_Next, &HotKey_Prev, &HotKey_Start, &HotKey_Play}) {
-        key->SetBounds(12, y, 200, 24);
-        y += 30;
-    }
+    layOutHotKeys();
+    layOutPlugins();
 }
 
-void TForm2::layOutEqualizer() {
-    GroupBoxEQ.Caption.set("Эквалайзер");
-    GroupBoxEQ.SetBounds(8, 4, 470, 58);
-    std::vector<std::string> presets;
-    for (const player::TEQPreset& p : player::EQPresets) presets.emplace_back(p.Name);
-    presets.emplace_back(player::kEQCustomName);
-    boxEQSelect.Style.set(TComboBoxStyle::csDropDownList);
-    boxEQSelect.Items.set(std::move(presets));
-    boxEQSelect.SetBounds(10, 4, 200, 24);
-    chEqualizer.SetBounds(226, 4, 220, 24);
-
-    GroupBoxLevels.Caption.set("Уровни");
-    GroupBoxLevels.SetBounds(8, 66, 470, 196);
-    auto sliders = EQSliders();
-    TLabel* labels[] = {&Label80Hz,   &Label170Hz,  &Label310Hz,   &Label600Hz,   &Label1000Hz,
-                        &Label3000Hz, &Label6000Hz, &Label10000Hz, &Label12000Hz, &Label16000Hz};
-    for (size_t band = 0; band < sliders.size(); ++band) {
-        const int x = 10 + static_cast<int>(band) * 45;
-        TTrackBar& bar = *sliders[band];
-        bar.Orientation.set(TTrackBarOrientation::trVertical);
-        bar.Frequency.set(5);
-        bar.Position.set(0);  // before the handlers: the start is no move of the user's
-        bar.SetBounds(x + 6, 2, 32, 150);
-        labels[band]->SetBounds(x, 154, 44, 16);
-        labels[band]->Alignment.set(TAlignment::taCenter);
+void TForm2::layOutGeneral() {
+    // Two columns of groups over the tray's group, whose texts are the longest;
+    // each box one row.
+    struct Group {
+        TGroupBox* box;
+        const char* caption;
+        int left, top, width;
+        std::vector<TCheckBox*> boxes;
+    };
+    const Group groups[] = {
+        {&GroupBoxMain, "Основные", 8, 4, 300, {&ShowCoverArts, &CheckBox_ShowPL, &ProgressBox, &CheckBox_LinesPL}},
+        {&GroupBoxAutomation, "Автоматика", 8, 136, 300, {&AutoNext, &RandomTrack, &RepeatSong}},
+        {&GroupBoxIntegration, "Интеграция", 316, 4, 244, {&CheckBoxFolderMenu}},
+        {&GroupBoxWindowPosition, "Позиция окна", 316, 64, 244, {&PlayerWindowCenter}},
+        {&GroupBoxTray,
+         "Область уведомлений",
+         8,
+         243,
+         552,
+         {&TrayIcon, &TrayIconMinimize, &BaloonWindow, &CheckBoxColorTrayIcon}},
+    };
+    for (const Group& g : groups) {
+        g.box->Caption.set(g.caption);
+        int rows = static_cast<int>(g.boxes.size());
+        g.box->SetBounds(g.left, g.top, g.width, 28 + rows * 25);
+        for (int i = 0; i < rows; ++i) g.boxes[static_cast<size_t>(i)]->SetBounds(10, 2 + i * 25, g.width - 16, 24);
     }
+    // Kept for the settings file; nothing of the window uses it.
+    TaskTrackGo.Visible.set(false);
+    TrayIconMinimize.Enabled.set(false);
+}
 
-    GroupBoxEffects.Caption.set("Эффекты");
-    GroupBoxEffects.SetBounds(8, 266, 284, 82);
-    TCheckBox* effects[] = {&chFlange, &chChorus, &chEcho, &chReverb, &BassEF, &RotateEF};
-    for (size_t i = 0; i < std::size(effects); ++i)
-        effects[i]->SetBounds(10 + static_cast<int>(i % 3) * 90, 4 + static_cast<int>(i / 3) * 28, 88, 24);
+void TForm2::layOutPlugins() {
+    PanelPlugHeader.Align.set(TAlign::alTop);
+    PanelPlugHeader.Height.set(20);
+    // Above their columns; the last one also spans the grid's scroll bar.
+    LabelPlugName.Align.set(TAlign::alLeft);
+    LabelPlugName.Width.set(90);
+    LabelPlugDescription.Align.set(TAlign::alClient);
+    LabelPlugVersion.Align.set(TAlign::alRight);
+    LabelPlugVersion.Width.set(80);
+    LabelPlugExtensions.Align.set(TAlign::alRight);
+    LabelPlugExtensions.Width.set(110);
+    LabelPlugAvailable.Align.set(TAlign::alRight);
+    LabelPlugAvailable.Width.set(90);
+    StringGridPlug.Align.set(TAlign::alClient);
+    StringGridPlug.DefaultRowHeight.set(20);
+    StringGridPlug.GridLineWidth.set(1);
+    plugColumns();
+    StringGridPlug.Width.observe([this](const int&) { plugColumns(); });
+}
 
-    GroupBoxVolume.Caption.set("Громкость");
-    GroupBoxVolume.SetBounds(298, 266, 180, 82);
-    RadioButton_Player.SetBounds(10, 4, 166, 24);
-    RadioButton_System.SetBounds(10, 32, 166, 24);
+void TForm2::plugColumns() {
+    // The description takes what the others and the scroll bar leave.
+    constexpr int name = 90, version = 80, extensions = 110, available = 70, scrollBar = 20;
+    int description = std::max(80, StringGridPlug.Width() - name - version - extensions - available - scrollBar);
+    StringGridPlug.ColWidths.set({name, description, version, extensions, available});
 }
 
 bool TForm2::FormCreate(int device) {
@@ -165,30 +202,53 @@ bool TForm2::FormCreate(int device) {
     engine_.SetConfig(audio::CONFIG_NET_BUFFER, 1000);
     engine_.SetConfig(audio::CONFIG_NET_TIMEOUT, 5000);
     engine_.SetConfig(audio::CONFIG_BUFFER, 1000);
-    for (const audio::AddOnInfo& addOn : engine_.AddOns()) {
-        PluginHandles.push_back(engine_.PluginLoad(addOn.name, audio::UNICODE));
-        if (PluginHandles.back()) continue;
-        int code = audio::Engine::ErrorGetCode();
-        // A family this build has no decoder for is expected to refuse.
-        common::log::line(addOn.available ? common::log::Level::warning : common::log::Level::info, "ui.audio",
-                          "add-on ", addOn.name, " not loaded: ", code, " (", audio::describe(code), ")");
-    }
+    FillPlugins();
     if (common::fileExists(form1_.Paths().PortablePath())) LoadNastr2();
     SelectPage(0);
     TreeViewMenu.Focused.set(true);
     return true;
 }
 
+void TForm2::FillPlugins() {
+    std::vector<std::string> cells;
+    const std::vector<audio::AddOnInfo> addOns = engine_.AddOns();
+    for (const audio::AddOnInfo& addOn : addOns) {
+        PluginHandles.push_back(engine_.PluginLoad(addOn.name, audio::UNICODE));
+        if (!PluginHandles.back()) {
+            int code = audio::Engine::ErrorGetCode();
+            // A family this build has no decoder for is expected to refuse.
+            common::log::line(addOn.available ? common::log::Level::warning : common::log::Level::info, "ui.audio",
+                              "add-on ", addOn.name, " not loaded: ", code, " (", audio::describe(code), ")");
+        }
+        std::string extensions;
+        for (const std::string& e : addOn.extensions) extensions += (extensions.empty() ? "" : ", ") + e;
+        // Refused add-ons are listed too: the grid tells what this build can play.
+        cells.insert(cells.end(),
+                     {addOn.name, addOn.description, addOn.version, extensions, addOn.available ? "\u2713" : "\u2717"});
+    }
+    StringGridPlug.SetContent(static_cast<int>(addOns.size()), std::move(cells));
+}
+
 void TForm2::LoadNastr2() {
     app::TMemIniFile ini(form1_.Paths().PortablePath());
+    if (ini.ReadFailed()) {
+        common::log::warn("ui.settings", "the settings could not be read: the options stay as they are");
+        return;
+    }
     auto load = [&](TCheckBox& box) { box.Checked.set(ini.ReadBool(kOption, box.Name(), false)); };
-    load(ProgressBox);
-    load(RandomTrack);
-    load(AutoNext);
-    load(BaloonWindow);
+
+    // What is there decides; the box's own handler then has nothing to write.
+    FPrevEmbedMenuState = FolderMenuService && FolderMenuService->Registered();
+    CheckBoxFolderMenu.Checked.set(FPrevEmbedMenuState);
+
+    for (TCheckBox* box : {&PlayerWindowCenter, &ProgressBox, &RandomTrack, &TaskTrackGo, &AutoNext, &BaloonWindow,
+                           &TrayIcon, &TrayIconMinimize, &CheckBox_LinesPL, &CheckBox_ShowPL})
+        load(*box);
+    RememberedWidth = CheckBox_ShowPL.Checked() ? ini.ReadInteger(kOption, "Width", form1_.Width()) : 600;
+    load(CheckBoxColorTrayIcon);
+    load(ShowCoverArts);
     // Saved with the others, so read with them: the repeat mode survives a restart.
     load(RepeatSong);
-    load(ShowCoverArts);
     RadioButton_Player.Checked.set(ini.ReadBool(kOption, RadioButton_Player.Name(), false));
     RadioButton_System.Checked.set(ini.ReadBool(kOption, RadioButton_System.Name(), false));
 
@@ -202,21 +262,43 @@ void TForm2::LoadNastr2() {
     chEqualizerClick();
     boxEQSelectChange();
 
-    for (THotKey* key : {&HotKey_Next, &HotKey_Prev, &HotKey_Start, &HotKey_Play}) {
+    std::vector<THotKey*> keys = HotKeys();
+    for (THotKey* key : keys) {
         int value = ini.ReadInteger(kOption, key->Name(), key->HotKey());
-        if (key->HotKey.set(static_cast<TShortCut>(value))) key->OnChange();
+        if (value >= 0 && value <= 0xFFFF) key->HotKey.set(static_cast<TShortCut>(value));
     }
+    // A key stored for two commands (a file edited by hand) stays with the first.
+    for (size_t i = 0; i < keys.size(); ++i)
+        for (size_t j = 0; j < i; ++j)
+            if (keys[i]->HotKey() != 0 && keys[i]->HotKey() == keys[j]->HotKey()) {
+                common::log::warn("ui.settings", keys[i]->Name(), " has the key of ", keys[j]->Name(), ": cleared");
+                keys[i]->HotKey.set(0);
+            }
+    applyAllHotKeys();
+
     form1_.Timer_TaskTrackGo.Enabled.set(false);
+    // Each behaviour once more, whether its box changed or not.
     RandomTrackClick();
+    TrayIconClick();
+    CheckBoxColorTrayIconClick();
+    CheckBox_LinesPLClick();
+    CheckBox_ShowPLClick();
+    ShowCoverArtsClick();
     RepeatSongClick();
     if (RadioButton_Player.Checked() || RadioButton_System.Checked()) VolumeRadioClick();
 }
 
 void TForm2::SaveNastr2() {
+    // Normally the box's click has done this already.
+    if (CheckBoxFolderMenu.Checked() != FPrevEmbedMenuState) {
+        if (CheckBoxFolderMenu.Checked()) RegisterContextMenu();
+        else UnregisterContextMenu();
+        FPrevEmbedMenuState = CheckBoxFolderMenu.Checked();
+    }
     app::TMemIniFile ini(form1_.Paths().PortablePath());
-    // Only the options this window has so far: the others keep their stored values.
-    for (TCheckBox* box :
-         {&ProgressBox, &RandomTrack, &AutoNext, &chEqualizer, &RepeatSong, &ShowCoverArts, &BaloonWindow})
+    for (TCheckBox* box : {&PlayerWindowCenter, &ProgressBox, &RandomTrack, &TaskTrackGo, &AutoNext, &chEqualizer,
+                           &RepeatSong, &ShowCoverArts, &BaloonWindow, &TrayIcon, &TrayIconMinimize, &CheckBox_LinesPL,
+                           &CheckBox_ShowPL, &CheckBoxColorTrayIcon})
         ini.WriteBool(kOption, box->Name(), box->Checked());
     ini.WriteBool(kOption, RadioButton_Player.Name(), RadioButton_Player.Checked());
     ini.WriteBool(kOption, RadioButton_System.Name(), RadioButton_System.Checked());
@@ -224,104 +306,12 @@ void TForm2::SaveNastr2() {
         ini.WriteBool(kOption, box->Name(), box->Checked());
     ini.WriteInteger(kOption, boxEQSelect.Name(), boxEQSelect.ItemIndex());
     for (TTrackBar* bar : EQSliders()) ini.WriteInteger(kOption, bar->Name(), bar->Position());
-    for (THotKey* key : {&HotKey_Next, &HotKey_Prev, &HotKey_Start, &HotKey_Play})
-        ini.WriteInteger(kOption, key->Name(), key->HotKey());
+    for (THotKey* key : HotKeys()) ini.WriteInteger(kOption, key->Name(), key->HotKey());
     ini.UpdateFile();
 }
 
 void TForm2::Error(const std::string& message) {
     Application().dialogs().MessageBox(message, Application().Title(), MB_ICONWARNING);
-}
-
-void TForm2::BASS_RestoreSoundEffect() { Effects.Restore(engine_, form1_.CurrentChannel); }
-
-void TForm2::BASS_SetSoundEffects(TSNDEffects effects) {
-    Effects.Apply(engine_, form1_.CurrentChannel, effects);
-    // The box stays ticked from one track to the next, so the sweep goes along.
-    Rotate.Follow(engine_, form1_.CurrentChannel);
-}
-
-void TForm2::BASS_SetDefaultSoundEffect(TSNDEffects effects) { Effects.SetDefault(effects); }
-
-void TForm2::SetEQValues(const TEQArray& gains) {
-    auto sliders = EQSliders();
-    for (size_t band = 0; band < sliders.size(); ++band) sliders[band]->Position.set(-gains[band]);
-}
-
-void TForm2::boxEQSelectChange() {
-    ApplyingPreset = true;
-    int index = boxEQSelect.ItemIndex();
-    if (index >= 0 && index < static_cast<int>(player::EQPresets.size())) {
-        const TEQArray& gains = player::EQPresets[static_cast<size_t>(index)].Gains;
-        Effects.EQGains = gains;
-        SetEQValues(gains);
-    }
-    ApplyingPreset = false;
-}
-
-void TForm2::TrackBarChange(size_t band) {
-    Effects.EQGains[band] = static_cast<int8_t>(-EQSliders()[band]->Position());
-    if (!ApplyingPreset) boxEQSelect.SelectIndex(player::kEQCustom);
-    // A slider moved by the stored settings or a preset does not switch on
-    // an equalizer whose box is unticked.
-    if (chEqualizer.Checked()) Effects.CurrentEffects |= seEqualizer;
-    BASS_SetSoundEffects(Effects.CurrentEffects);
-    // Later applications use the wider bands; the 6 kHz slider alone leaves them.
-    if (band != 6) Effects.EQParams.fBandwidth = 5;
-}
-
-void TForm2::effectClick(TCheckBox& box, player::TSNDEffect member) {
-    if (box.Checked()) Effects.CurrentEffects |= member;
-    else Effects.CurrentEffects &= static_cast<TSNDEffects>(~member);
-    BASS_SetSoundEffects(Effects.CurrentEffects);
-}
-
-void TForm2::RotateEFClick() {
-    if (RotateEF.Checked()) Rotate.Start(engine_, form1_.CurrentChannel);
-    else Rotate.Stop(engine_);
-}
-
-void TForm2::sliderMouseDown(TTrackBar& bar, TMouseButton button, int y) {
-    if (button != TMouseButton::mbLeft) return;
-    dragSlider_ = &bar;
-    // The thumb jumps to the click, without margins; the minimum is at the top.
-    if (auto p = player::TrackBarClickPositionNoMargin(bar.Min(), bar.Max(), bar.Height(), y)) bar.Position.set(*p);
-}
-
-void TForm2::RandomTrackClick() {
-    form1_.RandomButton.ImageIndex.set(RandomTrack.Checked() ? TForm1::biRandom : TForm1::biRandomOff);
-    if (RandomTrack.Checked()) form1_.RandomSongSG();
-    form1_.UpdateNextTrackHints();
-}
-
-void TForm2::RepeatSongClick() {
-    form1_.RepeatButton.ImageIndex.set(RepeatSong.Checked() ? TForm1::biRepeat : TForm1::biRepeatOff);
-}
-
-void TForm2::chEqualizerClick() {
-    const bool on = chEqualizer.Checked();
-    boxEQSelect.Enabled.set(on);
-    for (TTrackBar* bar : EQSliders()) bar->Enabled.set(on);
-    if (on) Effects.CurrentEffects |= seEqualizer;
-    else Effects.CurrentEffects &= static_cast<TSNDEffects>(~seEqualizer);
-    BASS_SetSoundEffects(Effects.CurrentEffects);
-}
-
-void TForm2::ProgressBoxClick() {
-    if (ProgressBox.Checked()) {
-        form1_.Taskbar1.ProgressMax.set(form1_.barSeek.Max());
-        form1_.Taskbar1.ProgressValue.set(form1_.barSeek.Position());
-        form1_.Taskbar1.ProgressState.set(TTaskbarProgress::tpsNormal);
-    } else {
-        form1_.Taskbar1.ProgressState.set(TTaskbarProgress::tpsNone);
-        form1_.Taskbar1.Overlay.set(TTaskbarOverlay::toNone);
-    }
-}
-
-void TForm2::VolumeRadioClick() {
-    bool player = RadioButton_Player.Checked();
-    form1_.barVolume.Visible.set(player);
-    form1_.barVolumeSys.Visible.set(!player);
 }
 
 void TForm2::SelectPage(int index) {
@@ -361,6 +351,25 @@ void TForm2::ButtonCancelSettingsClick() {
     Close();
     // Reading the options again undoes what was changed, the effects with it.
     LoadNastr2();
+}
+
+void TForm2::FormShortCut(uint16_t key, TShiftState shift, bool& handled) {
+    if (key == kKeyEscape) {
+        handled = true;
+        Close();
+        return;
+    }
+    if (key != kKeyEnter) return;
+    handled = true;
+    for (THotKey* field : HotKeys()) {
+        if (!field->Focused()) continue;
+        TShortCut enter =
+            kKeyEnter | (shift & ssShift ? scShift : 0) | (shift & ssCtrl ? scCtrl : 0) | (shift & ssAlt ? scAlt : 0);
+        if (field->HotKey.set(enter)) HotKeyChange(*field);
+        return;
+    }
+    if (ButtonCancelSettings.Focused()) ButtonCancelSettings.OnClick();
+    else ButtonOKSettings.OnClick();
 }
 
 }  // namespace ui

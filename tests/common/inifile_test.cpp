@@ -1,6 +1,8 @@
 #include "common/inifile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/files.h"
 #include "support/tempdir.h"
@@ -46,6 +48,38 @@ TEST(IniFileSections, ReadsBackWholeOnlyWhenNothingFailedToDecode) {
     // A lone surrogate cannot come back as it was.
     EXPECT_FALSE(IniFile(dir.file("bad.ini", std::string("\xFF\xFE[\0\x00\xD8]\0", 8))).ReadsBackWhole());
     EXPECT_FALSE(IniFile(dir.path + "missing.ini").ReadsBackWhole());
+}
+
+// A file that is there but cannot be read must not be replaced by the little
+// a store made from nothing holds; a missing one is simply created.
+TEST(IniFileSections, AFileThatCouldNotBeReadIsNeverWritten) {
+    testenv::TempDir dir;
+    std::string loop = dir.path + "loop.ini";
+    ASSERT_EQ(::symlink("loop.ini", loop.c_str()), 0);  // a link to itself: reading fails
+    std::vector<std::string> unreadable{loop};
+    if (::geteuid() != 0) {  // permissions do not stop root
+        std::string locked = dir.file("locked.ini", "[Option]\nVolume=40\n");
+        ::chmod(locked.c_str(), 0200);
+        unreadable.push_back(locked);
+    }
+    for (const std::string& path : unreadable) {
+        IniFile ini(path);
+        EXPECT_TRUE(ini.ReadFailed()) << path;
+        ini.WriteString("Option", "Volume", "100");
+        EXPECT_FALSE(ini.UpdateFile()) << path;
+    }
+    char target[64] = {};
+    EXPECT_EQ(::readlink(loop.c_str(), target, sizeof target - 1), 8);
+    EXPECT_STREQ(target, "loop.ini");
+    if (unreadable.size() > 1) {
+        ::chmod(unreadable[1].c_str(), 0600);
+        EXPECT_EQ(common::readFile(unreadable[1]).value_or(""), "[Option]\nVolume=40\n");
+    }
+
+    IniFile fresh(dir.path + "new.ini");
+    EXPECT_FALSE(fresh.ReadFailed());
+    fresh.WriteString("Option", "Volume", "100");
+    EXPECT_TRUE(fresh.UpdateFile());
 }
 
 }  // namespace

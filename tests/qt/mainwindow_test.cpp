@@ -17,7 +17,7 @@ TEST_F(Shown, TheStoredWindowAndTheFittedGridAppear) {
     env.dir.file("config/Orvelin Project/Orvelin/Playlist/default.m3u", testenv::m3u(tracks));
     env.dir.file("config/Orvelin Project/Orvelin/Config/Option.ini",
                  "[Option]\r\nWindow=wsNormal\r\nLeft=30\r\nTop=40\r\nWidth=650\r\nHeight=700\r\nPlaylist=default\r\n"
-                 "Song=250\r\n");
+                 "Song=250\r\nCheckBox_ShowPL=1\r\n");
     start();
     QWidget* w = builder->window();
     EXPECT_EQ(w->size(), QSize(650, 700));

@@ -2,15 +2,19 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QKeySequenceEdit>
+#include <QLineEdit>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
 #include <memory>
 #include <vector>
 
+#include "qt/keys.h"
 #include "qt/services.h"
 #include "qt/windowbuilder.h"
 #include "ui/testenv.h"
@@ -87,6 +91,66 @@ TEST_F(SettingsView, BandSlidersStandWithTheirTopAtPlusFifteen) {
                    Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(slider, &up);
     EXPECT_EQ(f2->TrackBar80Hz.Position(), 14);
+}
+
+TEST_F(SettingsView, AShortcutTypedIntoItsFieldReachesTheMenusOrIsRefused) {
+    f2->SelectPage(2);
+    QApplication::processEvents();
+    auto* next = widget<QKeySequenceEdit>(f2->HotKey_Next);
+    ASSERT_TRUE(next->isVisible());
+    EXPECT_EQ(next->keySequence(), QKeySequence(Qt::Key_F2));
+    next->setKeySequence(QKeySequence(Qt::CTRL | Qt::Key_N));
+    emit next->editingFinished();  // as the field does once the user lets go
+    EXPECT_EQ(f2->HotKey_Next.HotKey(), ui::scCtrl | 'N');
+    EXPECT_EQ(run->form().NextTryMenu.ShortCut(), ui::scCtrl | 'N');
+
+    // F1 is the previous track's: the field shows its own key again.
+    next->setKeySequence(QKeySequence(Qt::Key_F1));
+    emit next->editingFinished();
+    EXPECT_EQ(f2->HotKey_Next.HotKey(), ui::scCtrl | 'N');
+    EXPECT_EQ(next->keySequence(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    EXPECT_EQ(run->t.dialogs.calls.size(), 1u);
+
+    // The fields that do nothing stay empty, without a prompt in another language.
+    auto* sound = widget<QKeySequenceEdit>(f2->HotKey_Sound);
+    EXPECT_FALSE(sound->isEnabled());
+    EXPECT_TRUE(sound->keySequence().isEmpty());
+    ASSERT_NE(sound->findChild<QLineEdit*>(), nullptr);
+    EXPECT_EQ(sound->findChild<QLineEdit*>()->placeholderText(), QString());
+}
+
+TEST_F(SettingsView, TheOptionsReachTheMainWindowsWidgets) {
+    TForm1& f = run->form();
+    WindowBuilder main(f);
+    main.build();
+    f.Show();
+    QApplication::processEvents();
+    auto* grid = main.widgetAs<QTableView>(f.StringGrid1);
+    f2->CheckBox_LinesPL.Checked.set(true);
+    EXPECT_TRUE(grid->showGrid());
+    f2->CheckBox_LinesPL.Checked.set(false);
+    EXPECT_FALSE(grid->showGrid());
+
+    f2->CheckBox_ShowPL.Checked.set(false);
+    QApplication::processEvents();
+    EXPECT_EQ(main.window()->maximumWidth(), 240);
+    EXPECT_EQ(main.window()->width(), 240);
+    f2->CheckBox_ShowPL.Checked.set(true);
+    EXPECT_EQ(main.window()->maximumWidth(), QWIDGETSIZE_MAX);
+}
+
+TEST(Keys, MediaKeysHaveTheirCodesBothWays) {
+    using namespace orvelin::qt;
+    const std::pair<Qt::Key, uint16_t> keys[] = {
+        {Qt::Key_MediaNext, ui::vkMediaNextTrack}, {Qt::Key_MediaPrevious, ui::vkMediaPrevTrack},
+        {Qt::Key_MediaStop, ui::vkMediaStop},      {Qt::Key_MediaTogglePlayPause, ui::vkMediaPlayPause},
+        {Qt::Key_MediaPlay, ui::vkPlay},           {Qt::Key_MediaPause, ui::vkPause},
+    };
+    for (auto [qtKey, code] : keys) {
+        EXPECT_EQ(keyCodeFromQt(qtKey), code) << qtKey;
+        EXPECT_EQ(fromSequence(toSequence(code)), code) << qtKey;
+    }
+    EXPECT_EQ(toSequence(0x0D).toString(), QString("Enter"));
 }
 
 // The settings window is built the first time it shows, not at start.

@@ -31,7 +31,7 @@ QWidget* stringGrid(BinderContext&, TControl& c, QWidget* parent) {
     v->setVerticalScrollBar(new ScrollBarAtLeast(20 - 2 * v->frameWidth(), v));
     v->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     v->setWordWrap(false);
-    v->setShowGrid(false);
+    watch(m.GridLineWidth, v, [v](const int& width) { v->setShowGrid(width > 0); });
     v->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     watch(m.DefaultRowHeight, v, [v](const int& h) {
         v->verticalHeader()->setMinimumSectionSize(1);

@@ -71,12 +71,19 @@ QWidget* memo(BinderContext&, TControl& c, QWidget* parent) {
 QWidget* hotKey(BinderContext&, TControl& c, QWidget* parent) {
     auto& m = static_cast<THotKey&>(c);
     auto* e = new QKeySequenceEdit(parent);
-    watch(m.HotKey, e, [e](const TShortCut& s) {
+    // An empty field is empty: the edit's own prompt, which it puts back
+    // with every new sequence, is not in the window's language.
+    auto noPrompt = [e] {
+        if (auto* line = e->findChild<QLineEdit*>()) line->setPlaceholderText({});
+    };
+    watch(m.HotKey, e, [e, noPrompt](const TShortCut& s) {
         QSignalBlocker block(e);
         e->setKeySequence(toSequence(s));
+        noPrompt();
     });
-    QObject::connect(e, &QKeySequenceEdit::editingFinished, e, [e, &m] {
+    QObject::connect(e, &QKeySequenceEdit::editingFinished, e, [e, &m, noPrompt] {
         if (m.HotKey.set(fromSequence(e->keySequence()))) m.OnChange();
+        noPrompt();
     });
     return e;
 }
