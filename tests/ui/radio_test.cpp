@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "common/text.h"
+#include "player/radio.h"
 #include "support/engine.h"
 #include "support/files.h"
 #include "support/httpserver.h"
@@ -202,5 +204,64 @@ TEST_F(Radio, ADroppedStreamComesBackOnItsOwn) {
     EXPECT_EQ(f->Label_ScrollText.Caption(), f->Caption());
     EXPECT_TRUE(messages().empty());
 }
+
+// What a station may send that it should not: the labels stay readable and
+// nothing hangs or breaks.
+struct BadInput {
+    const char* name;
+    std::string path;  // the row's path on the server, as typed by the user
+    std::string head;  // the reply's head; empty: a redirect to itself
+    std::string meta;  // the metadata block
+    bool plays;
+    std::string artist;  // Label_Artist once it plays
+    std::string title = "Rock FM";
+};
+
+class RadioBadInput : public Radio, public ::testing::WithParamInterface<BadInput> {};
+
+TEST_P(RadioBadInput, LabelsStaySane) {
+    const BadInput& c = GetParam();
+    const std::string body = mp3(3);
+    LoopbackServer* self = nullptr;
+    LoopbackServer server([&](int fd, const std::string&) {
+        if (c.head.empty()) {
+            LoopbackServer::send(
+                fd, "HTTP/1.1 302 Found\r\nLocation: " + self->url("/again") + "\r\nContent-Length: 0\r\n\r\n");
+            return;
+        }
+        testenv::serveIcy(fd, c.head, body, 4096, std::vector<std::string>(40, c.meta));
+    });
+    self = &server;
+    startWith(server.url(c.path));
+    play(0);
+    f->WaitForRadio();
+    EXPECT_EQ(f->CurrentChannel != 0, c.plays);
+    if (c.plays) {
+        testenv::renderMs(f->Engine(), 1000);
+        f->Timer_Radio.fire();
+        EXPECT_EQ(f->Label_Artist.Caption(), c.artist);
+        EXPECT_EQ(f->Label_Title.Caption(), c.title);
+        EXPECT_EQ(server.requests().back().rfind("GET " + player::EncodeStreamUrl(c.path) + " ", 0), 0u);
+    }
+    for (const ui::TLabel* l : {&f->Label_Artist, &f->Label_Title, &f->Label_Year, &f->Label_ScrollText})
+        EXPECT_TRUE(common::isValidUtf8(l->Caption())) << l->Name();
+    EXPECT_TRUE(common::isValidUtf8(f->TrayIcon1.Hint()));
+    EXPECT_TRUE(messages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stations, RadioBadInput,
+    ::testing::Values(
+        BadInput{"NoStreamTitle", "/live", kIcyHead, "StreamUrl='http://example.org';", true, ""},
+        BadInput{"InvalidUtf8", "/live", kIcyHead, "StreamTitle='Bj\xf6rk \xff\xfe';", true, "Björk ÿþ"},
+        BadInput{"LargestBlock", "/live", kIcyHead, "StreamTitle='" + std::string(4080 - 15, 'x') + "';", true,
+                 std::string(4080 - 15, 'x')},
+        BadInput{"ControlCharacters", "/live", kIcyHead, "StreamTitle='Line\r\nBreak';", true, "Line  Break"},
+        // A head that never ends: the connection closes after the body.
+        BadInput{"HeadWithoutEnd", "/live", "ICY 200 OK\r\nicy-name:Rock FM\r\nicy-metaint:4096\r\n", "", false, ""},
+        BadInput{"RedirectLoop", "/live", "", "", false, ""},
+        // Spaces and Cyrillic letters reach the server percent-encoded.
+        BadInput{"SpacesAndCyrillic", "/мой поток", kIcyHead, "StreamTitle='Кино - Звезда';", true, "Кино", "Звезда"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
