@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "audio/icy.h"
+
 namespace player {
 
 // True for a location that names an HTTP or HTTPS URL (letter case ignored).
@@ -16,20 +18,10 @@ bool IsStreamUrl(const std::string& location);
 // of non-ASCII letters percent-encoded; everything else, "%" included, as is.
 std::string EncodeStreamUrl(const std::string& url);
 
-// The title of a metadata block such as "StreamTitle='A - B';StreamUrl='';".
-// The quoted value is taken whole, so a title may hold ";" and "'"; a block
-// without quotes ends the value at the first ";". nullopt when the block has
-// no "StreamTitle=". Text that is not UTF-8 is read as Windows-1252; control
-// characters become spaces.
-std::optional<std::string> ParseStreamTitle(const std::string& meta);
-
-struct TRadioHeaders {
-    std::string StationName;  // "icy-name:" (UTF-8, or Windows-1252 when it is not)
-    std::string Bitrate;      // "icy-br:", as sent
-};
-// Reads zero-terminated header lines ending with an empty one; null gives
-// nothing. Both prefixes are matched with exact letter case.
-TRadioHeaders ParseRadioHeaders(const char* block);
+// The title of a metadata block and the station's header lines.
+using audio::ParseRadioHeaders;
+using audio::ParseStreamTitle;
+using audio::TRadioHeaders;
 
 // The bit-rate text: the header's value unless it is empty or "0"; then the
 // channel's bit-rate attribute, rounded; then a guess from the sample rate;

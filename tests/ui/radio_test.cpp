@@ -205,6 +205,25 @@ TEST_F(Radio, ADroppedStreamComesBackOnItsOwn) {
     EXPECT_TRUE(messages().empty());
 }
 
+TEST_F(Radio, ARowNamingTheStationsPlaylistPlaysItsFirstStream) {
+    const std::string body = mp3(3);
+    LoopbackServer radio(
+        [&](int fd, const std::string&) { testenv::serveIcy(fd, kIcyHead, body, 4096, {"StreamTitle='A - B';"}); });
+    LoopbackServer list([&](int fd, const std::string&) {
+        LoopbackServer::send(fd,
+                             "HTTP/1.0 200 OK\r\nContent-Type: audio/x-scpls\r\n\r\n[playlist]\r\nNumberOfEntries=1\r\n"
+                             "File1=" +
+                                 radio.url("/live") + "\r\n");
+    });
+    startWith(list.url("/listen.pls"));
+    play(0);
+    f->WaitForRadio();
+    ASSERT_NE(f->CurrentChannel, 0u);
+    f->Timer_Radio.fire();
+    EXPECT_EQ(f->StationName, "Rock FM");
+    EXPECT_EQ(f->Label_Artist.Caption(), "A");
+}
+
 // What a station may send that it should not: the labels stay readable and
 // nothing hangs or breaks.
 struct BadInput {
