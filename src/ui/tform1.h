@@ -411,7 +411,7 @@ public:
     // Blocks until the radio's worker is done, then lets the UI thread handle
     // what it posted (tests).
     void WaitForRadio();
-    platform::TUrlProbeTimeouts RadioProbeTimeouts;
+    platform::TUrlProbeOptions RadioProbeOptions;
     // The radio's clock for its time display; tests set the time by hand.
     std::function<std::chrono::steady_clock::time_point()> RadioClock = [] { return std::chrono::steady_clock::now(); };
     std::chrono::steady_clock::time_point RadioStartTime;

@@ -29,14 +29,14 @@ struct TForm1::TRadioJob {
     std::shared_ptr<audio::Engine::PendingStream> pending;
     std::string url;
     bool probe = true;
-    platform::TUrlProbeTimeouts timeouts;
+    platform::TUrlProbeOptions options;
     std::atomic<bool> cancel{false};
     bool reachable = false, connected = false;
     std::thread thread;
 };
 
 bool TForm1::UrlReachable(const std::string& location) {
-    return platform::UrlReachable(player::EncodeStreamUrl(location), RadioProbeTimeouts);
+    return platform::UrlReachable(player::EncodeStreamUrl(location), RadioProbeOptions);
 }
 
 bool TForm1::RadioConnecting() const { return radioJob_ != nullptr || radioWaitTicks_ >= 0; }
@@ -74,14 +74,14 @@ void TForm1::startRadioJob(bool probe) {
     job->pending = engine_.StreamPrepareURL(radioUrl_);
     job->url = radioUrl_;
     job->probe = probe;
-    job->timeouts = RadioProbeTimeouts;
+    job->options = RadioProbeOptions;
     radioJob_ = job;
     radioJobs_.push_back(job);
     Dispatcher& ui = Application().dispatcher();
     std::weak_ptr<bool> alive = alive_;
     job->thread = std::thread([this, job, &ui, alive] {
         // Nothing of the window is touched here.
-        job->reachable = !job->probe || platform::UrlReachable(job->url, job->timeouts, &job->cancel);
+        job->reachable = !job->probe || platform::UrlReachable(job->url, job->options, &job->cancel);
         if (job->reachable && job->pending && !job->cancel) job->connected = job->pending->Connect();
         ui.post([this, job, alive] {
             if (job->thread.joinable()) job->thread.join();

@@ -70,7 +70,7 @@ TEST(UrlProbe, GivesUpOnAServerThatNeverAnswers) {
     LoopbackServer* self = nullptr;
     LoopbackServer silent([&self](int, const std::string&) { self->waitForStop(); });
     self = &silent;
-    EXPECT_FALSE(platform::UrlReachable(silent.url("/live"), {1000, 1000}));
+    EXPECT_FALSE(platform::UrlReachable(silent.url("/live"), {1000, 1000, ""}));
 }
 
 TEST(UrlProbe, CancellingEndsTheWait) {
@@ -85,7 +85,7 @@ TEST(UrlProbe, CancellingEndsTheWait) {
 
 TEST(UrlProbe, MalformedUrlsAreFalse) {
     for (const char* url : {"http://", "http://[::1", "http://127.0.0.1:99999/", "https://"})
-        EXPECT_FALSE(platform::UrlReachable(url, {1000, 1000})) << url;
+        EXPECT_FALSE(platform::UrlReachable(url, {1000, 1000, ""})) << url;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "support/files.h"
+#include "support/process.h"
 
 extern char** environ;
 
@@ -83,12 +84,27 @@ void ChildProcess::stop() {
 
 bool Icecast::available() { return ::access("/usr/bin/icecast2", X_OK) == 0; }
 
-Icecast::Icecast() : port_(freePort()) {
+Icecast::Icecast(bool tls) : port_(freePort()) {
     // Run as root, the server insists on changing to its own user, which must
     // be able to write its logs.
     ::chmod(dir_.path.c_str(), 0777);
     ::mkdir((dir_.path + "log/").c_str(), 0777);
     ::chmod((dir_.path + "log/").c_str(), 0777);
+    std::string tlsSocket, tlsPaths;
+    if (tls) {
+        tlsPort_ = freePort();
+        Output made =
+            run("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 -addext "
+                "subjectAltName=IP:127.0.0.1 -keyout " +
+                dir_.at("key.pem") + " -out " + certificate());
+        if (made.status == 0) {
+            dir_.file("icecast.pem", readFile(certificate()) + readFile(dir_.at("key.pem")));
+            ::chmod(dir_.at("icecast.pem").c_str(), 0644);
+            tlsSocket = "<listen-socket><port>" + std::to_string(tlsPort_) +
+                        "</port><bind-address>127.0.0.1</bind-address><ssl>1</ssl></listen-socket>";
+            tlsPaths = "<ssl-certificate>" + dir_.at("icecast.pem") + "</ssl-certificate>";
+        }
+    }
     std::string owner =
         ::geteuid() == 0 ? "<changeowner><user>icecast2</user><group>icecast</group></changeowner>" : "";
     dir_.file("icecast.xml",
@@ -102,12 +118,14 @@ Icecast::Icecast() : port_(freePort()) {
                   "</source-password><admin-user>admin</admin-user><admin-password>adminpw</admin-password>"
                   "</authentication><hostname>127.0.0.1</hostname>"
                   "<listen-socket><port>" +
-                  std::to_string(port_) +
-                  "</port><bind-address>127.0.0.1</bind-address></listen-socket><fileserve>0</fileserve>"
+                  std::to_string(port_) + "</port><bind-address>127.0.0.1</bind-address></listen-socket>" + tlsSocket +
+                  "<fileserve>0</fileserve>"
                   "<paths><basedir>" +
                   dir_.path + "</basedir><logdir>" + dir_.path +
                   "log</logdir><webroot>/usr/share/icecast2/web</webroot>"
-                  "<adminroot>/usr/share/icecast2/admin</adminroot></paths>"
+                  "<adminroot>/usr/share/icecast2/admin</adminroot>" +
+                  tlsPaths +
+                  "</paths>"
                   "<logging><accesslog>access.log</accesslog><errorlog>error.log</errorlog><loglevel>3</loglevel>"
                   "</logging><security><chroot>0</chroot>" +
                   owner + "</security></icecast>\n");
@@ -126,6 +144,10 @@ void Icecast::stop() {
 }
 
 std::string Icecast::url(const std::string& mount) const { return "http://127.0.0.1:" + std::to_string(port_) + mount; }
+
+std::string Icecast::httpsUrl(const std::string& mount) const {
+    return "https://127.0.0.1:" + std::to_string(tlsPort_) + mount;
+}
 
 bool Icecast::feed(const std::string& mount, const std::string& format, const std::string& station) {
     std::vector<std::string> args = {

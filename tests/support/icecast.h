@@ -33,13 +33,17 @@ public:
     // True when the server can be run here.
     static bool available();
 
-    Icecast();
+    // With tls, a second port speaks HTTPS with a certificate of its own for 127.0.0.1.
+    explicit Icecast(bool tls = false);
     ~Icecast();
     // Starts the server (again, on the same port); false when it does not listen within 30 s.
     bool start();
     void stop();
     int port() const { return port_; }
     std::string url(const std::string& mount) const;
+    std::string httpsUrl(const std::string& mount) const;
+    // The TLS port's certificate (PEM), for a client to trust.
+    std::string certificate() const { return dir_.path + "cert.pem"; }
 
     // Feeds a mount with an endless tone in real time: "mp3" or "ogg" (Vorbis).
     // False when the mount does not answer within 30 s.
@@ -51,7 +55,7 @@ public:
 
 private:
     TempDir dir_;
-    int port_ = 0;
+    int port_ = 0, tlsPort_ = 0;
     ChildProcess server_;
     std::vector<ChildProcess> sources_;
 };

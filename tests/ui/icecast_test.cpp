@@ -3,6 +3,7 @@
 // a bound that only catches a hang.
 #include <gtest/gtest.h>
 
+#include "platform/urlprobe.h"
 #include "support/engine.h"
 #include "support/icecast.h"
 #include "ui/testenv.h"
@@ -11,11 +12,12 @@ namespace {
 
 struct IcecastRadio : ::testing::Test, testenv::Player {
     std::unique_ptr<testenv::Icecast> server;
+    bool tls = false;
 
     void SetUp() override {
         if (!testenv::Icecast::available())
             GTEST_SKIP() << "icecast2 is not installed (scripts/packages/test-tools.txt)";
-        server = std::make_unique<testenv::Icecast>();
+        server = std::make_unique<testenv::Icecast>(tls);
         ASSERT_TRUE(server->start()) << server->errorLog();
     }
     void startWith(const std::vector<std::string>& urls) {
@@ -114,6 +116,28 @@ TEST_F(IcecastRadio, AServerRestartIsBridged) {
     EXPECT_EQ(f->StationName, "Restart FM");
     EXPECT_EQ(f->MemoPlayHistory, std::vector<std::string>{"1"});
     EXPECT_TRUE(run->t.dialogs.calls.empty());
+}
+
+struct IcecastHttps : IcecastRadio {
+    IcecastHttps() { tls = true; }
+};
+
+// Most stations now send their listeners to HTTPS.
+TEST_F(IcecastHttps, AnHttpsStationPlays) {
+    ASSERT_TRUE(server->feed("/live.mp3", "mp3", "Secure FM"));
+    ASSERT_TRUE(server->setTitle("/live.mp3", "Safe - Sound"));
+    const std::string url = server->httpsUrl("/live.mp3");
+    // The probe checks the certificate: one nobody vouches for is refused.
+    EXPECT_FALSE(platform::UrlReachable(url, {5000, 5000, ""}));
+    EXPECT_TRUE(platform::UrlReachable(url, {5000, 5000, server->certificate()}));
+
+    startWith({url});
+    f->RadioProbeOptions.caFile = server->certificate();
+    play(0);
+    f->WaitForRadio();
+    ASSERT_NE(f->CurrentChannel, 0u) << f->Label_ScrollText.Caption();
+    ASSERT_TRUE(playUntilArtist("Safe")) << f->Label_ScrollText.Caption();
+    EXPECT_EQ(f->Label_Year.Caption(), "Secure FM");
 }
 
 }  // namespace

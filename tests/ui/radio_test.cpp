@@ -124,7 +124,7 @@ TEST_F(Radio, ASilentServerNeverHoldsUpTheWindow) {
     LoopbackServer silent([&self](int, const std::string&) { self->waitForStop(); });
     self = &silent;
     startWith(silent.url("/live"));
-    f->RadioProbeTimeouts = {1000, 1000};
+    f->RadioProbeOptions = {1000, 1000, ""};
 
     play(0);
     EXPECT_TRUE(f->RadioConnecting());
@@ -222,6 +222,35 @@ TEST_F(Radio, ARowNamingTheStationsPlaylistPlaysItsFirstStream) {
     f->Timer_Radio.fire();
     EXPECT_EQ(f->StationName, "Rock FM");
     EXPECT_EQ(f->Label_Artist.Caption(), "A");
+}
+
+// An HLS station: a playlist of short segments, fetched one after another.
+TEST_F(Radio, AnHlsStationPlays) {
+    const std::string hls = env.dir.path + "hls/";
+    common::makeDirectories(hls);
+    ASSERT_TRUE(
+        testenv::ffmpeg("-f lavfi -i sine=frequency=500:duration=6 -ac 2 -c:a aac -b:a 96k -f hls "
+                        "-hls_time 2 -hls_list_size 0 -hls_segment_filename " +
+                        hls + "seg%d.ts " + hls + "live.m3u8"));
+    LoopbackServer server([&](int fd, const std::string& request) {
+        std::string path = request.substr(4, request.find(' ', 4) - 4);
+        std::string name = path.substr(path.rfind('/') + 1);
+        if (!common::fileExists(hls + name) || name.find("..") != std::string::npos) {
+            LoopbackServer::send(fd, "HTTP/1.0 404 Not Found\r\n\r\n");
+            return;
+        }
+        std::string bytes = testenv::readFile(hls + name);
+        LoopbackServer::send(fd,
+                             "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(bytes.size()) + "\r\n\r\n" + bytes);
+    });
+    startWith(server.url("/hls/live.m3u8"));
+    play(0);
+    f->WaitForRadio();
+    ASSERT_NE(f->CurrentChannel, 0u);
+    playFor(4000);
+    f->Timer_Radio.fire();
+    EXPECT_EQ(f->ChannelActivity(), audio::ACTIVE_PLAYING);
+    EXPECT_EQ(f->SizeCaption.Caption(), "Radio");
 }
 
 // What a station may send that it should not: the labels stay readable and

@@ -38,7 +38,7 @@ void initOnce() {
 
 }  // namespace
 
-bool UrlReachable(const std::string& location, const TUrlProbeTimeouts& timeouts, const std::atomic<bool>* cancel) {
+bool UrlReachable(const std::string& location, const TUrlProbeOptions& options, const std::atomic<bool>* cancel) {
     if (!common::startsWithNoCase(location, "http://") && !common::startsWithNoCase(location, "https://")) return false;
     initOnce();
     CURL* curl = curl_easy_init();
@@ -55,11 +55,12 @@ bool UrlReachable(const std::string& location, const TUrlProbeTimeouts& timeouts
     // Older stations answer "ICY 200 OK", which the library takes for a reply
     // without a head; its status is read from the body's first line below.
     curl_easy_setopt(curl, CURLOPT_HTTP09_ALLOWED, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, timeouts.connectMs);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, options.connectMs);
     // A server that accepts and then says nothing: no byte for receiveMs ends it.
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, std::max(1L, (timeouts.receiveMs + 999) / 1000));
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeouts.connectMs + 2 * timeouts.receiveMs);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, std::max(1L, (options.receiveMs + 999) / 1000));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, options.connectMs + 2 * options.receiveMs);
+    if (!options.caFile.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, options.caFile.c_str());
     curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
     curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &onBody);
