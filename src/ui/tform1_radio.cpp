@@ -103,7 +103,7 @@ void TForm1::WaitForRadio() {
         std::shared_ptr<TRadioJob> job = radioJob_;
         if (job->thread.joinable()) job->thread.join();
         Application().ProcessMessages();
-        if (radioJob_ == job) break;  // its result was not posted (cannot happen) or not handled
+        if (radioJob_ == job) break;  // a dispatcher that ran nothing: no use waiting again
     }
     Application().ProcessMessages();
 }
@@ -152,8 +152,11 @@ void TForm1::ContinuePlayback() {
     audio::ChannelInfo info;
     if (engine_.ChannelGetInfo(CurrentChannel, info)) {
         if (info.flags & audio::SAMPLE_8BITS) {
+            // Not played, and not a drop to reconnect from.
             engine_.StreamFree(CurrentChannel);
             CurrentChannel = 0;
+            Timer_Radio.Enabled.set(false);
+            PlayState = 0;
             return;
         }
         Label_Stereo.Caption.set(info.chans < 2 ? "Mono" : "Stereo");
