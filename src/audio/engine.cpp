@@ -388,20 +388,65 @@ Handle Engine::MusicLoad(const std::string& path, QWord offset, QWord length, ui
 }
 
 Handle Engine::StreamCreateURL(const std::string& url, uint32_t /*offset*/, uint32_t flags) {
+    auto pending = StreamPrepareURL(url);
+    if (!pending) return Handle{0};
+    pending->Connect();
+    return StreamCreatePrepared(*pending, flags);
+}
+
+struct Engine::PendingStream::Data {
+    detail::MediaOpen how;
+    bool followPlaylist = false;
+    std::shared_ptr<std::atomic<bool>> abort = std::make_shared<std::atomic<bool>>(false);
+    std::unique_ptr<detail::MediaSource> src;
+    bool connected = false;
+};
+
+Engine::PendingStream::PendingStream() : d_(std::make_unique<Data>()) {}
+Engine::PendingStream::~PendingStream() = default;
+
+void Engine::PendingStream::Cancel() { d_->abort->store(true); }
+
+bool Engine::PendingStream::Connect() {
+    if (d_->connected) return d_->src != nullptr;
+    d_->connected = true;
+    detail::MediaOpen how = d_->how;
+    how.abort = d_->abort.get();
+    if (d_->followPlaylist && detail::looksLikePlaylistUrl(how.url)) {
+        // Radio stations hand out PLS/M3U/XSPF files; play their first entry.
+        std::string entry = detail::firstPlaylistEntry(detail::MediaSource::fetch(how, 64 * 1024));
+        if (!entry.empty()) how.url = entry;
+    }
+    int err = ERROR_UNKNOWN;
+    d_->src = detail::MediaSource::open(how, err);
+    if (d_->abort->load() && d_->src) d_->src.reset(), err = ERROR_TIMEOUT;
+    d_->how.url = how.url;
+    error_ = d_->src ? ERROR_OK : err;
+    return d_->src != nullptr;
+}
+
+std::shared_ptr<Engine::PendingStream> Engine::StreamPrepareURL(const std::string& url) {
+    if (!d->initialized) return fail(ERROR_INIT, std::shared_ptr<PendingStream>());
     auto lower = url.substr(0, 8);
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (lower.rfind("http://", 0) != 0 && lower.rfind("https://", 0) != 0) return fail(ERROR_FILEOPEN, Handle{0});
-    detail::MediaOpen how;
+    if (lower.rfind("http://", 0) != 0 && lower.rfind("https://", 0) != 0)
+        return fail(ERROR_FILEOPEN, std::shared_ptr<PendingStream>());
+    std::shared_ptr<PendingStream> p(new PendingStream);
+    detail::MediaOpen& how = p->d_->how;
     how.url = url;
     how.net = true;
     how.connectTimeoutMs = d->config[CONFIG_NET_TIMEOUT];
     how.readTimeoutMs = d->config[CONFIG_NET_READTIMEOUT];
-    if (d->config[CONFIG_NET_PLAYLIST] >= 1 && detail::looksLikePlaylistUrl(url)) {
-        // Radio stations hand out PLS/M3U files; play their first entry.
-        std::string entry = detail::firstPlaylistEntry(detail::MediaSource::fetch(how, 64 * 1024));
-        if (!entry.empty()) how.url = entry;
-    }
-    return d->openMedia(std::move(how), flags, 0);
+    p->d_->followPlaylist = d->config[CONFIG_NET_PLAYLIST] >= 1;
+    lastError = ERROR_OK;
+    return p;
+}
+
+Handle Engine::StreamCreatePrepared(PendingStream& pending, uint32_t flags) {
+    if (!d->initialized) return fail(ERROR_INIT, Handle{0});
+    PendingStream::Data& p = *pending.d_;
+    if (!p.src) return fail(p.connected ? pending.error_ : ERROR_NOTAVAIL, Handle{0});
+    return d->add(detail::Kind::Stream, std::move(p.src), flags, p.how.url, p.abort, 0);
 }
 
 bool Engine::StreamFree(Handle h) {

@@ -105,6 +105,14 @@ public:
     Handle AddOnStreamCreateFile(AddOn family, const std::string& path, QWord offset, QWord length, uint32_t flags);
     Handle MusicLoad(const std::string& path, QWord offset, QWord length, uint32_t flags, uint32_t freq);
     Handle StreamCreateURL(const std::string& url, uint32_t offset, uint32_t flags);
+    // StreamCreateURL in two steps, so that the wait for the server need not
+    // hold up the engine's thread: StreamPrepareURL (engine's thread) takes the
+    // network settings, PendingStream::Connect (any thread) waits until the
+    // stream is open or has failed, StreamCreatePrepared (engine's thread)
+    // makes the connected stream a channel (0 with Connect's error otherwise).
+    class PendingStream;
+    std::shared_ptr<PendingStream> StreamPrepareURL(const std::string& url);
+    Handle StreamCreatePrepared(PendingStream& pending, uint32_t flags);
     // The length in seconds that StreamCreateFile(path, 0, 0, flags) or
     // MusicLoad(path, 0, 0, MUSIC_PRESCAN, freq) would report, found without
     // making a channel: false, with the reason in ErrorGetCode, when that
@@ -176,6 +184,24 @@ public:
 
 private:
     std::unique_ptr<Impl> d;
+};
+
+class Engine::PendingStream {
+public:
+    ~PendingStream();
+    // Any thread, once: true when the stream is open and yields sound; a
+    // station's playlist (PLS, M3U, XSPF, ASX) is followed to its first entry.
+    bool Connect();
+    // Any thread: a Connect that waits gives up soon after.
+    void Cancel();
+    int Error() const { return error_; }
+
+private:
+    friend class Engine;
+    PendingStream();
+    struct Data;
+    std::unique_ptr<Data> d_;
+    int error_ = 0;
 };
 
 const char* describe(int error);

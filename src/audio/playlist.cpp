@@ -41,6 +41,19 @@ std::string firstPlaylistEntry(const std::string& text) {
         }
         return "";
     }
+    // XSPF: the first <location> holding a URL.
+    if (l.find("<playlist") != std::string::npos && l.find("xspf") != std::string::npos) {
+        for (size_t at = l.find("<location>"); at != std::string::npos; at = l.find("<location>", at + 1)) {
+            size_t b = at + 10, e = l.find("</location>", b);
+            std::string raw = e == std::string::npos ? "" : trim(text.substr(b, e - b)), v;
+            for (size_t i = 0; i < raw.size(); ++i) {
+                v += raw[i];
+                if (raw.compare(i, 5, "&amp;") == 0) i += 4;
+            }
+            if (isUrl(v)) return v;
+        }
+        return "";
+    }
     std::istringstream in(text);
     std::string line;
     bool pls = l.find("[playlist]") != std::string::npos;
@@ -61,7 +74,7 @@ std::string firstPlaylistEntry(const std::string& text) {
 
 bool looksLikePlaylistUrl(const std::string& url) {
     std::string path = lower(url.substr(0, url.find_first_of("?#")));
-    for (const char* ext : {".pls", ".m3u", ".m3u8", ".asx", ".wpl", ".wax"}) {
+    for (const char* ext : {".pls", ".m3u", ".m3u8", ".xspf", ".asx", ".wpl", ".wax"}) {
         size_t n = std::char_traits<char>::length(ext);
         if (path.size() > n && path.compare(path.size() - n, n, ext) == 0) return true;
     }

@@ -55,7 +55,7 @@ TForm1::TForm1(TApplication& app, platform::System& system, std::unique_ptr<audi
     bindCommands();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() { stopRadio(); }
 
 void TForm1::layOut() {
     SetBounds(327, 74, 743, 562);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <random>
@@ -18,6 +19,7 @@
 #include "platform/desktop.h"
 #include "platform/system.h"
 #include "platform/trash.h"
+#include "platform/urlprobe.h"
 #include "spectrum/spectrum.h"
 
 namespace tags {
@@ -261,6 +263,8 @@ public:
     TMenuItem LangOnlyWindows{this, "LangOnlyWindows", "Эта программа совместима только с Windows 10 и Windows 11."};
     TMenuItem LangErrorTrash{this, "LangErrorTrash", "Не удалось переместить файл в корзину:"};
     TMenuItem LangBadURL{this, "LangBadURL", "Адрес должен начинаться с http:// или https://"};
+    TMenuItem LangRadioConnecting{this, "LangRadioConnecting", "Подключение к станции..."};
+    TMenuItem LangRadioReconnecting{this, "LangRadioReconnecting", "Связь со станцией потеряна, переподключение..."};
 
     // The play history and the random order: 1-based row numbers, one per line.
     std::vector<std::string> MemoPlayHistory;
@@ -279,13 +283,8 @@ public:
         std::function<void(const std::string& folder)> addfolderLoad;
         // Loads the time display's font; its family, or empty when it failed.
         std::function<std::string()> LoadDisplayFont;
-        // Playback's calls into the radio and the notification window; each
-        // does nothing until its window fills it.
-        std::function<bool(const std::string& location)> UrlReachable;  // an HTTP URL that answers
-        // Plays the current row as a stream. Its cover is the drawn radio
-        // picture: image::ShowResourcePicture(ImageTAG, image::TResourcePicture::rpRadio, true),
-        // and the same for the notification window's image.
-        std::function<void()> Radio;
+        // Playback's calls into the notification window; each does nothing
+        // until that window fills it.
         std::function<void()> ShowNotification, CloseNotification;
         // The notification window's copy of the cover: the bitmap shown, or
         // null when the cover is cleared.
@@ -461,6 +460,32 @@ public:
     // The audio engine's part of the shutdown.
     void ReleaseAudio();
 
+    // Internet radio (tform1_radio.cpp). A row whose location is an HTTP(S)
+    // URL and no file plays as a stream. The probe and the connection run on
+    // a worker, so a slow or dead server never holds up the window; the title
+    // line says so meanwhile.
+    // Blocks; the radio itself calls it on its worker.
+    bool UrlReachable(const std::string& location);
+    // Opens the playing row's URL as a stream.
+    void Radio();
+    // Starts the opened stream.
+    void ContinuePlayback();
+    // Metadata, headers and labels, every 100 ms; a stream that drops is
+    // opened again a few times, waiting longer each time.
+    void Timer_RadioTimer();
+    // True while a stream connects (or waits to connect again).
+    bool RadioConnecting() const;
+    // Blocks until the radio's worker is done, then lets the UI thread handle
+    // what it posted (tests).
+    void WaitForRadio();
+    platform::TUrlProbeOptions RadioProbeOptions;
+    // The radio's clock for its time display; tests set the time by hand.
+    std::function<std::chrono::steady_clock::time_point()> RadioClock = [] { return std::chrono::steady_clock::now(); };
+    std::chrono::steady_clock::time_point RadioStartTime;
+    // Attempts to open a dropped stream again, and the wait before the first
+    // (in radio timer ticks); each later wait is twice the one before.
+    int RadioReconnectAttempts = 5, RadioReconnectFirstWaitTicks = 10;
+
     // The transport's controls (tform1_transport_controls.cpp).
     void barSeekChange();
     void barVolumeChange();
@@ -583,6 +608,22 @@ private:
     void scanRows(bool useCache, std::function<void()> done);
     void startScan();
     std::shared_ptr<TAdding> adding_;
+
+    // The radio (tform1_radio.cpp).
+    struct TRadioJob;
+    void startRadioJob(bool probe);
+    void radioConnected(const std::shared_ptr<TRadioJob>& job);
+    void cancelRadio();
+    void radioDropped();
+    void showRadioLabels();
+    void stopRadio();                                    // cancels every connection and joins its thread
+    std::shared_ptr<TRadioJob> radioJob_;                // the connection under way, if any
+    std::vector<std::shared_ptr<TRadioJob>> radioJobs_;  // every worker not yet joined
+    std::string radioUrl_;                               // what the radio plays, as sent to the network
+    int radioAttempt_ = 0;                               // reconnections tried since the stream last opened
+    int radioWaitTicks_ = -1;                            // ticks until the next reconnection; -1 none planned
+    int radioHealthyTicks_ = 0;                          // ticks played since the last reconnection
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
     // Last, so that it stops before anything its results touch goes away.
     std::unique_ptr<image::TPictureWorker> coverWorker_;

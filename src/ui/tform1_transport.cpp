@@ -8,6 +8,7 @@
 #include "player/history.h"
 #include "player/m3u.h"
 #include "player/playbackmath.h"
+#include "player/radio.h"
 #include "player/randomorder.h"
 #include "tags/facade/tagslibrary.h"
 #include "ui/tform1.h"
@@ -31,7 +32,8 @@ tags::TTags& TForm1::PlayingTags() {
 bool TForm1::setting(TCheckBox TForm2::*box) const { return Form2 && (Form2->*box).Checked(); }
 
 bool TForm1::isStream(const std::string& location) {
-    return Hooks.UrlReachable && !common::fileExists(location) && Hooks.UrlReachable(location);
+    // Whether it answers is the radio's question, asked on its worker.
+    return player::IsStreamUrl(location) && !common::fileExists(location);
 }
 
 uint32_t TForm1::ChannelActivity() { return engine_.ChannelIsActive(CurrentChannel); }
@@ -229,6 +231,7 @@ void TForm1::StopMusic() {
     Timer_Play.Enabled.set(false);
     Timer_TaskTrackGo.Enabled.set(false);
     Timer_Radio.Enabled.set(false);
+    cancelRadio();
     if (Form2) Form2->BASS_RestoreSoundEffect();
     engine_.ChannelSlideAttribute(CurrentChannel, audio::ATTRIB_VOL, 0, kSlideMs);
     engine_.ChannelStop(CurrentChannel);
@@ -396,7 +399,7 @@ void TForm1::popNotification() {
 
 void TForm1::startStream(int row) {
     moveSeekBar(0);
-    if (Hooks.Radio) Hooks.Radio();
+    Radio();
     spectrumWake();
     appendHistory(row + 1);
     UpdateNextTrackHints();

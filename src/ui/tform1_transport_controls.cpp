@@ -33,6 +33,7 @@ void TForm1::bindTransport() {
     RepeatButton.OnClick = [this] { RepeatButtonClick(); };
     StatusBarTime.OnClick = [this] { StatusBarTimeClick(); };
     Timer_Play.OnTimer = [this] { Timer_PlayTimer(); };
+    Timer_Radio.OnTimer = [this] { Timer_RadioTimer(); };
     barSeek.OnChange = [this] { barSeekChange(); };
     barVolume.OnChange = [this] { barVolumeChange(); };
     barVolumeSys.OnChange = [this] {

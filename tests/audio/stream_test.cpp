@@ -249,9 +249,14 @@ TEST(Streams, PlaylistEntries) {
         {"#EXTM3U\n#EXT-X-TARGETDURATION:10\nseg1.ts\n", ""},  // HLS is played as it is
         {"[playlist]\nFile1=/etc/passwd\n", ""},               // only network entries
         {"ID3\x03garbage", ""},
+        {"<?xml version=\"1.0\"?><playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\"><trackList>"
+         "<track><location>file:///etc/passwd</location></track>"
+         "<track><location> http://e.example/live?a=1&amp;b=2 </location></track></trackList></playlist>",
+         "http://e.example/live?a=1&b=2"},
     };
     for (auto [text, url] : cases) EXPECT_EQ(firstPlaylistEntry(text), url) << text;
     EXPECT_TRUE(detail::looksLikePlaylistUrl("http://x/listen.pls?sid=1"));
+    EXPECT_TRUE(detail::looksLikePlaylistUrl("https://x/station.XSPF"));
     EXPECT_FALSE(detail::looksLikePlaylistUrl("http://x/stream"));
 }
 

@@ -6,6 +6,7 @@
 
 #include "support/engine.h"
 #include "support/files.h"
+#include "support/httpserver.h"
 #include "support/process.h"
 #include "support/tempdir.h"
 #include "support/wav.h"
@@ -60,6 +61,34 @@ TEST(Tool, FailuresLeaveNoFile) {
     EXPECT_EQ(tool("frobnicate"), 2);
     writeWav(dir.at("a.wav"), 8000, 1, 16, 800, [](int64_t, int) { return 0.0; });
     EXPECT_EQ(tool("render " + dir.at("a.wav") + " " + dir.at("no/such/dir/out.wav")), 1);
+}
+
+// A station checked from the command line: through its playlist file, with
+// its name, bit rate and title.
+TEST(Tool, InfoOfAStation) {
+    TempDir dir;
+    ASSERT_TRUE(
+        ffmpeg("-f lavfi -i sine=frequency=500:duration=2 -ac 2 -c:a libmp3lame -b:a 128k " + dir.at("radio.mp3")));
+    const std::string body = readFile(dir.at("radio.mp3"));
+    LoopbackServer radio([&](int fd, const std::string&) {
+        serveIcy(fd, "ICY 200 OK\r\nicy-name:Rock FM\r\nicy-br:128\r\nicy-metaint:4096\r\n\r\n", body, 4096,
+                 std::vector<std::string>(20, "StreamTitle='Sting; The Police - Roxanne';StreamUrl='';"));
+    });
+    LoopbackServer list([&](int fd, const std::string&) {
+        LoopbackServer::send(fd,
+                             "HTTP/1.0 200 OK\r\nContent-Type: application/xspf+xml\r\n\r\n"
+                             "<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\"><trackList><track><location>" +
+                                 radio.url("/live") + "</location></track></trackList></playlist>");
+    });
+    std::string json;
+    ASSERT_EQ(tool("info " + list.url("/station.xspf"), &json), 0);
+    EXPECT_NE(json.find("\"station\": \"Rock FM\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"bitrate_kbps\": \"128\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"title\": \"Sting; The Police - Roxanne\""), std::string::npos) << json;
+
+    LoopbackServer missing(
+        [](int fd, const std::string&) { LoopbackServer::send(fd, "HTTP/1.0 404 Not Found\r\n\r\n"); });
+    EXPECT_EQ(tool("info " + missing.url("/gone.mp3")), 1);
 }
 
 }  // namespace

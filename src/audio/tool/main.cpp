@@ -1,13 +1,16 @@
 // orvelin-audio: what the engine makes of a file, and an offline render of it
 // through the same chain the player uses.
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "audio/engine.h"
+#include "audio/icy.h"
 #include "audio/tool/wavwriter.h"
 
 using namespace audio;
@@ -57,10 +60,44 @@ std::string jsonString(const std::string& s) {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: orvelin-audio info FILE\n"
+                 "usage: orvelin-audio info FILE|URL\n"
                  "       orvelin-audio render FILE OUT.wav|- [--eq g0,...,g9] [--fx chorus,echo,flanger,reverb]\n"
                  "                            [--seconds N] [--volume V]\n");
     return 2;
+}
+
+bool isUrl(const std::string& s) {
+    std::string scheme = s.substr(0, s.find("://") == std::string::npos ? 0 : s.find("://") + 3);
+    for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return scheme == "http://" || scheme == "https://";
+}
+
+// A station: its name, bit rate and current title, as the player would show them.
+int urlInfo(Engine& e, const std::string& url) {
+    e.SetConfig(CONFIG_NET_PLAYLIST, 1);
+    e.SetConfig(CONFIG_NET_TIMEOUT, 10000);
+    e.SetConfig(CONFIG_NET_READTIMEOUT, 10000);
+    Handle h = e.StreamCreateURL(url, 0, STREAM_BLOCK | STREAM_STATUS);
+    if (!h) {
+        std::fprintf(stderr, "orvelin-audio: %s: %s\n", url.c_str(), describe(Engine::ErrorGetCode()));
+        return 1;
+    }
+    const char* headers = e.ChannelGetTags(h, TAG_ICY);
+    if (!headers) headers = e.ChannelGetTags(h, TAG_HTTP);
+    TRadioHeaders station = ParseRadioHeaders(headers);
+    std::string bitrate = station.Bitrate;
+    float kbps = 0;
+    if ((bitrate.empty() || bitrate == "0") && e.ChannelGetAttribute(h, ATTRIB_BITRATE, kbps) && kbps > 0)
+        bitrate = std::to_string(static_cast<long>(kbps + 0.5f));
+    const char* meta = e.ChannelGetTags(h, TAG_META);
+    std::optional<std::string> title = meta ? ParseStreamTitle(meta) : std::nullopt;
+    ChannelInfo ci;
+    e.ChannelGetInfo(h, ci);
+    std::printf("{\"url\": %s, \"station\": %s, \"bitrate_kbps\": %s, \"title\": %s, \"rate\": %u, \"channels\": %u}\n",
+                jsonString(url).c_str(), jsonString(station.StationName).c_str(),
+                bitrate.empty() ? "null" : jsonString(bitrate).c_str(), title ? jsonString(*title).c_str() : "null",
+                ci.freq, ci.chans);
+    return 0;
 }
 
 int info(const std::string& path) {
@@ -69,6 +106,7 @@ int info(const std::string& path) {
         std::fprintf(stderr, "orvelin-audio: %s\n", describe(Engine::ErrorGetCode()));
         return 1;
     }
+    if (isUrl(path)) return urlInfo(e, path);
     Opened o = open(e, path);
     if (!o.h) {
         std::fprintf(stderr, "orvelin-audio: %s: no creator accepts it\n", path.c_str());
