@@ -43,8 +43,8 @@ void WalkRiffOrAiff(TStream& s, int64_t base, int64_t end, const uint8_t* h, siz
             t.Result = ID3V2LIBRARY_ERROR_CORRUPT;
             return;
         }
-        const bool named = aiff ? std::memcmp(c, "ID3 ", 4) == 0
-                                : std::memcmp(c, "id3 ", 4) == 0 || std::memcmp(c, "ID32", 4) == 0;
+        const bool named =
+            aiff ? std::memcmp(c, "ID3 ", 4) == 0 : std::memcmp(c, "id3 ", 4) == 0 || std::memcmp(c, "ID32", 4) == 0;
         // A chunk of that name without a tag in it is somebody else's: it stays.
         if (named && t.ChunkStart < 0 && StartsWithTag(s, data)) {
             t.ChunkStart = pos;

@@ -24,14 +24,14 @@ struct TContainerTag {
     // tag found before the fault still loads), ..._NOT_SUPPORTED_FORMAT when
     // the form type is not the container's.
     int Result = ID3V2LIBRARY_SUCCESS;
-    int64_t ChunkStart = -1;  // the tag chunk's header (DSF: the tag itself); -1 without a tag
-    int64_t ChunkEnd = 0;     // past the chunk and its pad byte
-    int64_t TagStart = 0;     // the first byte of the tag
-    int64_t Room = 0;         // bytes the tag may fill where it is
-    int64_t Append = 0;       // where a new tag chunk goes
+    int64_t ChunkStart = -1;      // the tag chunk's header (DSF: the tag itself); -1 without a tag
+    int64_t ChunkEnd = 0;         // past the chunk and its pad byte
+    int64_t TagStart = 0;         // the first byte of the tag
+    int64_t Room = 0;             // bytes the tag may fill where it is
+    int64_t Append = 0;           // where a new tag chunk goes
     bool AppendAfterPad = false;  // the last chunk lacks its pad byte: a new chunk writes it first
-    int SizeField = 4;        // offset of the RIFF, FORM, FRM8 or DSF total size
-    int SizeWidth = 4;        // its width in bytes
+    int SizeField = 4;            // offset of the RIFF, FORM, FRM8 or DSF total size
+    int SizeWidth = 4;            // its width in bytes
     bool BigEndian = false;
 };
 

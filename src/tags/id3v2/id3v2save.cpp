@@ -190,7 +190,8 @@ int TID3v2Tag::SaveToFile(const std::string& FileName, bool Buffered) {
         std::string body;
         if (!RenderBody(body)) return ID3V2LIBRARY_ERROR_WRITING_FILE;
         const int64_t newSize = 10 + int64_t(body.size());
-        if (DetectContainer(*file, 0) != sftUnknown) return SaveIntoContainer(*file, &target, exclusive, body, Buffered);
+        if (DetectContainer(*file, 0) != sftUnknown)
+            return SaveIntoContainer(*file, &target, exclusive, body, Buffered);
         const int64_t fileSize = file->Size();
         if (fileSize < 0) return ID3V2LIBRARY_ERROR_READING_FILE;
         const int64_t oldSize = ExistingTagSize(*file, 0);

@@ -34,7 +34,8 @@ std::string Rf64(const std::string& audio, const std::string& after = {}) {
     const std::string fmt = LeChunk("fmt ", std::string(16, '\x01'));
     const std::string data = "data" + le(0xFFFFFFFF, 4) + Pad(audio);
     const uint64_t riff = 4 + 36 + fmt.size() + data.size() + after.size();
-    const std::string ds64 = "ds64" + le(28, 4) + le(riff, 8) + le(audio.size(), 8) + le(audio.size() / 4, 8) + le(0, 4);
+    const std::string ds64 =
+        "ds64" + le(28, 4) + le(riff, 8) + le(audio.size(), 8) + le(audio.size() / 4, 8) + le(0, 4);
     return "RF64" + le(0xFFFFFFFF, 4) + "WAVE" + ds64 + fmt + data + after;
 }
 
@@ -275,8 +276,8 @@ TEST_F(ID3v2Containers, DamagedOrForeignContainersAreLeftAlone) {
     } cases[] = {
         {"a chunk past the end", truncated, ID3V2LIBRARY_ERROR_CORRUPT, ID3V2LIBRARY_ERROR_CORRUPT},
         {"a RIFF size that overflows", riffNearLimit, ID3V2LIBRARY_ERROR_SIZE_OVERFLOW, ID3V2LIBRARY_ERROR_EMPTY_TAG},
-        {"a FORM of another type", Aiff(BeChunk("ID3 ", Tag(3, 0, Frame3("TIT2", kTitle))), "8SVX"),
-         ID3V2LIBRARY_ERROR, ID3V2LIBRARY_ERROR_NOT_SUPPORTED_FORMAT},
+        {"a FORM of another type", Aiff(BeChunk("ID3 ", Tag(3, 0, Frame3("TIT2", kTitle))), "8SVX"), ID3V2LIBRARY_ERROR,
+         ID3V2LIBRARY_ERROR_NOT_SUPPORTED_FORMAT},
         {"a DSF total past the end", dsfTooLong, ID3V2LIBRARY_ERROR_CORRUPT, ID3V2LIBRARY_ERROR_EMPTY_TAG},
         {"a FRM8 size past the end", dffTooLong, ID3V2LIBRARY_ERROR_CORRUPT, ID3V2LIBRARY_ERROR_EMPTY_TAG},
     };
