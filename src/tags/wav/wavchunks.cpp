@@ -319,7 +319,7 @@ std::string TWAVTag::CreateTagChunks() {
         out += "INFO";
         for (const auto& f : Frames) {
             std::string name = f->Name.substr(0, 4);
-            name.resize(4, ' ');
+            name.resize(4, '\0');
             out += name;
             AppendLE32(out, uint32_t(f->Data.size()));
             out += f->Data;

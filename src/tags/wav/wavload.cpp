@@ -104,7 +104,10 @@ int TWAVTag::LoadFromStream(TStream& Stream) {
                     result = WAVTAGLIBRARY_ERROR;
                     break;
                 }
-                TWAVTagFrame* f = AddFrame(std::string(head.c_str(), strnlen(head.data(), 4)));
+                std::string name;
+                for (char ch : head.substr(0, 4))
+                    if (ch) name += ch;
+                TWAVTagFrame* f = AddFrame(name);
                 f->Format = wffText;
                 f->Data = read(pos + 8, size);
                 pos += 8 + size + (size & 1);
