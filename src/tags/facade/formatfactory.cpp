@@ -4,8 +4,6 @@
 
 namespace tags {
 
-// WMA has no unit yet: files read as having no such tag, and saving
-// them writes nothing.
 std::unique_ptr<TFormatTag> CreateFormatTag(TTagType type) {
     switch (type) {
     case ttAPEv2: return std::make_unique<TAPEv2FormatTag>();
@@ -15,7 +13,7 @@ std::unique_ptr<TFormatTag> CreateFormatTag(TTagType type) {
     case ttMP4: return std::make_unique<TMP4FormatTag>();
     case ttOpusVorbis: return std::make_unique<TOggFormatTag>();
     case ttWAV: return std::make_unique<TWAVFormatTag>();
-    case ttWMA: return std::make_unique<TNullFormatTag>("WMA");
+    case ttWMA: return std::make_unique<TWMAFormatTag>();
     default: return nullptr;
     }
 }
