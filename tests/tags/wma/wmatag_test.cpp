@@ -9,6 +9,7 @@
 #include "support/files.h"
 #include "support/tempdir.h"
 #include "tags/core/bytes.h"
+#include "tags/facade/tagslibrary.h"
 #include "tags/wma/wmataglibrary.h"
 
 using namespace tags;
@@ -158,6 +159,31 @@ TEST(WMATag, RefusedFilesStayAsTheyWere) {
     }
     TWMATag tag;
     EXPECT_EQ(tag.LoadFromFile(dir.at("missing.wma")), WMATAGLIBRARY_ERROR_FILE_NOT_FOUND);
+}
+
+TEST(WMATag, FacadeTrackNumbersCountFromOneAndAttributesKeepTheirNames) {
+    TempDir dir;
+    const std::string path = dir.file("a.wma", Asf(kData));
+    TTags tags;
+    ASSERT_EQ(tags.LoadFromFile(path), 0);
+    // "WM/Track" counts from 0; "IsVBR" describes the stream.
+    EXPECT_EQ(tags.GetText("TRACKNUMBER"), "5");
+    EXPECT_EQ(tags.GetText("ARTIST"), "Author");
+    EXPECT_EQ(tags.GetText("ALBUM"), "Альбом");
+    EXPECT_EQ(tags.GetText("WM/Small"), "7");
+    EXPECT_EQ(tags.Exists("IsVBR"), -1);
+    tags.SetText("TOTALTRACKS", "12");
+    tags.SetText("YEAR", "1999");
+    tags.SetText("DISCNUMBER", "1/2");
+    ASSERT_EQ(tags.SaveToFile(path, ttWMA), 0);
+    TWMATag wma;
+    ASSERT_EQ(wma.LoadFromFile(path), 0);
+    EXPECT_EQ(wma.GetInteger("WM/Track"), 4u);
+    EXPECT_EQ(wma.GetText("WM/TrackNumber"), "5/12");
+    EXPECT_EQ(wma.GetText("WM/PartOfSet"), "1/2");
+    EXPECT_EQ(wma.GetText("WM/Year"), "1999");
+    EXPECT_EQ(wma.GetText("IsVBR"), "1");
+    EXPECT_EQ(wma.FrameExists("TOTALTRACKS"), -1);
 }
 
 }  // namespace
