@@ -34,8 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     for (const auto& f : tag.Frames) f->GetList(list);
 
-    // Frames the writer drops: empty values and unknown types.
-    std::erase_if(tag.Frames, [](const auto& f) { return f->Stream.empty() || f->Format == WMT_TYPE_UNKNOWN; });
+    // Frames the writer drops: empty values and texts, unknown types.
+    std::erase_if(tag.Frames, [](const auto& f) {
+        return f->Stream.empty() || f->Format == WMT_TYPE_UNKNOWN ||
+               (f->Format == WMT_TYPE_STRING && f->GetText().empty());
+    });
     // Texts are written from their characters, so compare what they say.
     tag.SetText("WM/Fuzz", "value");
     tag.AddCoverArtFrame(std::string(size % 70000, 'p'), "image/png", "", 3);

@@ -188,7 +188,16 @@ std::string ValueFor(const TWMATagFrame& f, bool shortBool) {
     return v;
 }
 
+bool SameText(const TWMATagFrame& frame, const std::string& value) {
+    TWMATagFrame other;
+    other.Format = WMT_TYPE_STRING;
+    other.Stream = value;
+    return frame.GetText() == other.GetText();
+}
+
 void AddAttribute(TWMATag& tag, const std::string& name, uint16_t asfType, std::string value) {
+    // An empty text is no attribute: a save would not write it.
+    if (asfType == 0 && std::all_of(value.begin(), value.end(), [](char c) { return c == 0; })) return;
     if (std::any_of(std::begin(kDescriptionNames), std::end(kDescriptionNames),
                     [&](const char* n) { return name == n; }) &&
         tag.FrameExists(name) >= 0)
@@ -197,7 +206,7 @@ void AddAttribute(TWMATag& tag, const std::string& name, uint16_t asfType, std::
     // another case ("title" beside "Title"); one copy is enough.
     for (const char* n : kDescriptionNames)
         if (name != n && common::equalsNoCase(name, n) && asfType == 0 && tag.FrameExists(n) >= 0 &&
-            tag.Frames[size_t(tag.FrameExists(n))]->Stream == value)
+            SameText(*tag.Frames[size_t(tag.FrameExists(n))], value))
             return;
     TWMATagFrame* f = tag.AddFrame(name);
     f->Format = OurType(asfType);
@@ -236,7 +245,8 @@ int TWMATag::LoadFromStream(TStream& Stream) {
     Stream.SetPosition(position);
     if (rc != WMATAGLIBRARY_SUCCESS) return rc;
     const std::string& b = h.Bytes;
-    std::vector<Record> later;  // Metadata records, after the descriptions
+    // The description fields first, whichever object comes first in the file.
+    std::vector<Record> extended, later;
     for (const auto& [at, size] : h.Objects) {
         const char* p = b.data() + at;
         if (Is(b, at, kFileProperties) && size >= 104) {
@@ -254,7 +264,7 @@ int TWMATag::LoadFromStream(TStream& Stream) {
                 if (n > at + size - pos) break;
                 const std::string text = b.substr(pos, n);
                 pos += n;
-                if (n > 2 || (n == 2 && (text[0] || text[1]))) AddAttribute(*this, kDescriptionNames[i], 0, text);
+                AddAttribute(*this, kDescriptionNames[i], 0, text);
             }
         } else if (Is(b, at, kExtendedContentDescription) && size >= 26) {
             const uint16_t count = ReadLE16(p + 24);
@@ -268,7 +278,7 @@ int TWMATag::LoadFromStream(TStream& Stream) {
                 const uint16_t type = ReadLE16(b.data() + pos), valueLength = ReadLE16(b.data() + pos + 2);
                 pos += 4;
                 if (valueLength > at + size - pos) break;
-                AddAttribute(*this, name, type, b.substr(pos, valueLength));
+                extended.push_back({0, 0, type, std::move(name), b.substr(pos, valueLength)});
                 pos += valueLength;
             }
         } else if (Is(b, at, kHeaderExtension) && size >= 46) {
@@ -283,6 +293,7 @@ int TWMATag::LoadFromStream(TStream& Stream) {
             }
         }
     }
+    for (Record& r : extended) AddAttribute(*this, r.Name, r.Type, std::move(r.Value));
     for (Record& r : later) AddAttribute(*this, r.Name, r.Type, std::move(r.Value));
     Loaded = !Frames.empty();
     return WMATAGLIBRARY_SUCCESS;
@@ -301,6 +312,7 @@ int BuildHeader(const TWMATag& tag, const Header& h, int64_t fileSize, std::stri
     std::vector<Record> library;
     for (const auto& f : tag.Frames) {
         if (f->Stream.empty() || f->Format == WMT_TYPE_UNKNOWN) continue;
+        if (f->Format == WMT_TYPE_STRING && f->GetText().empty()) continue;
         TWMATagFrame frame = *f;
         if (tag.NormalizeRatingTo255 && frame.Name == "WM/SharedUserRating")
             frame.SetInteger(frame.Format, uint64_t(double(frame.GetInteger()) / 255 * 99));
@@ -332,7 +344,6 @@ int BuildHeader(const TWMATag& tag, const Header& h, int64_t fileSize, std::stri
         if (Is(b, at, kContentDescription) || Is(b, at, kExtendedContentDescription)) continue;
         if (Is(b, at, kHeaderExtension) && size >= 46) {
             // Its other objects stay; records of streams or languages too.
-            haveExtension = true;
             const size_t end = at + 46 + std::min<size_t>(ReadLE32(b.data() + at + 42), size - 46);
             std::string inner;
             std::vector<Record> metadata, keptLibrary;
@@ -349,7 +360,8 @@ int BuildHeader(const TWMATag& tag, const Header& h, int64_t fileSize, std::stri
                 pos += size_t(n);
             }
             if (!metadata.empty()) inner += WriteRecords(kMetadata, metadata);
-            keptLibrary.insert(keptLibrary.end(), library.begin(), library.end());
+            // The attributes go into the first extension only.
+            if (!haveExtension) keptLibrary.insert(keptLibrary.end(), library.begin(), library.end());
             if (!keptLibrary.empty()) inner += WriteRecords(kMetadataLibrary, keptLibrary);
             std::string ext = b.substr(at, 16);
             AppendLE64(ext, 46 + inner.size());
@@ -357,6 +369,7 @@ int BuildHeader(const TWMATag& tag, const Header& h, int64_t fileSize, std::stri
             AppendLE32(ext, uint32_t(inner.size()));
             children += ext + inner;
             ++count;
+            haveExtension = true;
             continue;
         }
         std::string object = b.substr(at, size);
