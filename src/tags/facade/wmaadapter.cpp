@@ -98,6 +98,17 @@ void TWMAFormatTag::Prepare(const TTags& tags) {
     for (const auto& e : tags.Tags)
         if (!e->Value.empty() && NumberKindOf(e->Name) != TNumberKind::None)
             numbers[int(NumberKindOf(e->Name))] = e.get();
+    // Entries that go to one attribute under different names ("YEAR" and
+    // "RECORDINGDATE" both to "WM/Year"): the name that comes last is the
+    // one the caller added or changed. Names that differ only in case are one.
+    std::vector<std::pair<std::string, std::string>> lastName;  // attribute, upper-case name
+    for (const auto& e : tags.Tags) {
+        if (e->Value.empty() || NumberKindOf(e->Name) != TNumberKind::None) continue;
+        const std::string attribute = WMANameToAttribute(e->Name);
+        auto it = std::find_if(lastName.begin(), lastName.end(), [&](const auto& p) { return p.first == attribute; });
+        if (it == lastName.end()) lastName.emplace_back(attribute, common::toUpper(e->Name));
+        else it->second = common::toUpper(e->Name);
+    }
     for (const auto& e : tags.Tags) {
         if (e->Value.empty() || TotalKindOf(e->Name) != TNumberKind::None) continue;
         const TNumberKind kind = NumberKindOf(e->Name);
@@ -107,14 +118,21 @@ void TWMAFormatTag::Prepare(const TTags& tags) {
             const uint64_t number = std::max<uint64_t>(Number(value), 1);
             Tag.AddFrame("WM/Track")->SetInteger(WMT_TYPE_DWORD, number - 1);
             Tag.AddFrame("WM/TrackNumber")->SetText(value);
-        } else if (kind == TNumberKind::Disc) {
+            continue;
+        }
+        if (kind == TNumberKind::Disc) {
             Tag.AddFrame("WM/PartOfSet")->SetText(NumberWithTotal(tags, e->Value, kind));
-        } else if (IsListName(e->Name)) {
+            continue;
+        }
+        const std::string attribute = WMANameToAttribute(e->Name);
+        auto it = std::find_if(lastName.begin(), lastName.end(), [&](const auto& p) { return p.first == attribute; });
+        if (it != lastName.end() && it->second != common::toUpper(e->Name)) continue;
+        if (IsListName(e->Name)) {
             std::vector<std::string> list;
             tags.GetList(e->Name, list);
-            Tag.AddFrame(WMANameToAttribute(e->Name))->SetList(list);
+            Tag.AddFrame(attribute)->SetList(list);
         } else {
-            Tag.AddFrame(WMANameToAttribute(e->Name))->SetText(e->Value);
+            Tag.AddFrame(attribute)->SetText(e->Value);
         }
     }
     if (samePictures) return;
