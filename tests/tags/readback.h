@@ -49,11 +49,45 @@ inline std::string MP4MediaData(const std::string& b) {
     return data;
 }
 
+// The sound chunks of a WAV, RF64, AIFF, DSF or DFF file ("data", "SSND",
+// "DSD "), each as stored; empty for anything else.
+inline std::string ContainerAudio(const std::string& b) {
+    std::string audio;
+    const auto* p = reinterpret_cast<const uint8_t*>(b.data());
+    const bool riff = b.compare(0, 4, "RIFF") == 0 || b.compare(0, 4, "RF64") == 0;
+    const bool aiff = b.compare(0, 4, "FORM") == 0, dff = b.compare(0, 4, "FRM8") == 0;
+    if (b.size() < 28) return audio;
+    if (b.compare(0, 4, "DSD ") == 0) {
+        size_t pos = size_t(tags::ReadLE64(p + 4));
+        while (pos + 12 <= b.size()) {
+            const uint64_t size = tags::ReadLE64(p + pos + 4);
+            if (size < 12 || size > b.size() - pos) break;
+            if (b.compare(pos, 4, "data") == 0) audio += b.substr(pos + 12, size - 12);
+            pos += size;
+        }
+        return audio;
+    }
+    if (!riff && !aiff && !dff) return audio;
+    const bool rf64 = b.compare(0, 4, "RF64") == 0 && b.compare(12, 4, "ds64") == 0;
+    const size_t header = dff ? 12 : 8;
+    for (size_t pos = dff ? 16 : 12; pos + header <= b.size();) {
+        uint64_t size = dff    ? tags::ReadBE64(p + pos + 4)
+                        : aiff ? tags::ReadBE32(p + pos + 4)
+                               : tags::ReadLE32(p + pos + 4);
+        if (rf64 && b.compare(pos, 4, "data") == 0) size = tags::ReadLE64(p + 28);
+        if (size > b.size() - pos - header) break;
+        if (b.compare(pos, 4, riff ? "data" : aiff ? "SSND" : "DSD ") == 0) audio += b.substr(pos + header, size);
+        pos += header + size + (size & 1);
+    }
+    return audio;
+}
+
 // The audio of a file's bytes: native FLAC frames after the metadata blocks,
 // the page data of Ogg audio pages, or whatever lies between a leading
 // ID3v2 tag and the trailing APEv2, Lyrics3 v2 and ID3v1 blocks.
 inline std::string AudioOfBytes(std::string b) {
     auto u8 = [&](size_t i) { return static_cast<size_t>(static_cast<unsigned char>(b[i])); };
+    if (std::string audio = ContainerAudio(b); !audio.empty()) return audio;
     if (b.size() >= 10 && b.compare(0, 3, "ID3") == 0) {
         size_t size = 10 + (u8(6) << 21 | u8(7) << 14 | u8(8) << 7 | u8(9)) + (b[3] == 4 && (u8(5) & 0x10) ? 10 : 0);
         b.erase(0, std::min(size, b.size()));
@@ -113,11 +147,12 @@ inline std::string Decoded(const std::string& path) {
 }
 
 // The audio bytes; for MP4 and Ogg Opus, Vorbis or Theora, whose chunks and
-// pages a save may move or renumber, also the decoded audio.
+// pages a save may move or renumber, and for chunked containers, also the
+// decoded audio.
 inline std::string AudioOf(const std::string& path) {
     std::string b = testenv::readFile(path);
     const bool moves = (b.size() > 33 && b.compare(0, 4, "OggS") == 0 && b.compare(29, 4, "FLAC") != 0) ||
-                       (b.size() > 8 && b.compare(4, 4, "ftyp") == 0);
+                       (b.size() > 8 && b.compare(4, 4, "ftyp") == 0) || !ContainerAudio(b).empty();
     std::string audio = AudioOfBytes(std::move(b));
     return moves ? audio + "\n--- decoded ---\n" + Decoded(path) : audio;
 }
@@ -166,6 +201,10 @@ inline testenv::Output Read(const std::string& path) {
         checker = "out=$(ogginfo " + shellQuote(path) + " 2>&1) && ! printf '%s' \"$out\" | grep -E 'WARNING|ERROR'";
     else if (out.out.find("FILE OggOpus\n") != std::string::npos)
         checker = "out=$(opusinfo " + shellQuote(path) + " 2>&1) && ! printf '%s' \"$out\" | grep -E 'WARNING|ERROR'";
+    else if (out.out.find("FILE WAVE\n") != std::string::npos || out.out.find("FILE AIFF\n") != std::string::npos ||
+             out.out.find("FILE DSF\n") != std::string::npos || out.out.find("FILE DSDIFF\n") != std::string::npos)
+        checker = "test -z \"$(ffmpeg -nostdin -v error -i " + shellQuote(path) +
+                  " -f null - 2>&1)\" && test -z \"$(ffprobe -v error " + shellQuote(path) + " 2>&1)\"";
     else if (out.out.find("FILE MP4\n") != std::string::npos)
         checker = "test -z \"$(ffmpeg -nostdin -v error -i " + shellQuote(path) +
                   " -f null - 2>&1)\" && test -z \"$(ffprobe -v error " + shellQuote(path) + " 2>&1)\"";

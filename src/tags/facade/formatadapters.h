@@ -1,4 +1,4 @@
-// The adapters that wire the ID3v1, ID3v2, APEv2, FLAC, Ogg and MP4 units
+// The adapters that wire the ID3v1, ID3v2, APEv2, FLAC, Ogg, MP4, WAV and WMA units
 // into the facade. Each owns the unit's object (public, for callers that drive the
 // format directly) and holds that format's converters both ways.
 #pragma once
@@ -11,6 +11,8 @@
 #include "tags/id3v2/id3v2library.h"
 #include "tags/mp4/mp4taglibrary.h"
 #include "tags/ogg/oggvorbisandopustaglibrary.h"
+#include "tags/wav/wavtaglibrary.h"
+#include "tags/wma/wmataglibrary.h"
 
 namespace tags {
 
@@ -165,6 +167,55 @@ public:
     TAudioAttributes AudioAttributes() const override;
 
     static void Convert(TMP4Tag& tag, TUnifiedTags& out, bool parseCoverArts);
+};
+
+class TWAVFormatTag final : public TFormatTag {
+public:
+    TWAVTag Tag;
+
+    const char* FormatName() const override { return "WAV"; }
+    void Clear() override { Tag.Clear(); }
+    bool Loaded() const override { return Tag.Loaded; }
+    int LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) override;
+    int LoadFromStream(TStream& stream, const TFormatLoadOptions&) override { return Tag.LoadFromStream(stream); }
+    int SaveToFile(const std::string& fileName) override { return Tag.SaveToFile(fileName); }
+    int SaveToStream(TStream& stream, bool) override { return Tag.SaveToStream(stream); }
+    int RemoveFromFile(const std::string& fileName) override;
+    bool Assign(const TFormatTag& source) override;
+    int64_t Count() const override { return Tag.Count(); }
+    int64_t TagSize() const override { return Tag.CalculateTagSize(); }
+    void GetUnifiedTags(TUnifiedTags& out, bool) override { Convert(Tag, out); }
+    void DeleteEntry(const TTag& entry) override;
+    void Prepare(const TTags& tags) override;
+    std::vector<TNativeItem> NativeItems() const override;
+    bool DeleteNativeItem(size_t index) override { return Tag.DeleteFrame(static_cast<int64_t>(index)); }
+    TAudioAttributes AudioAttributes() const override;
+
+    static void Convert(const TWAVTag& tag, TUnifiedTags& out);
+};
+
+class TWMAFormatTag final : public TFormatTag {
+public:
+    TWMATag Tag;
+
+    const char* FormatName() const override { return "WMA"; }
+    void Clear() override { Tag.Clear(); }
+    bool Loaded() const override { return Tag.Loaded; }
+    int LoadFromFile(const std::string& fileName, const TFormatLoadOptions& options) override;
+    int LoadFromStream(TStream& stream, const TFormatLoadOptions&) override { return Tag.LoadFromStream(stream); }
+    int SaveToFile(const std::string& fileName) override { return Tag.SaveToFile(fileName); }
+    int SaveToStream(TStream& stream, bool) override { return Tag.SaveToStream(stream); }
+    bool Assign(const TFormatTag& source) override;
+    int64_t Count() const override { return Tag.Count(); }
+    int64_t TagSize() const override { return Tag.CalculateTagSize(); }
+    void GetUnifiedTags(TUnifiedTags& out, bool parseCoverArts) override { Convert(Tag, out, parseCoverArts); }
+    void DeleteEntry(const TTag& entry) override;
+    void Prepare(const TTags& tags) override;
+    std::vector<TNativeItem> NativeItems() const override;
+    bool DeleteNativeItem(size_t index) override { return Tag.DeleteFrame(static_cast<int64_t>(index)); }
+    TAudioAttributes AudioAttributes() const override;
+
+    static void Convert(const TWMATag& tag, TUnifiedTags& out, bool parseCoverArts);
 };
 
 }  // namespace tags

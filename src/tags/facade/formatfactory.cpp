@@ -4,8 +4,6 @@
 
 namespace tags {
 
-// WAV and WMA have no unit yet: files read as having no such tag, and saving
-// them writes nothing.
 std::unique_ptr<TFormatTag> CreateFormatTag(TTagType type) {
     switch (type) {
     case ttAPEv2: return std::make_unique<TAPEv2FormatTag>();
@@ -14,8 +12,8 @@ std::unique_ptr<TFormatTag> CreateFormatTag(TTagType type) {
     case ttID3v2: return std::make_unique<TID3v2FormatTag>();
     case ttMP4: return std::make_unique<TMP4FormatTag>();
     case ttOpusVorbis: return std::make_unique<TOggFormatTag>();
-    case ttWAV: return std::make_unique<TNullFormatTag>("WAV");
-    case ttWMA: return std::make_unique<TNullFormatTag>("WMA");
+    case ttWAV: return std::make_unique<TWAVFormatTag>();
+    case ttWMA: return std::make_unique<TWMAFormatTag>();
     default: return nullptr;
     }
 }

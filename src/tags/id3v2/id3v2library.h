@@ -542,11 +542,17 @@ private:
     int ParseBody(TStream& stream, int64_t bodyEnd);
     int ReadExtendedHeader(TStream& stream, int64_t bodyEnd);
     int LoadFromStreamAt(TStream& Stream);
+    int LoadFromContainer(TStream& Stream, int64_t start);
     int WriteTag(TStream& Stream, const std::string& body, uint32_t padding);
     // Through a TBufferedStream when asked; reports a write the buffer could not deliver.
     int WriteTagMaybeBuffered(TStream& Stream, const std::string& body, uint32_t padding, bool buffered);
     // Common first steps of both saves; -1 when the save goes on.
     int PrepareSave();
+    // Saves into the tag chunk of a WAV, RF64, AIFF, DSF or DFF file; a
+    // rewrite replaces target through a new file, or, without a target,
+    // the stream's bytes.
+    int SaveIntoContainer(TStream& file, const std::string* target, bool exclusive, const std::string& body,
+                          bool buffered);
 };
 
 int StripID3v2TagFromFile(const std::string& FileName, bool PreserveFileDateTime = false);

@@ -75,6 +75,13 @@ int ReplaceFile(const std::string& target, TStream& source, int64_t from, const 
     return rc < 0 ? ID3V2LIBRARY_ERROR_WRITING_FILE : rc;
 }
 
+// Whether a container's tag can be cut out: a tag there, sizes that fit.
+int RemovalCheck(const TContainerTag& at) {
+    if (at.Result == ID3V2LIBRARY_ERROR_NOT_SUPPORTED_FORMAT) return at.Result;
+    if (at.ChunkStart < 0) return ID3V2LIBRARY_ERROR_EMPTY_TAG;
+    return at.Result;
+}
+
 }  // namespace
 
 namespace id3v2 {
@@ -125,6 +132,36 @@ int TID3v2Tag::PrepareSave() {
     return -1;
 }
 
+int TID3v2Tag::SaveIntoContainer(TStream& file, const std::string* target, bool exclusive, const std::string& body,
+                                 bool buffered) {
+    const TContainerTag at = LocateContainerTag(file, 0);
+    // Another form type behind "FORM" or "RIFF" is no file of ours to restructure.
+    if (at.Result == ID3V2LIBRARY_ERROR_NOT_SUPPORTED_FORMAT) return ID3V2LIBRARY_ERROR;
+    if (at.Result != ID3V2LIBRARY_SUCCESS) return at.Result;
+    const int64_t newSize = 10 + int64_t(body.size());
+    if (at.ChunkStart >= 0 && at.Room >= newSize && at.Room - newSize <= int64_t(PaddingToWrite)) {
+        if (!file.SetPosition(at.TagStart)) return ID3V2LIBRARY_ERROR_READING_FILE;
+        int w = WriteTagMaybeBuffered(file, body, uint32_t(at.Room - newSize), buffered);
+        return w == ID3V2LIBRARY_SUCCESS && !StreamGood(file) ? ID3V2LIBRARY_ERROR_WRITING_FILE : w;
+    }
+    // Chunks get room to grow in; DSF and DFF tags are written as they are.
+    uint32_t padding = at.Type == sftDSF || at.Type == sftDFF ? 0 : PaddingToWrite;
+    if ((newSize + padding) & 1 && at.Type != sftDSF && at.Type != sftDFF) ++padding;
+    TMemoryStream rendered;
+    if (int w = WriteTag(rendered, body, padding); w != ID3V2LIBRARY_SUCCESS) return w;
+    const std::string& tag = rendered.Bytes();
+    if (target) {
+        if (!exclusive) return ID3V2LIBRARY_ERROR_NEED_EXCLUSIVE_ACCESS;
+        int rc = ReplaceFileThroughTemp(*target, [&](TFileStream& out) { return WriteContainer(file, at, tag, out); });
+        return rc < 0 ? ID3V2LIBRARY_ERROR_WRITING_FILE : rc;
+    }
+    TMemoryStream whole;
+    if (int w = WriteContainer(file, at, tag, whole); w != ID3V2LIBRARY_SUCCESS) return w;
+    if (!file.SetPosition(0) || !whole.SaveToStream(file) || !file.SetSize(whole.GetSizeConst()))
+        return ID3V2LIBRARY_ERROR_WRITING_FILE;
+    return ID3V2LIBRARY_SUCCESS;
+}
+
 int TID3v2Tag::SaveToFile(const std::string& FileName, bool Buffered) {
     if (int rc = PrepareSave(); rc >= 0) return rc;
     if (CalculateTotalFramesSize() == 0) return StripID3v2TagFromFile(FileName, PreserveFileDateTime);
@@ -153,8 +190,8 @@ int TID3v2Tag::SaveToFile(const std::string& FileName, bool Buffered) {
         std::string body;
         if (!RenderBody(body)) return ID3V2LIBRARY_ERROR_WRITING_FILE;
         const int64_t newSize = 10 + int64_t(body.size());
-        // Tags inside chunked containers are placed by the chunk walker.
-        if (DetectContainer(*file, 0) != sftUnknown) return ID3V2LIBRARY_ERROR_NOT_SUPPORTED_FORMAT;
+        if (DetectContainer(*file, 0) != sftUnknown)
+            return SaveIntoContainer(*file, &target, exclusive, body, Buffered);
         const int64_t fileSize = file->Size();
         if (fileSize < 0) return ID3V2LIBRARY_ERROR_READING_FILE;
         const int64_t oldSize = ExistingTagSize(*file, 0);
@@ -183,7 +220,7 @@ int TID3v2Tag::SaveToStream(TStream& Stream, bool Buffered) {
         std::string body;
         if (!RenderBody(body)) return ID3V2LIBRARY_ERROR_WRITING_FILE;
         const int64_t newSize = 10 + int64_t(body.size());
-        if (DetectContainer(Stream, 0) != sftUnknown) return ID3V2LIBRARY_ERROR_NOT_SUPPORTED_FORMAT;
+        if (DetectContainer(Stream, 0) != sftUnknown) return SaveIntoContainer(Stream, nullptr, true, body, Buffered);
         const int64_t size = Stream.Size();
         if (size < 0) return ID3V2LIBRARY_ERROR_READING_FILE;
         const int64_t oldSize = ExistingTagSize(Stream, 0);
@@ -215,9 +252,13 @@ int StripID3v2TagFromFile(const std::string& FileName, bool PreserveFileDateTime
     common::removeStaleTemporaries(target);
     auto file = TFileStream::Open(target, TFileMode::fmOpenRead);
     if (!file) return ID3V2LIBRARY_ERROR_OPENING_FILE;
+    if (DetectContainer(*file, 0) != sftUnknown) {
+        const TContainerTag at = LocateContainerTag(*file, 0);
+        if (int rc = RemovalCheck(at); rc != ID3V2LIBRARY_SUCCESS) return rc;
+        int rc = ReplaceFileThroughTemp(target, [&](TFileStream& out) { return WriteContainer(*file, at, {}, out); });
+        return rc < 0 ? ID3V2LIBRARY_ERROR_WRITING_FILE : rc;
+    }
     const int64_t tagSize = ExistingTagSize(*file, 0);
-    // Chunked containers keep their tag in a chunk that the chunk walker
-    // cuts out; a file without a tag at its start has nothing to remove.
     if (tagSize == 0) return ID3V2LIBRARY_ERROR_EMPTY_TAG;
     if (tagSize > file->Size()) return ID3V2LIBRARY_ERROR_CORRUPT;
     return ReplaceFile(target, *file, tagSize, [](TStream&) { return ID3V2LIBRARY_SUCCESS; });
@@ -226,6 +267,16 @@ int StripID3v2TagFromFile(const std::string& FileName, bool PreserveFileDateTime
 int StripID3v2TagFromStream(TStream& Stream) {
     const int64_t size = Stream.Size();
     if (size <= 0) return ID3V2LIBRARY_ERROR;
+    if (DetectContainer(Stream, 0) != sftUnknown) {
+        const TContainerTag at = LocateContainerTag(Stream, 0);
+        if (int rc = RemovalCheck(at); rc != ID3V2LIBRARY_SUCCESS) return rc;
+        TMemoryStream whole;
+        if (int rc = WriteContainer(Stream, at, {}, whole); rc != ID3V2LIBRARY_SUCCESS) return rc;
+        if (!Stream.SetPosition(0) || !whole.SaveToStream(Stream) || !Stream.SetSize(whole.GetSizeConst()))
+            return ID3V2LIBRARY_ERROR_WRITING_FILE;
+        Stream.SetPosition(0);
+        return ID3V2LIBRARY_SUCCESS;
+    }
     const int64_t tagSize = ExistingTagSize(Stream, 0);
     if (tagSize == 0) return ID3V2LIBRARY_ERROR_EMPTY_TAG;
     if (tagSize > size) return ID3V2LIBRARY_ERROR_CORRUPT;

@@ -109,8 +109,7 @@ int TID3v2Tag::LoadFromStreamAt(TStream& Stream) {
     if (haveMagic && std::memcmp(magic, "ID3", 3) == 0) {
         result = LoadTagFromStream(Stream);
     } else if (container != sftUnknown) {
-        // Tags inside these containers are found by the chunk walker; until
-        // it is there, such a file reports no tag.
+        result = LoadFromContainer(Stream, start);
         FSourceFileType = container;
     } else if (BeginningSearchLength > 0) {
         std::string window;
@@ -129,6 +128,21 @@ int TID3v2Tag::LoadFromStreamAt(TStream& Stream) {
     Stream.SetPosition(Loaded ? FPosition + Size : start);
     // MPEG detection and audio attributes are gathered here by the stream
     // property reader when it is present.
+    return result;
+}
+
+int TID3v2Tag::LoadFromContainer(TStream& Stream, int64_t start) {
+    const TContainerTag at = LocateContainerTag(Stream, start);
+    if (at.ChunkStart < 0) return ID3V2LIBRARY_ERROR_NO_TAG_FOUND;
+    // The tag is read from its chunk alone: a size that claims more never
+    // reads the chunks that follow as frames.
+    std::string bytes;
+    if (!Stream.SetPosition(at.TagStart) ||
+        !Stream.ReadBytes(bytes, std::min(at.Room, ExistingTagSize(Stream, at.TagStart))))
+        return ID3V2LIBRARY_ERROR_READING_FILE;
+    TMemoryStream chunk(std::move(bytes));
+    int result = LoadTagFromStream(chunk);
+    FPosition += at.TagStart;
     return result;
 }
 

@@ -8,7 +8,9 @@
 
 #include <filesystem>
 
+#include "support/bytes.h"
 #include "support/files.h"
+#include "tags/core/bytes.h"
 
 using namespace tags::testing;
 using namespace testenv;
@@ -205,4 +207,97 @@ TEST(SetInterop, ASaveThatRunsOutOfRoomLeavesTheFileAsItWas) {
     size_t files = 0;
     for (const auto& e : std::filesystem::directory_iterator(dir.path)) files += e.path().filename().string()[0] != '.';
     EXPECT_EQ(files, 2u) << "a temporary file was left behind";
+}
+
+namespace {
+
+// Two channels of 1-bit DSD, one block each.
+std::string DsfBytes() {
+    std::string data(4096 * 2, '\0');
+    for (size_t i = 0; i < data.size(); ++i) data[i] = char((i * 37 + 11) & 0xFF);
+    const std::string fmt = "fmt " + le(52, 8) + le(1, 4) + le(0, 4) + le(2, 4) + le(2, 4) + le(2822400, 4) + le(1, 4) +
+                            le(4096 * 8, 8) + le(4096, 4) + le(0, 4);
+    const std::string chunk = "data" + le(12 + data.size(), 8) + data;
+    return "DSD " + le(28, 8) + le(28 + fmt.size() + chunk.size(), 8) + le(0, 8) + fmt + chunk;
+}
+
+// Artist, title, album, year and track as mutagen reads them, WMA attributes
+// or ID3v2 frames alike; with "write", it first tags the file itself.
+constexpr const char* kFiveFields = R"PY(
+from mutagen.asf import ASF
+from mutagen.id3 import TPE1, TIT2, TALB, TDRC, TRCK
+f = mutagen.File(sys.argv[1])
+asf = isinstance(f, ASF)
+keys = ("Author", "Title", "WM/AlbumTitle", "WM/Year", "WM/TrackNumber") if asf else ("TPE1", "TIT2", "TALB", "TDRC", "TRCK")
+if len(sys.argv) > 2:
+    values = ("Исполнитель", "Песня", "Альбом", "1999", "4/10")
+    if asf:
+        for k, v in zip(keys, values): f.tags[k] = [v]
+    else:
+        if f.tags is None: f.add_tags()
+        for frame, v in zip((TPE1, TIT2, TALB, TDRC, TRCK), values): f.tags.add(frame(encoding=3, text=[v]))
+    f.save()
+print("|".join(str(f.tags[k][0]) if asf else str(f.tags[k].text[0]) for k in keys))
+)PY";
+
+std::string Fields(const TempDir& dir, const std::string& file, bool write = false) {
+    std::string path = dir.file(".five.py", std::string("import sys, mutagen\n") + kFiveFields);
+    return Must("PYTHONIOENCODING=utf-8 " + mutagenPython() + " " + shellQuote(path) + " " + shellQuote(file) +
+                (write ? " write" : ""))
+        .out;
+}
+
+// What the facade shows, in the same order.
+std::string Dumped(const TempDir& dir, const std::string& file) {
+    Output dump = RunTool({"dump", file});
+    EXPECT_EQ(dump.status, 0) << dump.err;
+    Output q =
+        QueryJsonLines(dir, dump.out,
+                       "*(lambda e: (e['ARTIST'], e['TITLE'], e['ALBUM'], e.get('YEAR', e.get('RECORDINGDATE')), "
+                       "e['TRACKNUMBER'] + '/' + e['TOTALTRACKS']))"
+                       "({x['name']: x['value'] for x in reversed(d['entries'])})");
+    EXPECT_EQ(q.status, 0) << q.err << dump.out;
+    return q.out;
+}
+
+// The sound: the chunk or packet bytes and what ffmpeg decodes.
+std::string Sound(const std::string& file) {
+    std::string b = readFile(file);
+    if (b.compare(0, 4, "\x30\x26\xB2\x75") == 0) b = b.substr(size_t(tags::ReadLE64(b.data() + 16)));
+    else b = readback::AudioOf(file);
+    return b + readback::Decoded(file);
+}
+
+}  // namespace
+
+TEST(SetInterop, DumpShowsWhatMutagenSeesAndSetIsReadBackInWmaWavAiffAndDsf) {
+    TempDir dir;
+    const std::string meta =
+        "-metadata artist=Исполнитель -metadata title=Песня -metadata album=Альбом "
+        "-metadata date=1999 -metadata track=4/10 ";
+    auto tone = [&](const std::string& name, const std::string& args) {
+        Must("ffmpeg -nostdin -v error -f lavfi -i sine=frequency=440:duration=1 -fflags +bitexact " + args + " " +
+             shellQuote(dir.at(name)));
+        return dir.at(name);
+    };
+    const std::vector<std::string> files = {
+        tone("a.wma", "-c:a wmav2 -b:a 64k"),
+        tone("b.wav", "-c:a pcm_s16le -write_bext 1 -metadata originator=Studio " + meta),
+        tone("c.aiff", "-c:a pcm_s16be"),
+        dir.file("d.dsf", DsfBytes()),
+    };
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        EXPECT_EQ(Fields(dir, file, true), "Исполнитель|Песня|Альбом|1999|4/10\n");
+        EXPECT_EQ(Dumped(dir, file), "Исполнитель|Песня|Альбом|1999|4/10\n");
+
+        const std::string sound = Sound(file);
+        Output set = RunTool({"set", file, "ARTIST=Ann Artist", "TITLE=Новая песня", "ALBUM=First Album", "YEAR=2004",
+                              "TRACKNUMBER=3/12"});
+        ASSERT_EQ(set.status, 0) << set.err;
+        EXPECT_EQ(Fields(dir, file), "Ann Artist|Новая песня|First Album|2004|3/12\n");
+        EXPECT_EQ(Dumped(dir, file), "Ann Artist|Новая песня|First Album|2004|3/12\n");
+        EXPECT_EQ(Sound(file), sound);
+        EXPECT_EQ(Must("ffmpeg -nostdin -v error -i " + shellQuote(file) + " -f null - 2>&1").out, "");
+    }
 }

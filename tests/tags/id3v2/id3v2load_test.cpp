@@ -375,7 +375,7 @@ TEST(ID3v2Load, MisplacedTagIsFoundOnlyWhenSearching) {
     EXPECT_EQ(Load(tag, file), ID3V2LIBRARY_ERROR_NO_TAG_FOUND);
 }
 
-TEST(ID3v2Load, ContainersReportNoTagYet) {
+TEST(ID3v2Load, ATagRightAfterAContainerHeaderIsNoChunkOfIt) {
     const std::pair<std::string, TSourceFileType> cases[] = {
         {std::string("RIFF\x24\0\0\0WAVEfmt ", 16), sftWAVE},
         {std::string("RF64\xFF\xFF\xFF\xFFWAVEds64", 16), sftRF64},

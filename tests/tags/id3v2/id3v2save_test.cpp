@@ -257,15 +257,6 @@ TEST_F(ID3v2Save, TagLoadedWithoutPicturesRefusesToDropThem) {
     EXPECT_EQ(tag.SaveToFile(path), 0);
 }
 
-TEST_F(ID3v2Save, ContainerFilesAreNotGivenATagAtTheirStart) {
-    std::string wav = std::string("RIFF\x24\0\0\0WAVEfmt ", 16) + audio;
-    writeFile(path, wav);
-    TID3v2Tag tag;
-    tag.SetText("TIT2", "x", teUTF8);
-    EXPECT_EQ(tag.SaveToFile(path), ID3V2LIBRARY_ERROR_NOT_SUPPORTED_FORMAT);
-    EXPECT_EQ(readFile(path), wav);
-}
-
 TEST_F(ID3v2Save, RemovalFromFiles) {
     MakeFile(100);
     ASSERT_EQ(StripID3v2TagFromFile(path), 0);
