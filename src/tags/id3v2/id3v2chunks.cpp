@@ -11,7 +11,9 @@ namespace {
 
 constexpr int64_t kDsfHeader = 28;
 
-bool StartsWithTag(TStream& s, int64_t at) { return ExistingTagSize(s, at) > 0; }
+// Only a chunk that can hold a tag header counts: a shorter one would have
+// the bytes after it (a chunk written later) taken for its tag.
+bool StartsWithTag(TStream& s, int64_t at, int64_t size) { return size >= 10 && ExistingTagSize(s, at) > 0; }
 
 // RIFF, RF64 and AIFF: id + 32-bit size + data, padded to even length.
 void WalkRiffOrAiff(TStream& s, int64_t base, int64_t end, const uint8_t* h, size_t got, TContainerTag& t) {
@@ -46,7 +48,7 @@ void WalkRiffOrAiff(TStream& s, int64_t base, int64_t end, const uint8_t* h, siz
         const bool named =
             aiff ? std::memcmp(c, "ID3 ", 4) == 0 : std::memcmp(c, "id3 ", 4) == 0 || std::memcmp(c, "ID32", 4) == 0;
         // A chunk of that name without a tag in it is somebody else's: it stays.
-        if (named && t.ChunkStart < 0 && StartsWithTag(s, data)) {
+        if (named && t.ChunkStart < 0 && StartsWithTag(s, data, size)) {
             t.ChunkStart = pos;
             t.TagStart = data;
             t.Room = size;
@@ -103,7 +105,7 @@ void WalkDff(TStream& s, int64_t base, int64_t end, const uint8_t* h, size_t got
             t.Result = ID3V2LIBRARY_ERROR_CORRUPT;
             return;
         }
-        if (std::memcmp(c, "ID3 ", 4) == 0 && t.ChunkStart < 0 && StartsWithTag(s, data)) {
+        if (std::memcmp(c, "ID3 ", 4) == 0 && t.ChunkStart < 0 && StartsWithTag(s, data, int64_t(size))) {
             t.ChunkStart = pos;
             t.TagStart = data;
             t.Room = int64_t(size);

@@ -251,7 +251,9 @@ int TWMATag::LoadFromStream(TStream& Stream) {
         const char* p = b.data() + at;
         if (Is(b, at, kFileProperties) && size >= 104) {
             const uint64_t duration = ReadLE64(p + 64), preroll = ReadLE64(p + 80);
-            Duration = std::max<int64_t>(0, int64_t(duration / 10000) - int64_t(preroll));
+            // Unsigned, so that a damaged preroll cannot overflow.
+            const uint64_t ms = duration / 10000;
+            Duration = preroll >= ms ? 0 : int64_t(ms - preroll);
             BitRate = uint32_t(std::lround(ReadLE32(p + 100) / 1000.0));
         } else if (Is(b, at, kStreamProperties) && size >= 78 + 16 && Is(b, at + 24, kAudioMedia) && Channels == 0) {
             Channels = ReadLE16(p + 78 + 2);

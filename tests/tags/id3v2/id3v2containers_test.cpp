@@ -193,6 +193,16 @@ TEST_F(ID3v2Containers, ChunksAroundTheTagStayAsTheyWere) {
     ASSERT_EQ(back.LoadFromFile(dir.at("x.bin")), 0);
     EXPECT_EQ(back.Position(), int64_t(foreign.size() + 8));
 
+    // An empty one last: the new chunk right after it is not taken for its
+    // contents, so the saved tag reads back.
+    for (const std::string& file :
+         {Wav(LeChunk("data", audio) + LeChunk("id3 ", "")), Aiff(BeChunk("SSND", audio) + BeChunk("ID3 ", ""))}) {
+        SaveGrown(dir, file);
+        TID3v2Tag grown;
+        ASSERT_EQ(grown.LoadFromFile(dir.at("x.bin")), 0);
+        EXPECT_EQ(grown.GetText("TALB"), std::string(3000, 'a'));
+    }
+
     // An "ID32" chunk keeps its name when it grows.
     out = SaveGrown(dir, Wav(LeChunk("data", audio) + LeChunk("ID32", Tag(3, 0, Frame3("TIT2", kTitle)))));
     EXPECT_EQ(out.compare(8 + 4 + 8 + 1000, 4, "ID32"), 0);

@@ -77,6 +77,16 @@ TEST(WMATag, LoadsEveryKindOfAttribute) {
     EXPECT_EQ(tag.FrameExists("StreamOnly"), -1);
     EXPECT_EQ(tag.Duration, 1000u);
     EXPECT_EQ(tag.BitRate, 128u);
+
+    // A preroll longer than the play time (or damaged) gives no duration.
+    for (uint64_t preroll : {uint64_t(1500), uint64_t(0x8000000000000000)}) {
+        std::string file = Asf(kData);
+        WriteLE64(file.data() + file.find(kFilePropsGuid) + 80, preroll);
+        TMemoryStream damaged(file);
+        TWMATag other;
+        ASSERT_EQ(other.LoadFromStream(damaged), 0);
+        EXPECT_EQ(other.Duration, 0u);
+    }
 }
 
 TEST(WMATag, SavesTheHeaderAgainAndKeepsTheDataObject) {
