@@ -179,8 +179,12 @@ int WriteContainer(TStream& src, const TContainerTag& at, const std::string& tag
     if (!src.SetPosition(at.SizeField) || !src.ReadBuffer(field, at.SizeWidth)) return ID3V2LIBRARY_ERROR_READING_FILE;
     uint64_t old = at.SizeWidth == 8 ? (at.BigEndian ? ReadBE64(field) : ReadLE64(field))
                                      : (at.BigEndian ? ReadBE32(field) : ReadLE32(field));
+    if (at.SizeWidth == 4 && int64_t(old) + delta > int64_t(0xFFFFFFFF)) return ID3V2LIBRARY_ERROR_SIZE_OVERFLOW;
+    // A container that claims more than the whole file has a size no change
+    // can make true (and a 64-bit one would wrap): leave it as it is.
+    if (old > uint64_t(size)) return ID3V2LIBRARY_ERROR_CORRUPT;
     const int64_t updated = int64_t(old) + delta;
-    if (updated < 0 || (at.SizeWidth == 4 && updated > int64_t(0xFFFFFFFF))) return ID3V2LIBRARY_ERROR_SIZE_OVERFLOW;
+    if (updated < 0) return ID3V2LIBRARY_ERROR_SIZE_OVERFLOW;
     if (from < at.SizeField + at.SizeWidth || (at.Type == sftDSF && from < kDsfHeader)) return ID3V2LIBRARY_ERROR;
 
     if (!src.SetPosition(0) || out.CopyFrom(src, from) != from) return ID3V2LIBRARY_ERROR_READING_FILE;

@@ -278,6 +278,8 @@ TEST_F(ID3v2Containers, DamagedOrForeignContainersAreLeftAlone) {
     WriteLE64(dsfTooLong.data() + 12, dsfTooLong.size() + 1);
     std::string dffTooLong = Dff(DffChunk("DSD ", audio));
     WriteBE64(dffTooLong.data() + 4, dffTooLong.size());
+    std::string rf64TooLong = Rf64(audio);
+    WriteLE64(rf64TooLong.data() + 20, 0xFFFFFFFFFFFFFFB8u);  // wraps if grown
     const struct {
         const char* what;
         std::string bytes;
@@ -290,6 +292,7 @@ TEST_F(ID3v2Containers, DamagedOrForeignContainersAreLeftAlone) {
          ID3V2LIBRARY_ERROR_NOT_SUPPORTED_FORMAT},
         {"a DSF total past the end", dsfTooLong, ID3V2LIBRARY_ERROR_CORRUPT, ID3V2LIBRARY_ERROR_EMPTY_TAG},
         {"a FRM8 size past the end", dffTooLong, ID3V2LIBRARY_ERROR_CORRUPT, ID3V2LIBRARY_ERROR_EMPTY_TAG},
+        {"a ds64 size past the end", rf64TooLong, ID3V2LIBRARY_ERROR_CORRUPT, ID3V2LIBRARY_ERROR_EMPTY_TAG},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
